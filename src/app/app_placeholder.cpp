@@ -1,0 +1,2 @@
+// Placeholder translation unit until the main window lands; removed by that work.
+namespace app {}

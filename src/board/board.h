@@ -1,0 +1,109 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "platform/machine.h"
+#include "platform/panel.h"
+
+namespace board {
+
+// The programmer board as the program drives it: the parallel port it sits on, its model, the
+// five latches (through their shadow values), the control lines and address counter of the
+// device in the socket, and the nibble read-back of the device's data.
+//
+// Nothing is ever read back from a latch: a caller changes the shadow value RegN first and then
+// writes the whole latch with SetRegN.
+class Board {
+ public:
+  Board(platform::Machine& io, platform::Panel& ui);
+
+  // --- Port and model -------------------------------------------------------------------------
+  int16_t PortBase = 0;     // data register: 378h, 278h or 3BCh; 0 while none is known
+  int16_t StatusPort = 0;   // PortBase + 1
+  int16_t ControlPort = 0;  // PortBase + 2
+  int16_t BoardModel = 0;   // 4 or 5; anything else: no model known
+
+  // --- Latches ----------------------------------------------------------------------------------
+  int16_t Reg0 = 0, Reg1 = 0, Reg2 = 0, Reg3 = 0, Reg4 = 0;
+  // Per model and latch: idle code, strobe code. Index (model 4: 0, model 5: 1) * 10 + latch * 2
+  // + (0 idle, 1 strobe).
+  std::array<int16_t, 20> ControlCodeTable{};
+  std::array<int16_t, 5> LatchIdle{};
+  std::array<int16_t, 5> LatchStrobe{};
+  int16_t NibbleSelectLow = 0, NibbleSelectHigh = 0;
+
+  // --- Busy-wait lengths (set from the speed slider and the device's speed factors) -----------
+  int32_t LatchDelayCount = 0, ShortDelayCount = 0, LongDelayCount = 0;
+  int32_t LatchDelayFactor = 5, ShortDelayFactor = 100, LongDelayFactor = 500;
+
+  void InitControlCodes();
+  void SelectBoardModel();
+  void SetReg0() { WriteLatch(0, Reg0); }
+  void SetReg1() { WriteLatch(1, Reg1); }
+  void SetReg2() { WriteLatch(2, Reg2); }
+  void SetReg3() { WriteLatch(3, Reg3); }
+  void SetReg4() { WriteLatch(4, Reg4); }
+  void REG4ON();   // board drives latch 4 onto the device's data bus
+  void REG4OFF();  // data driver released
+  void Reset();    // board idle: outputs off, address 0, chip disabled, data driver off
+
+  void LatchDelay() { io_.Spin(LatchDelayCount); }
+  void ShortDelay() { io_.Spin(ShortDelayCount); }
+  void LongDelay() { io_.Spin(LongDelayCount); }
+  void DelayLoop20() { io_.Spin(20); }
+  void DelayLoop10() { io_.Spin(10); }
+  void DelayLoop300() { io_.Spin(300); }
+
+  // --- Address counter and control lines of the socket ----------------------------------------
+  int32_t CurrentAddress = 0;
+  int32_t AddrLow = 0, AddrMid = 0, AddrHigh = 0;
+  std::array<int16_t, 256> AddrMidMap{};   // latch-1 pattern for each AddrMid
+  std::array<int16_t, 256> AddrHighMap{};  // latch-3 pattern for each AddrHigh
+  int16_t Reg1Mask = 0, Reg3Mask = 0;      // fixed levels of the selected device
+
+  void SetIdentityMaps();
+  void Endereco2Adr();  // split CurrentAddress into AddrLow, AddrMid, AddrHigh
+  void IncADR();        // next address; loads no latch
+  void SETADR();        // latches 1, 2, 3 through the maps
+  void SETADR_FLASH() { SETADR(); }
+  void SETADR_XICOR();  // without the maps, writing only latches that change
+
+  void CEON();
+  void CEOFF();
+  void OEON();
+  void OEOFF();
+  void CEOEON();
+  void CEOEOFF();
+  void VPP24_ON();
+  void VPP24_OFF();
+  void LampOn();
+  void LampOff();
+  void ToggleProgramLamp();  // Program_label and the board lamp blink together
+  void WEA15ON();
+  void WEA15OFF();
+  void WEA14ON();
+  void WEA14OFF();
+  void WEA18ON();
+  void WEA18OFF();
+
+  // --- Data read-back -------------------------------------------------------------------------
+  uint8_t ReadBackByte = 0;
+  std::array<uint8_t, 256> NibbleLowTable{};
+  std::array<uint8_t, 256> NibbleHighTable{};
+  std::array<uint8_t, 256> Model4DecodeTable{};
+
+  void BuildReadBackTables();
+  void GetNibbles();  // the device's byte at the latched address into ReadBackByte
+
+  platform::Machine& io() const { return io_; }
+  platform::Panel& ui() const { return ui_; }
+
+ private:
+  void WriteLatch(int latch, int16_t value);
+
+  platform::Machine& io_;
+  platform::Panel& ui_;
+};
+
+}  // namespace board

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace buffers {
+
+inline constexpr size_t kCodeBufferSize = 2100001;  // the code image, index 0..2100000
+inline constexpr size_t kDataBufferSize = 8292;     // the EEPROM data image, index 0..8291
+inline constexpr size_t kMaxDataFile = 8192;        // longest data file accepted
+
+// The two in-memory images and what is known about them. All bytes are 00h at start-up.
+struct Buffers {
+  std::vector<uint8_t> CodeBuffer = std::vector<uint8_t>(kCodeBufferSize, 0);
+  std::vector<uint8_t> DataBuffer = std::vector<uint8_t>(kDataBufferSize, 0);
+  int32_t CodeLength = 0;  // meaningful code bytes: device size or file length
+  int32_t DataLength = 0;
+  int16_t CodeLoaded = 0;
+  int16_t DataLoaded = 0;
+  std::string CodeFileName;
+  std::string DataFileName;
+};
+
+}  // namespace buffers

@@ -1,0 +1,187 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "board/board.h"
+#include "board/detect.h"
+#include "buffers/buffers.h"
+#include "devices/catalogue.h"
+#include "platform/clock.h"
+#include "platform/machine.h"
+#include "platform/panel.h"
+
+namespace ops {
+
+// What the window holds and does, without the window toolkit: every piece of state of the
+// programmer front end and every handler of the main window's controls. The Qt window routes
+// the operator's actions here and shows what the handlers set through the Panel.
+class Programmer {
+ public:
+  // settings_path: where "meldrix5.ini" lives. sounds and the settings store belong to the Qt
+  // side; the core reaches them through the panel.
+  Programmer(platform::Machine& io, platform::Panel& ui, const platform::Clock& clock,
+             std::string settings_path);
+
+  platform::Machine& io;
+  platform::Panel& ui;
+  const platform::Clock& clock;
+  board::Board board;
+  board::Detector detect;
+  buffers::Buffers buf;
+  devices::SelectedDevice dev;
+
+  // --- Start-up and shutdown --------------------------------------------------------------------
+  // The start-up sequence from the address constants on (the window places itself first).
+  void StartUp();
+  void ShutDown();  // board to idle before the window goes
+  // Toolbar buttons by key; any other key does nothing. Failures inside are swallowed.
+  void tbToolBar_ButtonClick(std::string_view key);
+
+  // --- Indicators and the error alert -----------------------------------------------------------
+  void ErrorIndicatorOn() { platform::SetIndicator(ui, platform::Ctl::Error_label, true); }
+  void ErrorIndicatorOff() { platform::SetIndicator(ui, platform::Ctl::Error_label, false); }
+  void ProgramIndicatorOn() { platform::SetIndicator(ui, platform::Ctl::Program_label, true); }
+  void ProgramIndicatorOff() { platform::SetIndicator(ui, platform::Ctl::Program_label, false); }
+  void DataFlowIndicatorOn() { platform::SetIndicator(ui, platform::Ctl::DataFlow_label, true); }
+  void DataFlowIndicatorOff() { platform::SetIndicator(ui, platform::Ctl::DataFlow_label, false); }
+  std::array<std::string, 4> SavedButtonStates;  // Program, Verify, Read, Display: "True"/"False"
+  void LockButtonsOnError();
+  void Error_label_Click();
+
+  // --- Changes made from code that run the control's handler, as the operator's would ---------
+  void SelectOption(platform::Ref option);  // Voltage_button, LPTSelection or HiLow_button
+  void SetDeviceIndex(int index);           // runs Device_Click
+  void SetSliderValue(int value);           // runs Slider1_Change when the value changes
+  void SetScrollValue(int value);           // runs VScroll1_Change when the position changes
+  void SetScrollMax(int max);               // clamps the position (VScroll1_Change if it moves)
+
+  // --- Device catalogue and selection -----------------------------------------------------------
+  void FillDeviceList();
+  void DisableDeviceControls();
+  void Device_Click();
+  void SetSpeedDelays();
+  void Slider1_Change();
+  void Voltage_button_Click(int index);
+
+  // --- Buffers and files ------------------------------------------------------------------------
+  void mnuFileOpenCode_Click();
+  void mnuFileOpenData_Click();
+  void ReadBinaryFile();
+  void ReadBinaryFileData();
+  void mnuFileSaveCode_Click();
+  void mnuFileSaveCodeAs_Click();
+  void mnuFileSaveData_Click();
+  void mnuFileSaveDataAs_Click();
+  void FileNameCodeText_Click();
+  void Erase_button_Click();
+  void EraseCodeBuffer();
+  void EraseDataBuffer();
+
+  // --- Hex and ASCII view ----------------------------------------------------------------------
+  std::string DisplayMode;  // "Read", "DisplayEprom" or empty
+  std::array<uint8_t, 257> PageBuffer{};
+  void DisplayPageMemory();
+  void DisplayCodeMemory();
+  void DisplayDataMemory();
+  void DisplayEprom();
+  void VScroll1_Change();
+  void Show_button_Click();
+  void Display_button_Click();
+  void Command1_Click();
+  void BufferDisplay_DblClick();
+
+  // --- Read, blank check, verify ----------------------------------------------------------------
+  int16_t LastBank = 0, LastPage = 0;
+  // Walks bank, page and byte over CodeLength bytes; the action runs after each byte is read
+  // into ReadBackByte and answers true to stop the walk.
+  using ScanAction = std::function<bool()>;
+  void DeviceScan(const ScanAction& action);
+  void Read_button_Click();
+  void ReadCode();
+  void ReadDeviceToBuffer();
+  void ReadData();
+  void Blank_button_Click();
+  void BlankCheckCode();
+  void BlankCheckData();
+  void BlankCheckDevice();
+  void ReportNotBlank();
+  std::vector<uint8_t> ProgramBuffer = std::vector<uint8_t>(1048577, 0);
+  int32_t ProgramLength = 0;
+  void BuildProgramBuffer();
+  void Verify_button_Click();
+  void VerifyCode();
+  void VerifyData();
+  void ReportVerifyMismatch();
+
+  // --- EPROM programming ------------------------------------------------------------------------
+  int16_t ProgramStatus = 0;
+  int16_t ProgramFailed = 0;
+  uint8_t ProgramByte = 0;
+  int32_t ByteIndex = 0;
+  int32_t LoopIndex = 0;
+  int16_t ProgressStep = 0;
+  int16_t ProgressCount = 0;
+  void Program_button_Click();
+  void ProgramCode();
+  void ProgramData();
+  void P2732();
+  void P2764_128();
+  void P27256_040();
+  void P27080();
+  void P27010_020();
+  void ReadBack();
+  void ReportProgramFailure();
+  void GoProgressiveBar1();
+
+  // --- Flash and EEPROM ------------------------------------------------------------------------
+  int16_t FlashCommand = 0;
+  int16_t FlashCmdAddress = 0;
+  int16_t FlashMaker = 0;
+  int16_t FlashDevice = 0;
+  std::string FlashCode;
+  std::string FlashPlainCode;
+  int16_t FlashSectorSize = 0;
+  int32_t FlashPollState = 0;
+  void FastLatchWrite(int latch, int value);
+  void WriteCycle_FLASH();
+  void WriteCycle_XICOR();
+  void Command_FLASH();
+  void SendFlashCommand();
+  void IdentifyFlash();
+  void ProbeFlashID();
+  void menuFlashShowCodeID_Click();
+  void EraseFlash_button_Click();
+  void EraseXICOR();
+  void EraseAMDFlash();
+  void EraseAT29C256();
+  void WaitErased();
+  void ResetFlash_Click();
+  void ProgramAT29C256();
+  void ProgramX28C256();
+  void SDPDisable_FLASH();
+  void SDPDisable_XICOR();
+  void ProgramFlashByID();
+  void ProgramFlashByte();
+  void VerifyFlashByte();
+  void LoopFlashTest_Click();
+
+  // --- Setup slots ------------------------------------------------------------------------------
+  void Setup_Click();
+  void SaveSetupRot(const std::string& Fname);
+  void RestoreSetup(const std::string& Fname);
+  void SaveSetup_Click(int slot) { SaveSetupRot(SlotFileName(slot)); }  // slot 1..4
+  void LoadSetup_Click(int slot) { RestoreSetup(SlotFileName(slot)); }
+  static std::string SlotFileName(int slot);  // "MXSetup1.INI" .. "MXSetup4.INI"
+
+  // The slider's and the code/data check boxes' current state, as the operations read them.
+  int SliderMax() const { return ui.Max(platform::Ctl::Slider1); }
+  int SliderValue() const { return ui.Value(platform::Ctl::Slider1); }
+  bool Checked(platform::Ref box) const { return ui.Value(box) != 0; }
+};
+
+}  // namespace ops

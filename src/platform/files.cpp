@@ -1,0 +1,133 @@
+#include "platform/files.h"
+
+#include <utility>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+namespace platform {
+namespace {
+
+FileError Errno(int code) { return {std::strerror(code)}; }
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+std::optional<FileError> WriteAll(int fd, std::span<const uint8_t> bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Errno(errno);
+    }
+    done += static_cast<size_t>(n);
+  }
+  return std::nullopt;
+}
+
+std::string TemporaryNameBeside(const std::string& path) {
+  std::random_device entropy;
+  char suffix[24];
+  std::snprintf(suffix, sizeof suffix, ".tmp%08x", entropy());
+  return path + suffix;
+}
+
+}  // namespace
+
+SizeResult RegularFileSize(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return {0, Errno(errno)};
+  if (S_ISDIR(info.st_mode)) return {0, FileError{"it is a directory, not a file"}};
+  if (!S_ISREG(info.st_mode)) return {0, FileError{"it is a device or special file, not a file"}};
+  return {static_cast<uint64_t>(info.st_size), std::nullopt};
+}
+
+ReadResult ReadWholeFile(const std::string& path, uint64_t max_bytes) {
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return {{}, Errno(errno)};
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) return {{}, Errno(errno)};
+  if (S_ISDIR(info.st_mode)) return {{}, FileError{"it is a directory, not a file"}};
+  if (!S_ISREG(info.st_mode)) return {{}, FileError{"it is a device or special file, not a file"}};
+  const auto size = static_cast<uint64_t>(info.st_size);
+  if (size > max_bytes) return {{}, FileError{"the file is too long"}};
+  std::vector<uint8_t> bytes(size);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return {{}, Errno(errno)};
+    }
+    if (n == 0) break;  // the file shrank while it was read
+    done += static_cast<size_t>(n);
+  }
+  bytes.resize(done);
+  return {std::move(bytes), std::nullopt};
+}
+
+std::optional<FileError> WriteFileAtomically(const std::string& path,
+                                             std::span<const uint8_t> bytes) {
+  const std::string temporary = TemporaryNameBeside(path);
+  Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+  if (fd.get() < 0) return Errno(errno);
+  auto error = WriteAll(fd.get(), bytes);
+  if (!error && ::fsync(fd.get()) != 0) error = Errno(errno);
+  if (::close(fd.release()) != 0 && !error) error = Errno(errno);
+  if (!error && ::rename(temporary.c_str(), path.c_str()) != 0) error = Errno(errno);
+  if (error) ::unlink(temporary.c_str());
+  return error;
+}
+
+std::optional<FileError> WriteFileAtomically(const std::string& path, const std::string& text) {
+  return WriteFileAtomically(
+      path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::is_regular_file(path, ignored);
+}
+
+std::optional<std::vector<std::string>> ReadLines(const std::string& path, uint64_t max_bytes) {
+  ReadResult file = ReadWholeFile(path, max_bytes);
+  if (file.error) return std::nullopt;
+  std::vector<std::string> lines;
+  std::string line;
+  for (uint8_t byte : file.bytes) {
+    if (byte == '\n') {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.push_back(std::move(line));
+      line.clear();
+    } else {
+      line.push_back(static_cast<char>(byte));
+    }
+  }
+  if (!line.empty()) {
+    if (line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+}  // namespace platform

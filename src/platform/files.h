@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// What went wrong with a file, in words for the operator ("No such file or directory").
+struct FileError {
+  std::string reason;
+};
+
+// Reads a whole regular file. Refuses directories, device nodes and files longer than
+// max_bytes (reason says so) without reading them.
+struct ReadResult {
+  std::vector<uint8_t> bytes;
+  std::optional<FileError> error;
+};
+ReadResult ReadWholeFile(const std::string& path, uint64_t max_bytes);
+
+// The length of a regular file, or an error (missing, not a regular file, unreadable).
+struct SizeResult {
+  uint64_t size = 0;
+  std::optional<FileError> error;
+};
+SizeResult RegularFileSize(const std::string& path);
+
+// Writes the bytes to a temporary file in the same directory and renames it over path, so a
+// failed write leaves the earlier file at path as it was.
+std::optional<FileError> WriteFileAtomically(const std::string& path,
+                                             std::span<const uint8_t> bytes);
+std::optional<FileError> WriteFileAtomically(const std::string& path, const std::string& text);
+
+bool FileExists(const std::string& path);
+
+// Reads a text file as lines, with CR LF or LF endings removed. Empty optional: unreadable.
+std::optional<std::vector<std::string>> ReadLines(const std::string& path, uint64_t max_bytes);
+
+}  // namespace platform

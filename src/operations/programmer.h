@@ -67,6 +67,9 @@ class Programmer {
   void SetSpeedDelays();
   void Slider1_Change();
   void Voltage_button_Click(int index);
+  // Told the name of each device the operator selects (trailing blanks removed), so that a
+  // simulated socket can hold a chip of that kind. Device_Click calls it when set.
+  std::function<void(std::string_view device_name)> DeviceSelected;
 
   // --- Buffers and files ------------------------------------------------------------------------
   void mnuFileOpenCode_Click();

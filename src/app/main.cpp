@@ -1,10 +1,3 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/application.h"
 
-int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  QMainWindow window;
-  window.setObjectName("frmMain");
-  window.show();
-  return QApplication::exec();
-}
+int main(int argc, char* argv[]) { return app::RunProgram(argc, argv); }

@@ -1,2 +1,0 @@
-// Placeholder translation unit until the main window lands; removed by that work.
-namespace app {}

@@ -1,0 +1,57 @@
+#include "app/dialogs.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace app {
+namespace {
+
+QMessageBox::Icon BoxIcon(platform::Icon icon) {
+  switch (icon) {
+    case platform::Icon::Exclamation:
+      return QMessageBox::Warning;
+    case platform::Icon::Question:
+      return QMessageBox::Question;
+    case platform::Icon::Information:
+      return QMessageBox::Information;
+    case platform::Icon::Critical:
+      return QMessageBox::Critical;
+    case platform::Icon::None:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void QtDialogs::MessageBox(QWidget* owner, const QString& text, const QString& title,
+                           platform::Icon icon) {
+  QMessageBox box(BoxIcon(icon), title, text, QMessageBox::Ok, owner);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+bool QtDialogs::AskOkCancel(QWidget* owner, const QString& text, const QString& title) {
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                  owner);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Ok);
+  return box.exec() == QMessageBox::Ok;
+}
+
+QString QtDialogs::InputBox(QWidget* owner, const QString& prompt, const QString& title) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, {}, &ok);
+  return ok ? text : QString();
+}
+
+QString QtDialogs::OpenFile(QWidget* owner, const QString& title, const QString& filter) {
+  return QFileDialog::getOpenFileName(owner, title, {}, filter);
+}
+
+QString QtDialogs::SaveFile(QWidget* owner, const QString& title, const QString& filter) {
+  return QFileDialog::getSaveFileName(owner, title, {}, filter);
+}
+
+}  // namespace app

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include "platform/panel.h"
+
+class QWidget;
+
+namespace app {
+
+// The modal dialogs the window shows. The window asks through this seam so that tests can answer
+// for the operator.
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  virtual void MessageBox(QWidget* owner, const QString& text, const QString& title,
+                          platform::Icon icon) = 0;
+  virtual bool AskOkCancel(QWidget* owner, const QString& text, const QString& title) = 0;
+  // The cancelled dialogs answer with the empty text.
+  virtual QString InputBox(QWidget* owner, const QString& prompt, const QString& title) = 0;
+  virtual QString OpenFile(QWidget* owner, const QString& title, const QString& filter) = 0;
+  virtual QString SaveFile(QWidget* owner, const QString& title, const QString& filter) = 0;
+};
+
+// The real thing: QMessageBox, QInputDialog, QFileDialog.
+class QtDialogs final : public Dialogs {
+ public:
+  void MessageBox(QWidget* owner, const QString& text, const QString& title,
+                  platform::Icon icon) override;
+  bool AskOkCancel(QWidget* owner, const QString& text, const QString& title) override;
+  QString InputBox(QWidget* owner, const QString& prompt, const QString& title) override;
+  QString OpenFile(QWidget* owner, const QString& title, const QString& filter) override;
+  QString SaveFile(QWidget* owner, const QString& title, const QString& filter) override;
+};
+
+}  // namespace app

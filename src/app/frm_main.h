@@ -1,0 +1,188 @@
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "app/dialogs.h"
+#include "platform/clock.h"
+#include "platform/panel.h"
+#include "platform/settings_store.h"
+#include "platform/sound.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QMenu;
+class QProgressBar;
+class QScrollBar;
+class QSlider;
+class QTimer;
+class QToolBar;
+
+namespace ops {
+class Programmer;
+}
+
+namespace app {
+
+// A label the operator can click (the error indicator, the code file name).
+class ClickableLabel final : public QLabel {
+  Q_OBJECT
+ public:
+  using QLabel::QLabel;
+ signals:
+  void clicked();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A read-only text view that reports a double click (the log, the hex view). It keeps the exact
+// text it was given, line ends as written, which the editor itself would turn into paragraphs.
+class TextView final : public QPlainTextEdit {
+  Q_OBJECT
+ public:
+  explicit TextView(QWidget* parent);
+  const std::string& Text() const { return text_; }
+  void SetText(std::string text);
+  void Append(const std::string& text);
+  void CaretToEnd();
+ signals:
+  void doubleClicked();
+
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  std::string text_;
+};
+
+// The main window: every control, menu entry and toolbar button of the programmer front end,
+// named as the core names them. It shows what the core sets through the Panel and routes each
+// operator action to the core's handler.
+class frmMain final : public QMainWindow, public platform::Panel {
+  Q_OBJECT
+ public:
+  frmMain(const platform::Clock& clock, platform::SoundPlayer& sound,
+          platform::SettingsStore& settings, std::string sound_directory,
+          std::unique_ptr<Dialogs> dialogs = std::make_unique<QtDialogs>());
+  ~frmMain() override;
+
+  // The core whose handlers the window runs; nothing is routed before this.
+  void Attach(ops::Programmer& programmer);
+  // Start-up: the window places itself, then the core's start-up sequence runs.
+  void Form_Load();
+
+  // The widget or action of a control, an array element or a toolbar button; null if none.
+  QObject* Control(platform::Ref r) const;
+
+  // Operator actions that belong to the window itself.
+  void SystemLog_DblClick();  // saves the log to "MELDRIX5.LOG"
+  void SystemLog_Change();    // caret after the last character
+  void mnuFileClose_Click();
+  void mnuToolsOptions_Click();
+  void mnuFileExit_Click();
+
+  // --- Panel ------------------------------------------------------------------------------------
+  void SetEnabled(platform::Ref r, bool enabled) override;
+  bool Enabled(platform::Ref r) const override;
+  void SetVisible(platform::Ref r, bool visible) override;
+  bool Visible(platform::Ref r) const override;
+  void SetCaption(platform::Ref r, std::string_view text) override;
+  std::string Caption(platform::Ref r) const override;
+  void SetValue(platform::Ref r, int value) override;
+  int Value(platform::Ref r) const override;
+  void SetMax(platform::Ref r, int max) override;
+  int Max(platform::Ref r) const override;
+  void SetForeColor(platform::Ref r, platform::Color color) override;
+  platform::Color ForeColor(platform::Ref r) const override;
+  void SetBackColor(platform::Ref r, platform::Color color) override;
+  platform::Color BackColor(platform::Ref r) const override;
+  void Repaint(platform::Ref r) override;
+  void ClearList() override;
+  void AddListItem(std::string_view text) override;
+  int ListCount() const override;
+  std::string ListItem(int index) const override;
+  void SetListIndex(int index) override;
+  int ListIndex() const override;
+  void LogMessage(std::string_view message) override;
+  void PlayEventSound(std::string_view keyword) override;
+  void MessageBox(std::string_view text, std::string_view title, platform::Icon icon) override;
+  bool AskOkCancel(std::string_view text, std::string_view title) override;
+  std::string InputBox(std::string_view prompt, std::string_view title) override;
+  std::string OpenFileDialog(std::string_view title, std::string_view filter) override;
+  std::string SaveFileDialog(std::string_view title, std::string_view filter) override;
+
+  // Text of the status bar's date and time panels, as last refreshed.
+  QString StatusDate() const;
+  QString StatusTime() const;
+  // --- Wiring of the port access (added when the board and sim branches land) -----------------
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;  // the shutdown sequence
+
+ private slots:
+  void ShowHelpContents();
+  void ShowHelpSearch();
+  void ShowAbout();
+  void RefreshClock();
+
+ private:
+  using Key = std::pair<platform::Ctl, int>;
+  static Key KeyOf(platform::Ref r) { return {r.ctl, r.index}; }
+
+  // Building the window.
+  QWidget* BuildClientArea();
+  void BuildFrames(QWidget* client);
+  void BuildDeviceAndFiles(QWidget* client);
+  void BuildHexView(QWidget* client);
+  void BuildButtons(QWidget* client);
+  void BuildRightColumn(QWidget* client);
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildStatusBar();
+  void ApplyDesignColours();
+  template <typename W, typename... Args>
+  W* Add(platform::Ref r, QWidget* parent, QRect geometry, Args&&... args);
+  QAction* AddMenuEntry(QMenu* menu, platform::Ctl ctl, const QString& caption, bool enabled,
+                        std::function<void(ops::Programmer&)> handler);
+  QAction* AddSeparator(QMenu* menu, const char* name);
+  QMenu* AddSubmenu(QMenu* parent_menu, platform::Ctl ctl, const QString& caption);
+  void Register(platform::Ref r, QObject* object);
+
+  // Runs a core handler for an operator action; a failure inside it reaches the operator as a
+  // message instead of ending the program.
+  void Route(const std::function<void(ops::Programmer&)>& handler);
+  void OnButton(platform::Ref r, std::function<void(ops::Programmer&)> handler);
+  void PaintColours(platform::Ref r);
+  void PlaceWindow();
+  void SavePlacement();
+  double TwipsPerPixel() const;
+
+  const platform::Clock& clock_;
+  platform::SoundPlayer& sound_;
+  platform::SettingsStore& settings_;
+  std::string sound_directory_;
+  std::unique_ptr<Dialogs> dialogs_;
+  ops::Programmer* programmer_ = nullptr;
+
+  std::map<Key, QObject*> controls_;
+  std::map<Key, platform::Color> fore_, back_;
+  std::map<Key, int> maxima_;  // scroll bar and progress bar maxima as the core set them
+
+  TextView* system_log_ = nullptr;
+  TextView* buffer_display_ = nullptr;
+  QComboBox* device_ = nullptr;
+  QLabel* status_text_ = nullptr;
+  QLabel* status_date_ = nullptr;
+  QLabel* status_time_ = nullptr;
+  QTimer* clock_timer_ = nullptr;
+};
+
+}  // namespace app

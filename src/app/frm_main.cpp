@@ -167,6 +167,10 @@ QWidget* frmMain::BuildClientArea() {
   auto* client = new QWidget;
   client->setObjectName("clientArea");
   client->setFixedSize(700, 474);
+  // The layout is drawn for a small dialog font, as such tools use.
+  QFont small = client->font();
+  small.setPointSizeF(8);
+  client->setFont(small);
   BuildFrames(client);
   BuildDeviceAndFiles(client);
   BuildHexView(client);
@@ -392,6 +396,7 @@ void frmMain::BuildRightColumn(QWidget* client) {
   auto* log_frame = qobject_cast<QWidget*>(Control(Ctl::Frame6));
   system_log_ = Add<TextView>(Ctl::SystemLog, log_frame, {4, 16, 189, 138});
   system_log_->setToolTip("Double Click to Save to Meldrix5.Log file");
+  system_log_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   connect(system_log_, &TextView::doubleClicked, this, [this] { SystemLog_DblClick(); });
 }
 
@@ -536,7 +541,7 @@ void frmMain::BuildToolBar() {
     });
   }
   auto* verify = new QPushButton("Verify", bar);
-  bar->addWidget(verify);
+  verify_action_ = bar->addWidget(verify);
   Register(Ctl::VerifyButton, verify);
   connect(verify, &QPushButton::clicked, this, [this] {
     // It does what Verify_button does, and only while that button may be pressed.
@@ -730,7 +735,7 @@ bool frmMain::Enabled(Ref r) const {
 }
 
 void frmMain::SetVisible(Ref r, bool visible) {
-  QObject* object = Control(r);
+  QObject* object = r == Ref(Ctl::VerifyButton) ? verify_action_ : Control(r);
   if (auto* action = qobject_cast<QAction*>(object)) action->setVisible(visible);
   if (auto* widget = qobject_cast<QWidget*>(object)) {
     if (widget != this) widget->setVisible(visible);
@@ -738,7 +743,7 @@ void frmMain::SetVisible(Ref r, bool visible) {
 }
 
 bool frmMain::Visible(Ref r) const {
-  QObject* object = Control(r);
+  QObject* object = r == Ref(Ctl::VerifyButton) ? verify_action_ : Control(r);
   if (auto* action = qobject_cast<QAction*>(object)) return action->isVisible();
   if (auto* widget = qobject_cast<QWidget*>(object)) {
     return widget == this ? isVisible() : !widget->isHidden();

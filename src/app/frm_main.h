@@ -183,6 +183,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
   QLabel* status_date_ = nullptr;
   QLabel* status_time_ = nullptr;
   QTimer* clock_timer_ = nullptr;
+  QAction* verify_action_ = nullptr;  // shows and hides the Verify button on the toolbar
 };
 
 }  // namespace app

@@ -1,0 +1,189 @@
+#pragma once
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QString>
+#include <QWidget>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "app/dialogs.h"
+#include "app/frm_main.h"
+#include "operations/programmer.h"
+#include "platform/recording_machine.h"
+#include "platform/settings_store.h"
+#include "platform/sound.h"
+#include "support/fake_clock.h"
+
+namespace app_testing {
+
+// One QApplication for the whole test program (offscreen).
+inline QApplication& QtApp() {
+  static int argc = 1;
+  static char name[] = "app_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication application(argc, argv);
+  return application;
+}
+
+// A settings store in memory.
+class MemorySettings final : public platform::SettingsStore {
+ public:
+  std::optional<std::string> Get(std::string_view section, std::string_view key) const override {
+    const auto it = values.find(std::string(section) + "/" + std::string(key));
+    if (it == values.end()) return std::nullopt;
+    return it->second;
+  }
+  void Put(std::string_view section, std::string_view key, std::string_view value) override {
+    values[std::string(section) + "/" + std::string(key)] = std::string(value);
+    ++puts;
+  }
+  std::map<std::string, std::string> values;
+  int puts = 0;
+};
+
+// Keeps the paths it was asked to play.
+class RecordingSound final : public platform::SoundPlayer {
+ public:
+  void Play(const std::string& wav_path) override { played.push_back(wav_path); }
+  std::vector<std::string> played;
+};
+
+// Answers the window's dialogs for the operator and keeps what they showed.
+class FakeDialogs final : public app::Dialogs {
+ public:
+  struct Box {
+    QString text, title;
+    platform::Icon icon;
+  };
+  struct State {
+    std::vector<Box> boxes;
+    std::vector<QString> filters;
+    std::deque<QString> replies;
+  };
+  explicit FakeDialogs(State& state) : state_(state) {}
+  void MessageBox(QWidget*, const QString& text, const QString& title,
+                  platform::Icon icon) override {
+    state_.boxes.push_back({text, title, icon});
+  }
+  bool AskOkCancel(QWidget*, const QString& text, const QString& title) override {
+    state_.boxes.push_back({text, title, platform::Icon::Question});
+    return true;
+  }
+  QString InputBox(QWidget*, const QString&, const QString&) override { return Next(); }
+  QString OpenFile(QWidget*, const QString&, const QString& filter) override {
+    state_.filters.push_back(filter);
+    return Next();
+  }
+  QString SaveFile(QWidget*, const QString&, const QString& filter) override {
+    state_.filters.push_back(filter);
+    return Next();
+  }
+
+ private:
+  QString Next() {
+    if (state_.replies.empty()) return {};
+    QString reply = state_.replies.front();
+    state_.replies.pop_front();
+    return reply;
+  }
+  State& state_;
+};
+
+// Runs a test inside a fresh, empty working directory.
+class TemporaryWorkingDirectory {
+ public:
+  TemporaryWorkingDirectory();
+  ~TemporaryWorkingDirectory();
+  TemporaryWorkingDirectory(const TemporaryWorkingDirectory&) = delete;
+  TemporaryWorkingDirectory& operator=(const TemporaryWorkingDirectory&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path previous_, path_;
+};
+
+// The real window with the real core behind it, on a port that records and answers FFh.
+struct WindowUnderTest {
+  WindowUnderTest();
+  template <typename W = QObject>
+  W* Find(const char* name) const {
+    return window.findChild<W*>(QString::fromLatin1(name));
+  }
+
+  TemporaryWorkingDirectory directory;
+  testing_support::FakeClock clock;
+  MemorySettings settings;
+  RecordingSound sound;
+  FakeDialogs::State dialogs;
+  platform::RecordingMachine machine;
+  app::frmMain window;
+  ops::Programmer programmer;
+};
+
+// A left click on a widget, as the operator's mouse gives it.
+void Click(QWidget* widget);
+void DoubleClick(QWidget* widget);
+// The whole content of a file.
+std::string ReadFile(const std::filesystem::path& path);
+
+inline TemporaryWorkingDirectory::TemporaryWorkingDirectory() : previous_(std::filesystem::current_path()) {
+  std::random_device entropy;
+  path_ = std::filesystem::temp_directory_path() /
+          ("meldrix_app_test_" + std::to_string(entropy()) + std::to_string(entropy()));
+  std::filesystem::create_directories(path_);
+  std::filesystem::current_path(path_);
+}
+
+inline TemporaryWorkingDirectory::~TemporaryWorkingDirectory() {
+  std::error_code ignored;
+  std::filesystem::current_path(previous_, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+inline WindowUnderTest::WindowUnderTest()
+    : window((QtApp(), clock), sound, settings, "/sounds",
+             std::make_unique<FakeDialogs>(dialogs)),
+      programmer(machine, window, clock, (directory.Path() / "meldrix5.ini").string()) {
+  window.Attach(programmer);
+}
+
+namespace detail {
+
+inline void SendMouse(QWidget* widget, QEvent::Type type) {
+  const QPointF at = QRectF(widget->rect()).center();
+  QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton,
+                    type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(widget, &event);
+}
+
+}  // namespace detail
+
+inline void Click(QWidget* widget) {
+  detail::SendMouse(widget, QEvent::MouseButtonPress);
+  detail::SendMouse(widget, QEvent::MouseButtonRelease);
+}
+
+inline void DoubleClick(QWidget* widget) {
+  detail::SendMouse(widget, QEvent::MouseButtonPress);
+  detail::SendMouse(widget, QEvent::MouseButtonRelease);
+  detail::SendMouse(widget, QEvent::MouseButtonDblClick);
+  detail::SendMouse(widget, QEvent::MouseButtonRelease);
+}
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+}  // namespace app_testing

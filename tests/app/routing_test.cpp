@@ -1,0 +1,104 @@
+// Operator actions on the real window reach the core's handlers.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QRadioButton>
+
+#include "window_fixture.h"
+
+namespace {
+
+using app_testing::Click;
+using app_testing::WindowUnderTest;
+using platform::Ctl;
+
+TEST(ErrorAlert, ClickOnTheLitIndicatorRestoresTheButtonsAndLogs) {
+  WindowUnderTest t;
+  t.window.show();
+  t.window.SetEnabled(Ctl::Program_button, true);
+  t.window.SetEnabled(Ctl::Verify_button, false);
+  t.window.SetEnabled(Ctl::Read_button, true);
+  t.window.SetEnabled(Ctl::Display_button, false);
+  t.window.SetMax(Ctl::ProgressBar1, 100);
+  t.window.SetValue(Ctl::ProgressBar1, 40);
+  t.programmer.LockButtonsOnError();
+  t.programmer.LockButtonsOnError();  // a second failure while the alert is on
+
+  EXPECT_EQ(t.window.ForeColor(Ctl::Error_label), platform::kWhite);
+  for (const char* name : {"Program_button", "Verify_button", "Read_button", "Display_button",
+                           "VerifyButton"}) {
+    EXPECT_FALSE(t.Find<QWidget>(name)->isEnabled()) << name;
+  }
+
+  Click(t.Find<QLabel>("Error_label"));
+  EXPECT_EQ(t.window.ForeColor(Ctl::Error_label), platform::kGreyText);
+  EXPECT_EQ(t.window.Value(Ctl::ProgressBar1), 0);
+  EXPECT_TRUE(t.window.Caption(Ctl::SystemLog).ends_with(">  Error Alert was Turned Off"));
+  // The second lock stored the already disabled states, so all four stay disabled.
+  for (const char* name : {"Program_button", "Verify_button", "Read_button", "Display_button"}) {
+    EXPECT_FALSE(t.Find<QWidget>(name)->isEnabled()) << name;
+  }
+
+  // A click on the unlit indicator changes nothing and logs nothing.
+  const std::string log = t.window.Caption(Ctl::SystemLog);
+  Click(t.Find<QLabel>("Error_label"));
+  EXPECT_EQ(t.window.Caption(Ctl::SystemLog), log);
+}
+
+TEST(ErrorAlert, SingleLockRestoresEachButtonToItsOwnState) {
+  WindowUnderTest t;
+  t.window.show();
+  t.window.SetEnabled(Ctl::Program_button, true);
+  t.window.SetEnabled(Ctl::Verify_button, false);
+  t.window.SetEnabled(Ctl::Read_button, true);
+  t.window.SetEnabled(Ctl::Display_button, false);
+  t.programmer.LockButtonsOnError();
+  Click(t.Find<QLabel>("Error_label"));
+  EXPECT_TRUE(t.Find<QWidget>("Program_button")->isEnabled());
+  EXPECT_FALSE(t.Find<QWidget>("Verify_button")->isEnabled());
+  EXPECT_TRUE(t.Find<QWidget>("Read_button")->isEnabled());
+  EXPECT_FALSE(t.Find<QWidget>("Display_button")->isEnabled());
+}
+
+TEST(OptionButtons, ClickSelectsOneOptionOfItsGroupEvenWhenAlreadySelected) {
+  WindowUnderTest t;
+  t.window.show();
+  Click(t.Find<QRadioButton>("HiLow_button(2)"));
+  EXPECT_EQ(t.window.Value(platform::HiLow_button(0)), 0);
+  EXPECT_EQ(t.window.Value(platform::HiLow_button(1)), 0);
+  EXPECT_EQ(t.window.Value(platform::HiLow_button(2)), 1);
+  Click(t.Find<QRadioButton>("HiLow_button(2)"));
+  EXPECT_EQ(t.window.Value(platform::HiLow_button(2)), 1);
+  // The other groups are left alone.
+  EXPECT_EQ(t.window.Value(platform::Voltage_button(1)), 1);
+  EXPECT_EQ(t.window.Value(platform::LPTSelection(1)), 1);
+
+  t.window.SetEnabled(platform::Voltage_button(3), false);
+  Click(t.Find<QRadioButton>("Voltage_button(3)"));
+  EXPECT_EQ(t.window.Value(platform::Voltage_button(3)), 0);
+  EXPECT_EQ(t.window.Value(platform::Voltage_button(1)), 1);
+}
+
+TEST(PlaceholderMenus, CloseAndOptionsShowTheirBoxesAndNothingElse) {
+  WindowUnderTest t;
+  t.Find<QAction>("mnuFileClose")->trigger();
+  t.Find<QAction>("mnuToolsOptions")->trigger();
+  ASSERT_EQ(t.dialogs.boxes.size(), 2U);
+  EXPECT_EQ(t.dialogs.boxes[0].text.toStdString(), "Add 'mnuFileClose_Click' code.");
+  EXPECT_EQ(t.dialogs.boxes[1].text.toStdString(), "Add 'mnuToolsOptions_Click' code.");
+  for (const auto& box : t.dialogs.boxes) EXPECT_EQ(box.title.toStdString(), "MELDRIX5N");
+  EXPECT_EQ(t.window.Caption(Ctl::SystemLog), "");
+}
+
+TEST(ExitMenu, ClosesTheWindowAfterPuttingTheBoardIdle) {
+  WindowUnderTest t;
+  t.window.show();
+  t.machine.Clear();
+  t.Find<QAction>("mnuFileExit")->trigger();
+  EXPECT_FALSE(t.window.isVisible());
+  EXPECT_FALSE(t.machine.Trace().empty());  // the board was reset on the way out
+  EXPECT_EQ(t.settings.values.count("Settings/MainLeft"), 1U);
+}
+
+}  // namespace

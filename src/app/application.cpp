@@ -4,12 +4,11 @@
 #include <QStyleFactory>
 
 #include "app/frm_main.h"
+#include "app/port_access.h"
 #include "app/qt_settings_store.h"
 #include "app/qt_sound_player.h"
 #include "operations/programmer.h"
 #include "platform/dirs.h"
-#include "platform/machine.h"
-#include "platform/port_io.h"
 
 namespace app {
 
@@ -19,15 +18,18 @@ int RunProgram(int argc, char* argv[]) {
   // A style that honours the colours the program gives its labels and buttons.
   if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
 
-  platform::NullPort no_board;
-  platform::LiveMachine machine(no_board);
+  NoPortAccess port_access;
   platform::SystemClock clock;
   QtSettingsStore settings;
   QtSoundPlayer sound;
   frmMain window(clock, sound, settings, platform::ExecutableDirectory());
-  ops::Programmer programmer(machine, window, clock,
+  ops::Programmer programmer(port_access.Machine(), window, clock,
                              platform::JoinPath(platform::ProgramDirectory(), "meldrix5.ini"));
+  programmer.DeviceSelected = [&port_access](std::string_view name) {
+    port_access.InsertDevice(name);
+  };
   window.Attach(programmer);
+  window.UsePortAccess(port_access);
   window.Form_Load();
   window.show();
   return QApplication::exec();

@@ -495,10 +495,14 @@ void frmMain::BuildMenus() {
                  [slot](P& p) { p.SaveSetup_Click(slot); });
   }
   AddSeparator(setup, "xxx9");
-  AddMenuEntry(setup, Ctl::ForceMeldrix4, "Force Set MELDRIX-4", true,
-               [](P& p) { p.detect.ForceMeldrix4_Click(); });
-  AddMenuEntry(setup, Ctl::ForceMeldrix5, "Force Set MELDRIX-5", true,
-               [](P& p) { p.detect.ForceMeldrix5_Click(); });
+  AddMenuEntry(setup, Ctl::ForceMeldrix4, "Force Set MELDRIX-4", true, [this](P& p) {
+    BoardModelForced(4);
+    p.detect.ForceMeldrix4_Click();
+  });
+  AddMenuEntry(setup, Ctl::ForceMeldrix5, "Force Set MELDRIX-5", true, [this](P& p) {
+    BoardModelForced(5);
+    p.detect.ForceMeldrix5_Click();
+  });
   AddSeparator(setup, "xxx12");
   AddMenuEntry(setup, Ctl::LoopFlashTest, "LoopFlashTest", false, &P::LoopFlashTest_Click);
   AddMenuEntry(setup, Ctl::ResetFlash, "ResetFlash", false, &P::ResetFlash_Click);
@@ -556,11 +560,15 @@ void frmMain::BuildStatusBar() {
   status_text_ = new QLabel("Status", bar);
   status_text_->setObjectName("sbStatusBar.Status");
   status_text_->setTextFormat(Qt::PlainText);
+  status_port_ = new QLabel(bar);
+  status_port_->setObjectName("sbStatusBar.Port");
+  status_port_->setTextFormat(Qt::PlainText);
   status_date_ = new QLabel(bar);
   status_date_->setObjectName("sbStatusBar.Date");
   status_time_ = new QLabel(bar);
   status_time_->setObjectName("sbStatusBar.Time");
   bar->addWidget(status_text_, 1);
+  bar->addPermanentWidget(status_port_);
   bar->addPermanentWidget(status_date_);
   bar->addPermanentWidget(status_time_);
   clock_timer_ = new QTimer(this);
@@ -575,6 +583,7 @@ void frmMain::RefreshClock() {
   status_time_->setText(Q(clock_.LocaleTime()));
 }
 
+QString frmMain::StatusPort() const { return status_port_->text(); }
 QString frmMain::StatusDate() const { return status_date_->text(); }
 QString frmMain::StatusTime() const { return status_time_->text(); }
 
@@ -597,12 +606,22 @@ void frmMain::Route(const std::function<void(ops::Programmer&)>& handler) {
   if (programmer_ == nullptr) return;
   try {
     handler(*programmer_);
+    ShowPortAccess();
   } catch (const std::exception& failure) {
     MessageBox(std::string("The operation stopped: ") + failure.what(), platform::kAppTitle,
                platform::Icon::Critical);
   } catch (...) {
     MessageBox("The operation stopped on an unexpected failure.", platform::kAppTitle,
                platform::Icon::Critical);
+  }
+}
+
+// A simulated board takes the model the operator forces before the core talks to it as one.
+void frmMain::BoardModelForced(int16_t model) {
+  if (port_access_ == nullptr || programmer_ == nullptr) return;
+  const int16_t base = programmer_->board.PortBase;
+  if (!platform::IsParallelPortBase(base) || port_access_->Simulated(base)) {
+    port_access_->FollowModel(model);
   }
 }
 
@@ -645,7 +664,25 @@ void frmMain::Form_Load() {
   PlaceWindow();
   auto* frame3 = qobject_cast<QWidget*>(Control(Ctl::Frame3));
   frame3->setGeometry(frame3->x(), 72, 481, 241);
-  if (programmer_ != nullptr) programmer_->StartUp();
+  if (programmer_ == nullptr) return;
+  programmer_->StartUp();
+  ShowPortAccess();
+}
+
+void frmMain::ShowPortAccess() {
+  if (port_access_ == nullptr || programmer_ == nullptr) return;
+  const int16_t base = programmer_->board.PortBase;
+  QString caption = QString(kCaptionStart) + Q(kVendorText);
+  if (!platform::IsParallelPortBase(base)) {
+    status_port_->setText("no port selected");
+  } else if (port_access_->Simulated(base)) {
+    port_access_->FollowPort(base);
+    caption = QString(kCaptionStart) + "simulated board";
+    status_port_->setText("simulated board (no parallel-port access on this machine)");
+  } else {
+    status_port_->setText(Q(port_access_->Method(base)));
+  }
+  setWindowTitle(caption);
 }
 
 void frmMain::SavePlacement() {

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/dialogs.h"
+#include "app/port_access.h"
 #include "platform/clock.h"
 #include "platform/panel.h"
 #include "platform/settings_store.h"
@@ -122,7 +123,14 @@ class frmMain final : public QMainWindow, public platform::Panel {
   // Text of the status bar's date and time panels, as last refreshed.
   QString StatusDate() const;
   QString StatusTime() const;
-  // --- Wiring of the port access (added when the board and sim branches land) -----------------
+  // --- How the board is reached ----------------------------------------------------------------
+  // The port access whose method the status bar shows and whose simulated board follows the
+  // operator's choice of port and model.
+  void UsePortAccess(PortAccess& access) { port_access_ = &access; }
+  // Shows how the current port is reached, in the status bar and, for a simulated board, in the
+  // caption; a simulated board moves to the current port.
+  void ShowPortAccess();
+  QString StatusPort() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;  // the shutdown sequence
@@ -161,6 +169,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
   void Route(const std::function<void(ops::Programmer&)>& handler);
   void OnButton(platform::Ref r, std::function<void(ops::Programmer&)> handler);
   void PaintColours(platform::Ref r);
+  void BoardModelForced(int16_t model);
   void PlaceWindow();
   void SavePlacement();
   double TwipsPerPixel() const;
@@ -171,6 +180,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
   std::string sound_directory_;
   std::unique_ptr<Dialogs> dialogs_;
   ops::Programmer* programmer_ = nullptr;
+  PortAccess* port_access_ = nullptr;
 
   std::map<Key, QObject*> controls_;
   std::map<Key, platform::Color> fore_, back_;
@@ -180,6 +190,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
   TextView* buffer_display_ = nullptr;
   QComboBox* device_ = nullptr;
   QLabel* status_text_ = nullptr;
+  QLabel* status_port_ = nullptr;
   QLabel* status_date_ = nullptr;
   QLabel* status_time_ = nullptr;
   QTimer* clock_timer_ = nullptr;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/machine.h"
+#include "platform/port_io.h"
+
+namespace app {
+
+// How the program reaches the board: the machine the core drives, what the status bar says about
+// the port in use, and a simulated board that goes where the operator puts it.
+class PortAccess {
+ public:
+  virtual ~PortAccess() = default;
+  virtual platform::Machine& Machine() = 0;
+  // How the port block at base is reached, for the status bar ("378h through /dev/parport0").
+  virtual std::string Method(int16_t base) = 0;
+  // True where no real access serves base and a simulated board answers instead.
+  virtual bool Simulated(int16_t base) = 0;
+  // The operator chose a port or forced a board model; a simulated board follows.
+  virtual void FollowPort(int16_t /*base*/) {}
+  virtual void FollowModel(int16_t /*model*/) {}
+  // A device of this kind was selected; a simulated socket takes one.
+  virtual void InsertDevice(std::string_view /*name*/) {}
+};
+
+// No board at all: writes go nowhere, reads give FFh.
+class NoPortAccess final : public PortAccess {
+ public:
+  platform::Machine& Machine() override { return machine_; }
+  std::string Method(int16_t) override { return port_.Describe(); }
+  bool Simulated(int16_t) override { return false; }
+
+ private:
+  platform::NullPort port_;
+  platform::LiveMachine machine_{port_};
+};
+
+}  // namespace app

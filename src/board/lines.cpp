@@ -17,6 +17,15 @@ void Board::SetIdentityMaps() {
   }
 }
 
+void Board::SetAddressMaps(std::string_view device_code) {
+  SetIdentityMaps();
+  if (device_code == "FM" || device_code == "FL" || device_code == "FR" || device_code == "FS") {
+    for (size_t high = 4; high <= 7; ++high) AddrHighMap[high] = Narrow(static_cast<int32_t>(high) + 4);
+  } else if (device_code == "EN") {
+    for (size_t mid = 64; mid <= 127; ++mid) AddrMidMap[mid] = Narrow(static_cast<int32_t>(mid) + 64);
+  }
+}
+
 void Board::Endereco2Adr() {
   AddrHigh = CurrentAddress / kBank;
   const int32_t rest = CurrentAddress - AddrHigh * kBank;

@@ -88,9 +88,9 @@ void BM_SpinPass(benchmark::State& state) {
   const auto passes = static_cast<int32_t>(state.range(0));
   for (auto _ : state) platform::spin(passes);
   state.SetItemsProcessed(state.iterations() * passes);
-  state.counters["ns_per_pass"] = benchmark::Counter(
-      static_cast<double>(state.iterations() * passes),
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns_per_pass"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * passes),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_SpinPass)->Arg(1000)->Arg(100000);
 

@@ -42,8 +42,8 @@ constexpr std::string_view kModelKey = "MODEL = ";
 // Upper-case hexadecimal without leading zeros, as the messages and the settings file show a port.
 std::string Hex(int16_t value) {
   std::array<char, 8> digits{};
-  auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(),
-                                    static_cast<uint16_t>(value), 16);
+  auto [end, error] =
+      std::to_chars(digits.data(), digits.data() + digits.size(), static_cast<uint16_t>(value), 16);
   std::string text(digits.data(), end);
   for (char& c : text) {
     if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
@@ -57,7 +57,9 @@ std::string Printed(int16_t value) {
   return (value < 0 ? "-" : " ") + digits + " ";
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -272,12 +274,11 @@ void Detector::ApplyFoundBoard() {
 }
 
 void Detector::SaveBoardSettings() {
-  const std::string text = "[MELDRIX5 SETUP]\r\nDATE = " + clock_.Stamp() + "\r\nIO_PORT = " +
-                           Hex(board_.PortBase) + "\r\nMODEL = " + Printed(board_.BoardModel) +
-                           "\r\n";
+  const std::string text = "[MELDRIX5 SETUP]\r\nDATE = " + clock_.Stamp() +
+                           "\r\nIO_PORT = " + Hex(board_.PortBase) +
+                           "\r\nMODEL = " + Printed(board_.BoardModel) + "\r\n";
   if (auto error = platform::WriteFileAtomically(settings_path_, text)) {
-    ui_.LogMessage("Board settings could not be saved to " + settings_path_ + ": " +
-                   error->reason);
+    ui_.LogMessage("Board settings could not be saved to " + settings_path_ + ": " + error->reason);
   }
 }
 

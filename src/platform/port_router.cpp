@@ -80,7 +80,9 @@ uint8_t PortRouter::PortIn(uint16_t port) {
 }
 
 // Only a simulated board keeps time; the real ports live in it already.
-void PortRouter::TimePassed(std::chrono::nanoseconds elapsed) { fallback_.TimePassed(elapsed); }
+void PortRouter::TimePassed(std::chrono::nanoseconds elapsed) {
+  fallback_.TimePassed(elapsed);
+}
 
 std::string PortRouter::Describe() const {
   std::string text;
@@ -96,8 +98,7 @@ std::string PortRouter::Method(uint16_t base) {
   Block* block = IsParallelPortBase(base) ? BlockOf(base) : nullptr;
   if (block == nullptr) return fallback_.Describe();
   PortIo* real = RealFor(*block);
-  return real != nullptr ? BlockName(base) + " through " + real->Describe()
-                         : fallback_.Describe();
+  return real != nullptr ? BlockName(base) + " through " + real->Describe() : fallback_.Describe();
 }
 
 bool PortRouter::HasRealAccess(uint16_t base) {

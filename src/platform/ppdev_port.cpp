@@ -46,15 +46,19 @@ class LinuxDeviceCalls final : public DeviceCalls {
   void Close(int) override {}
 };
 
-constexpr unsigned long kExclusive = 0, kClaim = 0, kRelease = 0, kWriteData = 0,
-                        kWriteControl = 0, kReadData = 0, kReadStatus = 0, kReadControl = 0;
+constexpr unsigned long kExclusive = 0, kClaim = 0, kRelease = 0, kWriteData = 0, kWriteControl = 0,
+                        kReadData = 0, kReadStatus = 0, kReadControl = 0;
 #endif
 
-std::string Reason(int negative_errno) { return std::strerror(-negative_errno); }
+std::string Reason(int negative_errno) {
+  return std::strerror(-negative_errno);
+}
 
 }  // namespace
 
-std::unique_ptr<DeviceCalls> SystemDeviceCalls() { return std::make_unique<LinuxDeviceCalls>(); }
+std::unique_ptr<DeviceCalls> SystemDeviceCalls() {
+  return std::make_unique<LinuxDeviceCalls>();
+}
 
 PpdevPort::PpdevPort(std::string device, uint16_t base, std::unique_ptr<DeviceCalls> calls)
     : device_(std::move(device)), base_(base), calls_(std::move(calls)) {}
@@ -81,7 +85,9 @@ std::optional<std::string> PpdevPort::Claim() {
   }
   if (const int error = calls_->Ioctl(fd, kClaim, &unused); error < 0) {
     calls_->Close(fd);
-    return device_ + " cannot be claimed: " + Reason(error);
+    // The kernel refuses an exclusive claim while another driver (lp) or program has the port.
+    return device_ + " cannot be claimed: " + Reason(error) +
+           (error == -EBUSY ? " (held by another program or by the lp printer driver)" : "");
   }
   fd_ = fd;
   return std::nullopt;

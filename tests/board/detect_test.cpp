@@ -88,8 +88,8 @@ TEST_P(ProbeRun, FindsTheLastAnsweringBoardInProbeOrder) {
   r.detect.TestHardware_button_Click();
 
   for (const char* port : {"278", "378", "3BC"}) {
-    const bool expected = std::find(c.not_responding.begin(), c.not_responding.end(), port) !=
-                          c.not_responding.end();
+    const bool expected =
+        std::find(c.not_responding.begin(), c.not_responding.end(), port) != c.not_responding.end();
     EXPECT_EQ(r.Logged(std::string("Port ") + port + " Not Responding"), expected) << port;
   }
   EXPECT_EQ(r.board.BoardModel, c.model);
@@ -123,14 +123,13 @@ TEST_P(ProbeRun, FindsTheLastAnsweringBoardInProbeOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Boards, ProbeRun,
-    ::testing::Values(
-        ProbeCase{"None", {}, 0, 0, {"278", "378", "3BC"}},
-        ProbeCase{"Model5At378", {{0x378, 5}}, 0x378, 5, {"278", "3BC"}},
-        ProbeCase{"Model4At3BC", {{0x3BC, 4}}, 0x3BC, 4, {"278", "378"}},
-        ProbeCase{"Model4At278", {{0x278, 4}}, 0x278, 4, {"378", "3BC"}},
-        ProbeCase{"At278And378", {{0x278, 4}, {0x378, 5}}, 0x378, 5, {"3BC"}},
-        ProbeCase{"At378And278", {{0x278, 5}, {0x378, 4}}, 0x378, 4, {"3BC"}},
-        ProbeCase{"Everywhere", {{0x278, 5}, {0x378, 5}, {0x3BC, 4}}, 0x3BC, 4, {}}),
+    ::testing::Values(ProbeCase{"None", {}, 0, 0, {"278", "378", "3BC"}},
+                      ProbeCase{"Model5At378", {{0x378, 5}}, 0x378, 5, {"278", "3BC"}},
+                      ProbeCase{"Model4At3BC", {{0x3BC, 4}}, 0x3BC, 4, {"278", "378"}},
+                      ProbeCase{"Model4At278", {{0x278, 4}}, 0x278, 4, {"378", "3BC"}},
+                      ProbeCase{"At278And378", {{0x278, 4}, {0x378, 5}}, 0x378, 5, {"3BC"}},
+                      ProbeCase{"At378And278", {{0x278, 5}, {0x378, 4}}, 0x378, 4, {"3BC"}},
+                      ProbeCase{"Everywhere", {{0x278, 5}, {0x378, 5}, {0x3BC, 4}}, 0x3BC, 4, {}}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
 // The exact probe sequence at one port, with its settling waits of LatchDelayFactor x 100.
@@ -177,7 +176,8 @@ TEST(CheckHardware, NeverTouchesAPortOutsideTheThreeBlocks) {
 
 TEST(Settings, FileWithBothKeysAnnouncesWithoutTouchingThePortFirst) {
   Rig r;
-  r.WriteSettings("[MELDRIX5 SETUP]\r\nDATE = 01-01-2020 00:00:00\r\nIO_PORT = 3BC\r\nMODEL =  4 \r\n");
+  r.WriteSettings(
+      "[MELDRIX5 SETUP]\r\nDATE = 01-01-2020 00:00:00\r\nIO_PORT = 3BC\r\nMODEL =  4 \r\n");
   r.detect.LoadBoardSettings();
   EXPECT_EQ(r.board.PortBase, 0x3BC);
   EXPECT_EQ(r.board.BoardModel, 4);
@@ -242,8 +242,9 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"Empty", "", 0, 0, 0, false},
         FileCase{"Binary", std::string("\0\xFF\x01IO_PORT\n\x80\x81MODEL = \xFE\n", 23), 0, 0, 0,
                  false},
-        FileCase{"MegabyteLine", "IO_PORT = 378" + std::string(1 << 20, ' ') + "\nMODEL = 4" +
-                                     std::string(1 << 20, '9') + "\n",
+        FileCase{"MegabyteLine",
+                 "IO_PORT = 378" + std::string(1 << 20, ' ') + "\nMODEL = 4" +
+                     std::string(1 << 20, '9') + "\n",
                  0x378, 0, 0x378, false}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
@@ -331,7 +332,7 @@ TEST(ForceModel, SetsTheModelAndItsCodesButNotThePort) {
     EXPECT_EQ(r.ui.Caption(Ctl::MeldrixHardwareFound), "Operator Forced Model " + digit);
     EXPECT_EQ(r.ui.ForeColor(Ctl::MeldrixHardwareFound), platform::kLightPink);
     EXPECT_EQ(r.ui.ForeColor(Ctl::Ready_label), platform::kLightPink);
-    EXPECT_EQ(r.board.Reg3, 0xC4);  // Reset ran
+    EXPECT_EQ(r.board.Reg3, 0xC4);     // Reset ran
     EXPECT_EQ(r.io.Totals().outs, 0);  // ... but no port below 278h was written
     EXPECT_FALSE(platform::FileExists(r.detect.SettingsPath()));
   }

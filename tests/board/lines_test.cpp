@@ -42,8 +42,8 @@ struct SplitCase {
 
 TEST(Endereco2Adr, SplitsIntoBankPageAndByte) {
   const SplitCase cases[] = {
-      {0x12345, 1, 0x23, 0x45}, {0, 0, 0, 0}, {0xFF, 0, 0, 0xFF},
-      {0x100, 0, 1, 0},         {0xFFFFF, 0x0F, 0xFF, 0xFF}, {0x80000, 8, 0, 0},
+      {0x12345, 1, 0x23, 0x45},    {0, 0, 0, 0},       {0xFF, 0, 0, 0xFF}, {0x100, 0, 1, 0},
+      {0xFFFFF, 0x0F, 0xFF, 0xFF}, {0x80000, 8, 0, 0},
   };
   for (const auto& c : cases) {
     BoardOn b;
@@ -84,8 +84,8 @@ struct MapCase {
 // other entry and every other device stays identity.
 TEST(SETADR, LoadsTheAddressThroughTheDeviceMaps) {
   const MapCase cases[] = {
-      {"FS", 5, 0, 9, 0},    {"FS", 9, 0, 9, 0},      {"FM", 4, 0, 8, 0},
-      {"FL", 7, 0, 0xB, 0},  {"FR", 6, 0, 0xA, 0},    {"FS", 3, 0x41, 3, 0x41},
+      {"FS", 5, 0, 9, 0},       {"FS", 9, 0, 9, 0},       {"FM", 4, 0, 8, 0},
+      {"FL", 7, 0, 0xB, 0},     {"FR", 6, 0, 0xA, 0},     {"FS", 3, 0x41, 3, 0x41},
       {"EN", 0, 0x41, 0, 0x81}, {"EN", 0, 0x40, 0, 0x80}, {"EN", 0, 0x7F, 0, 0xBF},
       {"EN", 0, 0x3F, 0, 0x3F}, {"EN", 0, 0x80, 0, 0x80}, {"EN", 5, 0, 5, 0},
       {"P4", 5, 0x41, 5, 0x41}, {"FA", 6, 0x7F, 6, 0x7F},
@@ -197,21 +197,20 @@ TEST_P(LineOperation, ChangesItsBitsAndWritesItsLatchesInOrder) {
 using B = board::Board;
 INSTANTIATE_TEST_SUITE_P(
     Table, LineOperation,
-    ::testing::Values(
-        LineCase{"CEON", &B::CEON, 0x40, 0xC4, 0x40, 0x44, {3}},
-        LineCase{"CEOFF", &B::CEOFF, 0x40, 0x44, 0x40, 0xC4, {3}},
-        LineCase{"OEON", &B::OEON, 0xCB, 0xC4, 0x0B, 0xC4, {0}},
-        LineCase{"OEOFF", &B::OEOFF, 0x0B, 0xC4, 0x4B, 0xC4, {0}},
-        LineCase{"CEOEON", &B::CEOEON, 0xC8, 0xC4, 0x08, 0x44, {3, 0}},
-        LineCase{"CEOEOFF", &B::CEOEOFF, 0x08, 0x44, 0x48, 0xC4, {3, 0}},
-        LineCase{"VPP24_ON", &B::VPP24_ON, 0x08, 0xC4, 0xC8, 0xC4, {0}},
-        LineCase{"VPP24_OFF", &B::VPP24_OFF, 0xC8, 0xC4, 0x08, 0xC4, {0}},
-        LineCase{"LampOn", &B::LampOn, 0x40, 0xC4, 0x48, 0xC4, {0}},
-        LineCase{"LampOff", &B::LampOff, 0x4C, 0xC4, 0x44, 0xC4, {0}},
-        LineCase{"WEA18ON", &B::WEA18ON, 0x40, 0xC4, 0x40, 0xC0, {3}},
-        LineCase{"WEA18OFF", &B::WEA18OFF, 0x40, 0xC0, 0x40, 0xC4, {3}},
-        LineCase{"WEA15ON", &B::WEA15ON, 0x40, 0xC4, 0x40, 0xC4, {1}},
-        LineCase{"WEA14OFF", &B::WEA14OFF, 0x40, 0xC4, 0x40, 0xC4, {1}}),
+    ::testing::Values(LineCase{"CEON", &B::CEON, 0x40, 0xC4, 0x40, 0x44, {3}},
+                      LineCase{"CEOFF", &B::CEOFF, 0x40, 0x44, 0x40, 0xC4, {3}},
+                      LineCase{"OEON", &B::OEON, 0xCB, 0xC4, 0x0B, 0xC4, {0}},
+                      LineCase{"OEOFF", &B::OEOFF, 0x0B, 0xC4, 0x4B, 0xC4, {0}},
+                      LineCase{"CEOEON", &B::CEOEON, 0xC8, 0xC4, 0x08, 0x44, {3, 0}},
+                      LineCase{"CEOEOFF", &B::CEOEOFF, 0x08, 0x44, 0x48, 0xC4, {3, 0}},
+                      LineCase{"VPP24_ON", &B::VPP24_ON, 0x08, 0xC4, 0xC8, 0xC4, {0}},
+                      LineCase{"VPP24_OFF", &B::VPP24_OFF, 0xC8, 0xC4, 0x08, 0xC4, {0}},
+                      LineCase{"LampOn", &B::LampOn, 0x40, 0xC4, 0x48, 0xC4, {0}},
+                      LineCase{"LampOff", &B::LampOff, 0x4C, 0xC4, 0x44, 0xC4, {0}},
+                      LineCase{"WEA18ON", &B::WEA18ON, 0x40, 0xC4, 0x40, 0xC0, {3}},
+                      LineCase{"WEA18OFF", &B::WEA18OFF, 0x40, 0xC0, 0x40, 0xC4, {3}},
+                      LineCase{"WEA15ON", &B::WEA15ON, 0x40, 0xC4, 0x40, 0xC4, {1}},
+                      LineCase{"WEA14OFF", &B::WEA14OFF, 0x40, 0xC4, 0x40, 0xC4, {1}}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(WriteStrobes, LatchOneBitsSixAndSeven) {

@@ -56,9 +56,9 @@ TEST_P(GetNibbles, AssemblesTheByteFromTwoStatusReads) {
   b.board.GetNibbles();
   EXPECT_EQ(b.board.ReadBackByte, c.byte);
   const int low = c.model == 4 ? 0 : 5, high = c.model == 4 ? 4 : 1;
-  EXPECT_EQ(b.io.Trace(), (std::vector<RecordingMachine::Event>{
-                              Out(0x27A, low), In(0x279, c.first), Out(0x27A, high),
-                              In(0x279, c.second)}));
+  EXPECT_EQ(b.io.Trace(),
+            (std::vector<RecordingMachine::Event>{Out(0x27A, low), In(0x279, c.first),
+                                                  Out(0x27A, high), In(0x279, c.second)}));
 }
 
 INSTANTIATE_TEST_SUITE_P(

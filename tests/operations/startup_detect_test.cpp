@@ -60,7 +60,8 @@ TEST(StartUp, TakesTheBoardFromTheSettingsFileWithoutProbing) {
   EXPECT_EQ(r.io.Totals().ins, 0);  // no port was read: nothing probed
   std::ifstream in(r.SettingsPath(), std::ios::binary);
   const std::string text{std::istreambuf_iterator<char>(in), {}};
-  EXPECT_EQ(text, "[MELDRIX5 SETUP]\r\nDATE = 12-07-2026 22:41:07\r\nIO_PORT = 3BC\r\nMODEL =  4 \r\n");
+  EXPECT_EQ(text,
+            "[MELDRIX5 SETUP]\r\nDATE = 12-07-2026 22:41:07\r\nIO_PORT = 3BC\r\nMODEL =  4 \r\n");
 }
 
 TEST(StartUp, NoBoardAnywhereLeavesNoPortAndTouchesNone) {

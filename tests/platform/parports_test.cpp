@@ -41,8 +41,8 @@ TEST(ListKernelParports, ReadsTheFirstBaseAddressOfEachPort) {
   FakeSystem sys;
   sys.Port("parport1", "632\t1656\n");
   sys.Port("parport0", "888\t1912\n");
-  sys.Port("parport2", "garbage\n");  // unreadable base: left out
-  sys.Port("parport3", "99999\n");    // not a 16-bit address: left out
+  sys.Port("parport2", "garbage\n");                      // unreadable base: left out
+  sys.Port("parport3", "99999\n");                        // not a 16-bit address: left out
   fs::create_directories(sys.root / "proc" / "default");  // the kernel's defaults, no port
   sys.Device("parport0", fs::perms::owner_read | fs::perms::owner_write);
   const auto ports = sys.List();

@@ -112,9 +112,8 @@ TEST(PortRouter, TimeReachesTheFallback) {
 
 TEST(OpenRealPort, NothingForAnAddressThatIsNotAParallelPort) {
   std::vector<std::string> notes;
-  auto port = platform::OpenRealPortWithNotes(0x80, [&](std::string_view n) {
-    notes.emplace_back(n);
-  });
+  auto port =
+      platform::OpenRealPortWithNotes(0x80, [&](std::string_view n) { notes.emplace_back(n); });
   EXPECT_EQ(port, nullptr);
   EXPECT_TRUE(notes.empty());
 }
@@ -131,9 +130,8 @@ TEST(OpenRealPort, EachFailedMethodLeavesANote) {
     if (kernel.base == 0x3BC && kernel.accessible) GTEST_SKIP() << "a real port at 3BCh";
   }
   std::vector<std::string> notes;
-  auto port = platform::OpenRealPortWithNotes(0x3BC, [&](std::string_view n) {
-    notes.emplace_back(n);
-  });
+  auto port =
+      platform::OpenRealPortWithNotes(0x3BC, [&](std::string_view n) { notes.emplace_back(n); });
   EXPECT_EQ(port, nullptr);
   ASSERT_FALSE(notes.empty());
   EXPECT_EQ(notes.back(), "3BCh: " + reason);

@@ -74,11 +74,11 @@ TEST(PpdevPort, ClaimsExclusivelyOnFirstUseWritesRawAndReleasesAtTheEnd) {
     EXPECT_EQ(port->PortIn(0x37A), 0x0C);
     EXPECT_EQ(port->Describe(), "/dev/parport0");
   }
-  const std::vector<Call> expected = {
-      {"open /dev/parport0"},        {"ioctl 7", PPEXCL},        {"ioctl 7", PPCLAIM},
-      {"ioctl 7", PPWDATA, 0xBF},    {"ioctl 7", PPWCONTROL, 0x0E}, {"ioctl 7", PPRSTATUS},
-      {"ioctl 7", PPRDATA},          {"ioctl 7", PPRCONTROL},    {"ioctl 7", PPRELEASE},
-      {"close 7"}};
+  const std::vector<Call> expected = {{"open /dev/parport0"},        {"ioctl 7", PPEXCL},
+                                      {"ioctl 7", PPCLAIM},          {"ioctl 7", PPWDATA, 0xBF},
+                                      {"ioctl 7", PPWCONTROL, 0x0E}, {"ioctl 7", PPRSTATUS},
+                                      {"ioctl 7", PPRDATA},          {"ioctl 7", PPRCONTROL},
+                                      {"ioctl 7", PPRELEASE},        {"close 7"}};
   EXPECT_EQ(log.calls, expected);
 }
 
@@ -132,12 +132,15 @@ TEST_P(PpdevFailure, NamesTheDeviceAndTheReason) {
 INSTANTIATE_TEST_SUITE_P(
     Kernel, PpdevFailure,
     ::testing::Values(
-        FailureCase{"Permission", EACCES, 0, "/dev/parport0 cannot be opened: Permission denied", 1},
+        FailureCase{"Permission", EACCES, 0, "/dev/parport0 cannot be opened: Permission denied",
+                    1},
         FailureCase{"Held", 0, PPEXCL,
                     "/dev/parport0 cannot be had for this program alone: Device or resource busy",
                     3},
         FailureCase{"ClaimRefused", 0, PPCLAIM,
-                    "/dev/parport0 cannot be claimed: Device or resource busy", 4}),
+                    "/dev/parport0 cannot be claimed: Device or resource busy (held by another "
+                    "program or by the lp printer driver)",
+                    4}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(PpdevPort, FirstAccessThatCannotClaimIsNotRetried) {

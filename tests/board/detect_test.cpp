@@ -77,6 +77,9 @@ struct ProbeCase {
   int16_t model;
   std::vector<std::string> not_responding;
 };
+void PrintTo(const ProbeCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ProbeRun : public ::testing::TestWithParam<ProbeCase> {};
 
@@ -199,6 +202,9 @@ struct FileCase {
   int16_t port, model, found;
   bool announced;
 };
+void PrintTo(const FileCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class SettingsFile : public ::testing::TestWithParam<FileCase> {};
 

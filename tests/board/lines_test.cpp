@@ -178,6 +178,9 @@ struct LineCase {
   int reg0_after, reg3_after;
   std::vector<int> latches;
 };
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class LineOperation : public ::testing::TestWithParam<LineCase> {};
 

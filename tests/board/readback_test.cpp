@@ -46,6 +46,9 @@ struct NibbleCase {
   uint8_t first, second;
   uint8_t byte;
 };
+void PrintTo(const NibbleCase& c, std::ostream* os) {
+  *os << "model " << c.model << std::hex << ", status " << int{c.first} << " " << int{c.second};
+}
 
 class GetNibbles : public ::testing::TestWithParam<NibbleCase> {};
 

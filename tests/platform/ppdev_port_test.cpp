@@ -103,6 +103,9 @@ struct FailureCase {
   std::string reason;
   size_t calls;  // made before giving up, the close included when something was opened
 };
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class PpdevFailure : public ::testing::TestWithParam<FailureCase> {};
 

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <functional>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "app/port_access.h"
+#include "platform/port_router.h"
+
+namespace app {
+
+// Each port block reached through its real backend (ppdev, then direct I/O), opened on first
+// use; a block without one is served by the fallback.
+class RoutedPortAccess : public PortAccess {
+ public:
+  explicit RoutedPortAccess(platform::PortIo& fallback)
+      : router_(fallback, [this](uint16_t base) {
+          return platform::OpenRealPortWithNotes(base, [this](std::string_view text) { Note(text); });
+        }) {}
+
+  platform::Machine& Machine() override { return machine_; }
+  std::string Method(int16_t base) override {
+    return router_.Method(static_cast<uint16_t>(base));
+  }
+  bool Simulated(int16_t) override { return false; }
+
+  // Where the reasons go why a real backend could not be opened (the system log, once the
+  // window exists).
+  std::function<void(std::string_view)> notes;
+
+ protected:
+  platform::PortRouter& Router() { return router_; }
+
+ private:
+  void Note(std::string_view text) {
+    if (notes) {
+      notes(text);
+    } else {
+      std::cerr << text << '\n';
+    }
+  }
+
+  platform::PortRouter router_;
+  platform::LiveMachine machine_{router_};
+};
+
+struct NothingAttached {
+  platform::NullPort nothing;
+};
+
+// The router with nothing behind the blocks it cannot reach: reads there give FFh.
+class RealPortsOnly final : private NothingAttached, public RoutedPortAccess {
+ public:
+  RealPortsOnly() : RoutedPortAccess(nothing) {}
+};
+
+}  // namespace app

@@ -706,6 +706,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::LogMessage(std::string_view message) {
   system_log_->Append(LogEntry(clock_.LocaleTime(), message));
   SystemLog_Change();
+  // A line written while an operation keeps the thread busy is shown at once.
+  system_log_->viewport()->repaint();
 }
 
 void frmMain::SystemLog_Change() { system_log_->CaretToEnd(); }
@@ -797,6 +799,7 @@ void frmMain::SetCaption(Ref r, std::string_view text) {
     setWindowTitle(caption);
   } else if (r == Ref(Ctl::sbStatusBar)) {
     status_text_->setText(caption);
+    status_text_->repaint();  // "Reading Device... Wait" must show while the device is read
   } else if (auto* view = qobject_cast<TextView*>(object)) {
     view->SetText(std::string(text));
     if (view == system_log_) SystemLog_Change();
@@ -851,7 +854,11 @@ void frmMain::SetValue(Ref r, int value) {
   } else if (auto* slider = qobject_cast<QAbstractSlider*>(object)) {
     slider->setValue(value);
   } else if (auto* bar = qobject_cast<QProgressBar*>(object)) {
-    bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
+    const int position = std::clamp(value, bar->minimum(), bar->maximum());
+    if (position == bar->value()) return;
+    bar->setValue(position);
+    // The operation that steps the bar keeps the thread busy: paint it now.
+    bar->repaint();
   }
 }
 

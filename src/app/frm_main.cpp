@@ -523,23 +523,29 @@ void frmMain::BuildToolBar() {
   bar->setMovable(false);
   bar->setWindowTitle("tbToolBar");
   addToolBar(Qt::TopToolBarArea, bar);
+  // The image list of the toolbar, by image key.
+  auto* images = new QObject(this);
+  images->setObjectName("imlToolbarIcons");
+  images->setProperty("keys", QStringList{"Open", "Save", "Camera", "Burn1"});
   const QIcon open = style()->standardIcon(QStyle::SP_DialogOpenButton);
   const QIcon save = style()->standardIcon(QStyle::SP_DialogSaveButton);
   struct ToolSpec {
     int button;
     const QIcon* icon;
+    const char* image;
     const char* tooltip;
   };
-  const ToolSpec tools[] = {{1, &open, "Open File into Code Buffer"},
-                            {2, &save, "Save Code Buffer Into File"},
-                            {4, &open, "Open File into Data Buffer"},
-                            {5, &save, "Save Data Buffer into File"}};
+  const ToolSpec tools[] = {{1, &open, "Open", "Open File into Code Buffer"},
+                            {2, &save, "Save", "Save Code Buffer Into File"},
+                            {4, &open, "Open", "Open File into Data Buffer"},
+                            {5, &save, "Save", "Save Data Buffer into File"}};
   for (const ToolSpec& t : tools) {
     if (t.button == 4) Register(platform::ToolbarButton(3), bar->addSeparator());
     const QString key = Q(ToolbarKey(t.button));
     QAction* action = bar->addAction(*t.icon, key);
     Register(platform::ToolbarButton(t.button), action);
     action->setToolTip(t.tooltip);
+    action->setProperty("image", t.image);
     connect(action, &QAction::triggered, this, [this, key] {
       Route([key](ops::Programmer& p) { p.tbToolBar_ButtonClick(S(key)); });
     });

@@ -314,20 +314,29 @@ TEST(WindowInventory, ToolbarButtonsByKeyThenTheVerifyButton) {
   ASSERT_NE(bar, nullptr);
   const QList<QAction*> actions = bar->actions();
   ASSERT_EQ(actions.size(), 6);
-  const std::pair<const char*, const char*> buttons[] = {
-      {"OpenCode", "Open File into Code Buffer"}, {"SaveCode", "Save Code Buffer Into File"},
-      {nullptr, nullptr},                          {"OpenData", "Open File into Data Buffer"},
-      {"SaveData", "Save Data Buffer into File"}};
+  struct Button {
+    const char* key;
+    const char* image;
+    const char* tooltip;
+  };
+  const Button buttons[] = {{"OpenCode", "Open", "Open File into Code Buffer"},
+                            {"SaveCode", "Save", "Save Code Buffer Into File"},
+                            {nullptr, nullptr, nullptr},
+                            {"OpenData", "Open", "Open File into Data Buffer"},
+                            {"SaveData", "Save", "Save Data Buffer into File"}};
   for (int i = 0; i < 5; ++i) {
     SCOPED_TRACE(i);
-    if (buttons[i].first == nullptr) {
+    if (buttons[i].key == nullptr) {
       EXPECT_TRUE(actions[i]->isSeparator());
       continue;
     }
-    EXPECT_EQ(actions[i]->objectName().toStdString(), buttons[i].first);
-    EXPECT_EQ(actions[i]->toolTip().toStdString(), buttons[i].second);
+    EXPECT_EQ(actions[i]->objectName().toStdString(), buttons[i].key);
+    EXPECT_EQ(actions[i]->property("image").toString().toStdString(), buttons[i].image);
+    EXPECT_EQ(actions[i]->toolTip().toStdString(), buttons[i].tooltip);
     EXPECT_FALSE(actions[i]->icon().isNull());
   }
+  EXPECT_EQ(t.Find<QObject>("imlToolbarIcons")->property("keys").toStringList(),
+            (QStringList{"Open", "Save", "Camera", "Burn1"}));
   EXPECT_EQ(bar->widgetForAction(actions[5]), t.Find<QWidget>("VerifyButton"));
 }
 

@@ -32,7 +32,14 @@ INSTANTIATE_TEST_SUITE_P(Keywords, EventSound,
                                            SoundCase{"Done", "error.wav"},
                                            SoundCase{"INIT ", "error.wav"},
                                            SoundCase{"", "error.wav"},
-                                           SoundCase{"BEEP", "error.wav"}));
+                                           SoundCase{"BEEP", "error.wav"}),
+                         [](const ::testing::TestParamInfo<SoundCase>& param_info) {
+                           std::string name = "k" + std::to_string(param_info.index) + "_";
+                           for (const char* c = param_info.param.keyword; *c != '\0'; ++c) {
+                             if (std::isalnum(static_cast<unsigned char>(*c)) != 0) name += *c;
+                           }
+                           return name;
+                         });
 
 // The files the keywords name are the ones the project ships.
 TEST(EventSoundFiles, EveryKeywordsFileIsInstalledBesideTheProgram) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QString>
@@ -24,14 +26,28 @@
 
 namespace app_testing {
 
-// One QApplication for the whole test program (offscreen).
+// One QApplication for the whole test program (offscreen), made by the first test that needs
+// it and ended with the test program, before the library's own statics go.
+inline std::unique_ptr<QApplication>& ApplicationSlot() {
+  static std::unique_ptr<QApplication> application;
+  return application;
+}
+
 inline QApplication& QtApp() {
   static int argc = 1;
   static char name[] = "app_tests";
   static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-  return application;
+  if (!ApplicationSlot()) ApplicationSlot() = std::make_unique<QApplication>(argc, argv);
+  return *ApplicationSlot();
 }
+
+class QtApplicationEnvironment final : public ::testing::Environment {
+ public:
+  void TearDown() override { ApplicationSlot().reset(); }
+};
+
+inline ::testing::Environment* const kQtApplicationEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
 // A settings store in memory.
 class MemorySettings final : public platform::SettingsStore {

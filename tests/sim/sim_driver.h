@@ -29,6 +29,13 @@ class Driver {
     board_.PortOut(Control(), IdleCodes()[i]);
     shadow_[i] = value;
   }
+  // The Flash command cycles' fast form: the byte, strobe, idle; no delays, shadow unchanged.
+  void FastLatch(int n, uint8_t value) {
+    const auto i = static_cast<size_t>(n);
+    board_.PortOut(base_, value);
+    board_.PortOut(Control(), StrobeCodes()[i]);
+    board_.PortOut(Control(), IdleCodes()[i]);
+  }
   uint8_t Shadow(int n) const { return shadow_[static_cast<size_t>(n)]; }
   void Set(int n, uint8_t value) {
     if (Shadow(n) != value) Latch(n, value);

@@ -88,6 +88,8 @@ class Chip {
   void Seat(const Latches& latches, Nanos now);
   // A latch changed.
   void Update(const Latches& latches, Nanos now);
+  // Time has passed with the lines unchanged: timed cycles that are due complete.
+  virtual void Tick(Nanos /*now*/) {}
   // Whether the chip's outputs drive the data bus now.
   virtual bool Driving() const = 0;
   // The byte on its outputs (meaningful while Driving()).

@@ -26,6 +26,7 @@ class PageEeprom final : public Chip {
   void SetWriteTime(Nanos t) { write_time_ = t; }
   uint64_t Erases() const { return erases_; }
 
+  void Tick(Nanos now) override { Settle(now); }
   bool Driving() const override;
   uint8_t Output(Nanos now) override;
 

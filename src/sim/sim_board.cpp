@@ -71,6 +71,11 @@ uint8_t SimBoard::PortIn(uint16_t port) {
   return 0xFF;
 }
 
+void SimBoard::TimePassed(std::chrono::nanoseconds elapsed) {
+  now_ += elapsed;
+  if (chip_ != nullptr) chip_->Tick(now_);
+}
+
 void SimBoard::WriteControl(uint8_t value) {
   const uint8_t left = control_ & 0x0F;
   control_ = value;

@@ -16,7 +16,9 @@ void Chip::Load(std::span<const uint8_t> bytes, uint32_t at) {
   }
 }
 
-void Chip::NeverPrograms(uint32_t address) { never_programs_.insert(address & address_mask_); }
+void Chip::NeverPrograms(uint32_t address) {
+  never_programs_.insert(address & address_mask_);
+}
 
 void Chip::StuckAtZero(uint32_t address, int bit) {
   if (bit < 0 || bit > 7) return;
@@ -25,7 +27,9 @@ void Chip::StuckAtZero(uint32_t address, int bit) {
   cells_[a] = Faulted(a, cells_[a]);
 }
 
-void Chip::SetPulsesNeeded(int n) { pulses_needed_ = std::max(n, 1); }
+void Chip::SetPulsesNeeded(int n) {
+  pulses_needed_ = std::max(n, 1);
+}
 
 void Chip::SlowCell(uint32_t address, int pulses) {
   slow_cells_[address & address_mask_] = std::max(pulses, 1);
@@ -83,7 +87,9 @@ void Chip::ProgramCell(uint32_t address, uint8_t data, Cells how) {
   cells_[address] = wanted;
 }
 
-void Chip::FillErased() { Erase(0, size()); }
+void Chip::FillErased() {
+  Erase(0, size());
+}
 
 void Chip::Erase(uint32_t first, uint32_t count) {
   const uint32_t end = std::min(first + count, size());

@@ -26,10 +26,10 @@ struct LatchBit {
 };
 
 // Lines every socket position shares, whatever the device.
-inline constexpr LatchBit kChipEnable{3, 7};     // active low
-inline constexpr LatchBit kOutputEnable{0, 6};   // active low
-inline constexpr LatchBit kVppOnPin24{0, 7};     // programming voltage onto the output-enable pin
-inline constexpr LatchBit kDriverEnable{3, 6};   // board drives latch 4 onto the bus, active low
+inline constexpr LatchBit kChipEnable{3, 7};    // active low
+inline constexpr LatchBit kOutputEnable{0, 6};  // active low
+inline constexpr LatchBit kVppOnPin24{0, 7};    // programming voltage onto the output-enable pin
+inline constexpr LatchBit kDriverEnable{3, 6};  // board drives latch 4 onto the bus, active low
 
 // How one kind of device sits in the socket: which latch bits are its address lines, which
 // one is its program or write-strobe line (active low; none when chip enable is the program
@@ -73,10 +73,10 @@ class Chip {
   virtual void EraseUV() {}
 
   // --- Fault injection -------------------------------------------------------------------------
-  void NeverPrograms(uint32_t address);            // the cell keeps its value whatever is done
-  void StuckAtZero(uint32_t address, int bit);     // that bit always reads 0
-  void SetPulsesNeeded(int n);                     // programming operations each cell needs
-  void SlowCell(uint32_t address, int pulses);     // one cell needs this many instead
+  void NeverPrograms(uint32_t address);         // the cell keeps its value whatever is done
+  void StuckAtZero(uint32_t address, int bit);  // that bit always reads 0
+  void SetPulsesNeeded(int n);                  // programming operations each cell needs
+  void SlowCell(uint32_t address, int pulses);  // one cell needs this many instead
   void IgnoreCommands(bool ignore) { ignore_commands_ = ignore; }  // write cycles do nothing
 
   // Programming operations that reached the chip: EPROM pulses with the voltage on, Flash byte

@@ -33,9 +33,12 @@ uint8_t CommandFlash::Output(Nanos now) {
   }
   if (autoselect_) {
     switch (lines().address & 0x03) {
-      case 0: return maker_;
-      case 1: return device_;
-      default: return 0x00;  // sector protection: none
+      case 0:
+        return maker_;
+      case 1:
+        return device_;
+      default:
+        return 0x00;  // sector protection: none
     }
   }
   return Cell(lines().address);

@@ -33,8 +33,15 @@ class CommandFlash final : public Chip {
   void OnSeated() override;
 
  private:
-  enum class Step : uint8_t { Idle, Unlocked1, Unlocked2, ProgramArmed, Erase, EraseUnlocked1,
-                              EraseUnlocked2 };
+  enum class Step : uint8_t {
+    Idle,
+    Unlocked1,
+    Unlocked2,
+    ProgramArmed,
+    Erase,
+    EraseUnlocked1,
+    EraseUnlocked2
+  };
   static bool WriteCycle(const Lines& l) { return l.ce && l.strobe && !l.oe; }
   void Write(uint32_t address, uint8_t data, Nanos now);
   void Command(uint32_t address, uint8_t data, Nanos now);

@@ -18,7 +18,9 @@ bool Eprom::Driving() const {
   return l.ce || (verify_without_ce_ && l.vpp);
 }
 
-uint8_t Eprom::Output(Nanos /*now*/) { return Cell(lines().address); }
+uint8_t Eprom::Output(Nanos /*now*/) {
+  return Cell(lines().address);
+}
 
 void Eprom::OnLines(const Lines& /*before*/, const Lines& after, Nanos /*now*/) {
   const bool pulsing = Pulsing(after);

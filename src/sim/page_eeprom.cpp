@@ -8,8 +8,7 @@ namespace {
 
 constexpr uint32_t kPageSize = 64;
 
-constexpr std::array<uint32_t, 6> kCommandAddresses{0x5555, 0x2AAA, 0x5555,
-                                                    0x5555, 0x2AAA, 0x5555};
+constexpr std::array<uint32_t, 6> kCommandAddresses{0x5555, 0x2AAA, 0x5555, 0x5555, 0x2AAA, 0x5555};
 constexpr std::array<uint8_t, 5> kCommandPrefix{0xAA, 0x55, 0x80, 0xAA, 0x55};
 
 }  // namespace

@@ -39,8 +39,15 @@ class PageEeprom final : public Chip {
     uint32_t address;
     uint8_t data;
   };
-  enum class Match : uint8_t { Partial, Mismatch, EnableAndLoad, Disable, IdEntry, IdExit,
-                               ChipErase };
+  enum class Match : uint8_t {
+    Partial,
+    Mismatch,
+    EnableAndLoad,
+    Disable,
+    IdEntry,
+    IdExit,
+    ChipErase
+  };
   static bool WriteCycle(const Lines& l) { return l.ce && l.strobe && !l.oe; }
   void Write(uint32_t address, uint8_t data, Nanos now);
   Match MatchCommand() const;

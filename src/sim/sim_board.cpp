@@ -11,7 +11,9 @@ constexpr std::array<uint8_t, 5> kModel5Strobes{0x04, 0x0C, 0x06, 0x0E, 0x00};
 
 constexpr uint8_t kControlNibbleSelect = 0x04;
 
-constexpr uint8_t Bit(unsigned value, unsigned bit) { return static_cast<uint8_t>((value >> bit) & 1U); }
+constexpr uint8_t Bit(unsigned value, unsigned bit) {
+  return static_cast<uint8_t>((value >> bit) & 1U);
+}
 
 // Model 4: D0 on ACK (bit 6), D1 on BUSY (bit 7, inverted by the port), D2 on PE (bit 5),
 // D3 on SELECT (bit 4); ERROR (bit 3) and the reserved bits are pulled up.
@@ -31,7 +33,9 @@ SimBoard::SimBoard(int model, uint16_t base) : model_(model), base_(base) {}
 
 SimBoard::~SimBoard() = default;
 
-void SimBoard::SetModel(int model) { model_ = model; }
+void SimBoard::SetModel(int model) {
+  model_ = model;
+}
 
 bool SimBoard::InsertDevice(std::string_view name) {
   const SocketKind* kind = FindSocketKind(name);

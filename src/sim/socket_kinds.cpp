@@ -3,8 +3,8 @@
 #include <array>
 #include <initializer_list>
 
-#include "sim/eprom.h"
 #include "sim/command_flash.h"
+#include "sim/eprom.h"
 #include "sim/page_eeprom.h"
 
 namespace sim {
@@ -32,9 +32,9 @@ constexpr uint8_t kVppPin24 = 0x80;
 constexpr uint8_t kVpp28Pin = 0x10;
 constexpr uint8_t kVpp32Pin = 0x20;
 
-constexpr LatchBit kPgm28{1, 6};   // PGM of the 2764 / 27128, where a 27256 has A14
-constexpr LatchBit kPgm32{3, 2};   // PGM of the 27C010 / 27C020 (pin 31)
-constexpr LatchBit kWe32{3, 2};    // WE of the 32-pin Flash (pin 31); A18 moves to latch 3 bit 3
+constexpr LatchBit kPgm28{1, 6};  // PGM of the 2764 / 27128, where a 27256 has A14
+constexpr LatchBit kPgm32{3, 2};  // PGM of the 27C010 / 27C020 (pin 31)
+constexpr LatchBit kWe32{3, 2};   // WE of the 32-pin Flash (pin 31); A18 moves to latch 3 bit 3
 constexpr LatchBit kWeAtmel{1, 7};
 constexpr LatchBit kWeXicor{1, 6};  // A14 moves to latch 1 bit 7
 
@@ -57,8 +57,8 @@ constexpr SocketKind Uv(std::string_view name, uint32_t size, const PinMap& pins
                         bool verify_without_ce = false) {
   return {name, ChipFamily::UvEprom, size, pins, verify_without_ce};
 }
-constexpr SocketKind Flash(std::string_view name, uint32_t size, const PinMap& pins,
-                           uint8_t maker, uint8_t device, uint32_t sector) {
+constexpr SocketKind Flash(std::string_view name, uint32_t size, const PinMap& pins, uint8_t maker,
+                           uint8_t device, uint32_t sector) {
   return {name, ChipFamily::CommandFlash, size, pins, false, maker, device, sector};
 }
 
@@ -84,15 +84,15 @@ constexpr std::array kKinds{
     Uv("Eprom 27C040", 512 * K, kP27040, true),
     Uv("Eprom 27C801", 1024 * K, kP27080),
     Uv("Eprom 27C080", 1024 * K, kP27080),
-    SocketKind{"Flash Atmel AT29C256", ChipFamily::PageEeprom, 32 * K, kAt29c256, false, 0x1F,
-               0xDC, 64, true},
+    SocketKind{"Flash Atmel AT29C256", ChipFamily::PageEeprom, 32 * K, kAt29c256, false, 0x1F, 0xDC,
+               64, true},
     Flash("Flash AMIC A29040", 512 * K, kF040, 0x37, 0x86, 64 * K),
     Flash("Flash AMD AM29F010", 128 * K, kF010, 0x01, 0x20, 16 * K),
     Flash("Flash AMD AM29F020", 256 * K, kF020, 0x01, 0x8C, 32 * K),
     Flash("Flash AMD AM29F040", 512 * K, kF040, 0x01, 0xA4, 64 * K),
     Flash("Flash EON EN29F040", 512 * K, kF040, 0x1C, 0x04, 64 * K),
-    SocketKind{"Eeprom XICOR X28C256", ChipFamily::PageEeprom, 32 * K, kX28c256, false, 0, 0,
-               64, false},
+    SocketKind{"Eeprom XICOR X28C256", ChipFamily::PageEeprom, 32 * K, kX28c256, false, 0, 0, 64,
+               false},
 };
 
 }  // namespace
@@ -109,8 +109,7 @@ std::unique_ptr<Chip> MakeChip(const SocketKind& kind) {
   std::string name(kind.name);
   switch (kind.family) {
     case ChipFamily::UvEprom:
-      return std::make_unique<Eprom>(std::move(name), kind.size, kind.pins,
-                                     kind.verify_without_ce);
+      return std::make_unique<Eprom>(std::move(name), kind.size, kind.pins, kind.verify_without_ce);
     case ChipFamily::CommandFlash:
       return std::make_unique<CommandFlash>(std::move(name), kind);
     case ChipFamily::PageEeprom:

@@ -21,7 +21,9 @@ struct FlashCase {
   uint32_t size;
   uint8_t maker, device;
 };
-void PrintTo(const FlashCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FlashCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const FlashCase kFlashes[] = {
     {"Flash AMD AM29F040", 524288, 0x01, 0xA4}, {"Flash EON EN29F040", 524288, 0x1C, 0x04},

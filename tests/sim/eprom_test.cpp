@@ -37,7 +37,9 @@ const EpromCase kEproms[] = {
     {"Eprom 27C080", 1048576, 0x00, 0x00, Pulse::ChipEnable, 0x80},
 };
 
-void PrintTo(const EpromCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const EpromCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 struct Socket {
   Socket(const EpromCase& wiring, int model) : board(model), d(board, model), c(wiring) {

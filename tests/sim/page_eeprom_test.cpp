@@ -21,12 +21,15 @@ struct PageCase {
   const char* name;
   bool atmel;
 };
-void PrintTo(const PageCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PageCase& c, std::ostream* os) {
+  *os << c.name;
+}
 const PageCase kAtmel{"Flash Atmel AT29C256", true};
 const PageCase kXicor{"Eeprom XICOR X28C256", false};
 
 struct PageSocket {
-  explicit PageSocket(const PageCase& c, int model = 5) : board(model), d(board, model), atmel(c.atmel) {
+  explicit PageSocket(const PageCase& c, int model = 5)
+      : board(model), d(board, model), atmel(c.atmel) {
     EXPECT_TRUE(board.InsertDevice(c.name));
     chip = dynamic_cast<sim::PageEeprom*>(board.chip());
     d.Idle(Strobe(), 0x02);

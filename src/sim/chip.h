@@ -22,7 +22,9 @@ using Latches = std::array<uint8_t, 5>;
 struct LatchBit {
   uint8_t latch = 0;
   uint8_t bit = 0;
-  constexpr bool High(const Latches& l) const { return ((l[latch] >> bit) & 1U) != 0; }
+  constexpr bool High(const Latches& l) const {
+    return ((static_cast<unsigned>(l[latch]) >> bit) & 1U) != 0;
+  }
 };
 
 // Lines every socket position shares, whatever the device.

@@ -11,14 +11,14 @@ constexpr std::array<uint8_t, 5> kModel5Strobes{0x04, 0x0C, 0x06, 0x0E, 0x00};
 
 constexpr uint8_t kControlNibbleSelect = 0x04;
 
-constexpr uint8_t Bit(unsigned value, unsigned bit) {
-  return static_cast<uint8_t>((value >> bit) & 1U);
+constexpr unsigned Bit(unsigned value, unsigned bit) {
+  return (value >> bit) & 1U;
 }
 
 // Model 4: D0 on ACK (bit 6), D1 on BUSY (bit 7, inverted by the port), D2 on PE (bit 5),
 // D3 on SELECT (bit 4); ERROR (bit 3) and the reserved bits are pulled up.
 constexpr uint8_t Model4Status(uint8_t nibble) {
-  return static_cast<uint8_t>(0x0F | Bit(nibble, 0) << 6 | (Bit(nibble, 1) ^ 1U) << 7 |
+  return static_cast<uint8_t>(0x0FU | Bit(nibble, 0) << 6 | (Bit(nibble, 1) ^ 1U) << 7 |
                               Bit(nibble, 2) << 5 | Bit(nibble, 3) << 4);
 }
 

@@ -48,7 +48,10 @@ class SimBoard final : public platform::PortIo {
 
   uint64_t Contentions() const { return contentions_; }
   bool LampOn() const { return (latches_[0] & 0x08) != 0; }
-  uint8_t Latch(int n) const { return latches_[static_cast<size_t>(n)]; }
+  // What latch n (0..4) holds; 0 for any other n.
+  uint8_t Latch(int n) const {
+    return n >= 0 && n < 5 ? latches_[static_cast<size_t>(n)] : uint8_t{0};
+  }
   // The byte on the device's data bus now.
   uint8_t Bus();
   Nanos Now() const { return now_; }

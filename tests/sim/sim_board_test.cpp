@@ -44,7 +44,8 @@ class Detection : public ::testing::TestWithParam<std::tuple<int, uint16_t>> {};
 // Each probe finds a board of its own model at every port, and neither finds the other model
 // (whichever probe ran first), nor anything at a port where no board sits.
 TEST_P(Detection, EachProbeAnswersOnlyOnItsOwnModelAndPort) {
-  const auto [model, port] = GetParam();
+  const int model = std::get<0>(GetParam());
+  const uint16_t port = std::get<1>(GetParam());
   for (const bool own_probe_first : {true, false}) {
     SimBoard board(model, port);
     board.InsertDevice("Eprom 27C256");

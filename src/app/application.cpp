@@ -4,7 +4,7 @@
 #include <QStyleFactory>
 
 #include "app/frm_main.h"
-#include "app/routed_port_access.h"
+#include "app/simulated_port_access.h"
 #include "app/qt_settings_store.h"
 #include "app/qt_sound_player.h"
 #include "operations/programmer.h"
@@ -18,7 +18,7 @@ int RunProgram(int argc, char* argv[]) {
   // A style that honours the colours the program gives its labels and buttons.
   if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
 
-  RealPortsOnly port_access;
+  SimulatedPortAccess port_access;
   platform::SystemClock clock;
   QtSettingsStore settings;
   QtSoundPlayer sound;

@@ -682,7 +682,10 @@ void frmMain::ShowPortAccess() {
   if (!platform::IsParallelPortBase(base)) {
     status_port_->setText("no port selected");
   } else if (port_access_->Simulated(base)) {
+    // The simulated board is the board the program believes in: at its port, of its model.
     port_access_->FollowPort(base);
+    const int16_t model = programmer_->board.BoardModel;
+    if (model == 4 || model == 5) port_access_->FollowModel(model);
     caption = QString(kCaptionStart) + "simulated board";
     status_port_->setText("simulated board (no parallel-port access on this machine)");
   } else {

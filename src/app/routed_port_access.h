@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/port_access.h"
 #include "platform/port_router.h"
@@ -14,8 +15,10 @@ namespace app {
 // use; a block without one is served by the fallback.
 class RoutedPortAccess : public PortAccess {
  public:
-  explicit RoutedPortAccess(platform::PortIo& fallback)
-      : router_(fallback, [this](uint16_t base) {
+  using Opener = platform::PortRouter::Opener;
+  // open: how a block's real backend is opened; by default ppdev, then direct I/O.
+  explicit RoutedPortAccess(platform::PortIo& fallback, Opener open = {})
+      : router_(fallback, open ? std::move(open) : [this](uint16_t base) {
           return platform::OpenRealPortWithNotes(base, [this](std::string_view text) { Note(text); });
         }) {}
 
@@ -43,16 +46,6 @@ class RoutedPortAccess : public PortAccess {
 
   platform::PortRouter router_;
   platform::LiveMachine machine_{router_};
-};
-
-struct NothingAttached {
-  platform::NullPort nothing;
-};
-
-// The router with nothing behind the blocks it cannot reach: reads there give FFh.
-class RealPortsOnly final : private NothingAttached, public RoutedPortAccess {
- public:
-  RealPortsOnly() : RoutedPortAccess(nothing) {}
 };
 
 }  // namespace app

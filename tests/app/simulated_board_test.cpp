@@ -1,0 +1,69 @@
+// The program on a machine without parallel-port access: start-up finds the simulated board as
+// it would find a real one and says plainly that it is simulated.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QRadioButton>
+#include <fstream>
+
+#include "app/simulated_port_access.h"
+#include "window_fixture.h"
+
+namespace {
+
+using platform::Ctl;
+
+// No block has real access here, whatever the machine running the tests has.
+struct OnSimulatedBoard : app_testing::WindowUnderTest {
+  OnSimulatedBoard() {
+    window.UsePortAccess(access);
+    live = std::make_unique<ops::Programmer>(access.Machine(), window, clock,
+                                             (directory.Path() / "meldrix5.ini").string());
+    live->DeviceSelected = [this](std::string_view name) { access.InsertDevice(name); };
+    live->detect.PortChanged = [this] { window.ShowPortAccess(); };
+    window.Attach(*live);
+  }
+  app::SimulatedPortAccess access{[](uint16_t) { return std::unique_ptr<platform::PortIo>(); }};
+  std::unique_ptr<ops::Programmer> live;
+};
+
+TEST(SimulatedBoard, StartUpFindsItAnnouncesItAndEndsWithAnEmptyLog) {
+  OnSimulatedBoard t;
+  t.window.Form_Load();
+  EXPECT_EQ(t.window.Caption(Ctl::MeldrixHardwareFound), "MODEL 5 - PC port 378h");
+  EXPECT_EQ(t.live->board.BoardModel, 5);
+  EXPECT_EQ(t.window.Caption(Ctl::SystemLog), "");
+  EXPECT_EQ(t.window.windowTitle().toStdString(), "MELDRIX-5A Eprom Programmer - simulated board");
+  EXPECT_EQ(t.window.StatusPort().toStdString(),
+            "simulated board (no parallel-port access on this machine)");
+  EXPECT_EQ(t.sound.played.back(), "/sounds/init.wav");
+}
+
+TEST(SimulatedBoard, SettingsFileMovesTheSimulatedBoardToItsPortAndModel) {
+  OnSimulatedBoard t;
+  std::ofstream(t.directory.Path() / "meldrix5.ini")
+      << "[MELDRIX5 SETUP]\r\nDATE = x\r\nIO_PORT = 3BC\r\nMODEL = 4\r\n";
+  t.window.Form_Load();
+  EXPECT_EQ(t.access.Board().Base(), 0x3BC);
+  EXPECT_EQ(t.access.Board().Model(), 4);
+  // A probe of the port now finds the model the file named.
+  t.Find<QAction>("menuTestHardware")->trigger();
+  EXPECT_EQ(t.live->board.BoardModel, 4);
+  EXPECT_EQ(t.live->board.PortBase, 0x3BC);
+}
+
+TEST(SimulatedBoard, OperatorsPortAndForcedModelMoveTheSimulatedBoard) {
+  OnSimulatedBoard t;
+  t.window.Form_Load();
+  t.window.show();
+  app_testing::Click(t.Find<QRadioButton>("LPTSelection(1)"));
+  EXPECT_EQ(t.live->board.PortBase, 0x278);
+  EXPECT_EQ(t.access.Board().Base(), 0x278);
+  t.Find<QAction>("ForceMeldrix4")->trigger();
+  EXPECT_EQ(t.access.Board().Model(), 4);
+  t.Find<QAction>("menuTestHardware")->trigger();
+  EXPECT_EQ(t.live->board.BoardModel, 4);
+  EXPECT_EQ(t.live->board.PortBase, 0x278);
+}
+
+}  // namespace

@@ -166,7 +166,7 @@ W* frmMain::Add(Ref r, QWidget* parent, QRect geometry, Args&&... args) {
 QWidget* frmMain::BuildClientArea() {
   auto* client = new QWidget;
   client->setObjectName("clientArea");
-  client->setFixedSize(700, 474);
+  client->setFixedSize(700, 556);
   // The layout is drawn for a small dialog font, as such tools use.
   QFont small = client->font();
   small.setPointSizeF(8);
@@ -188,17 +188,17 @@ void frmMain::BuildFrames(QWidget* client) {
     QRect geometry;
   };
   const FrameSpec frames[] = {
-      {Ctl::Frame2, "Select Device", {8, 0, 481, 68}},
+      {Ctl::Frame2, "Select Device", {8, 0, 481, 42}},
       {Ctl::Frame3, "File Hex Display", {8, 72, 481, 241}},
-      {Ctl::Frame1, "", {8, 334, 481, 34}},
-      {Ctl::Frame7, "", {8, 370, 368, 34}},
-      {Ctl::Frame8, "", {380, 370, 109, 34}},
+      {Ctl::Frame1, "", {8, 42, 481, 30}},
+      {Ctl::Frame7, "", {8, 316, 368, 34}},
+      {Ctl::Frame8, "", {380, 316, 109, 34}},
       {Ctl::Frame9, "Meldrix Hardware Found", {495, 0, 197, 44}},
-      {Ctl::Frame4, "LPT Port Selection", {495, 72, 197, 62}},
-      {Ctl::Frame10, "Hi / Low Byte Programming", {495, 136, 197, 40}},
-      {Ctl::FrameVoltageSelection, "Select Device Programming Voltage", {495, 178, 197, 40}},
-      {Ctl::Frame5, "Optional Auto Operations", {495, 262, 197, 48}},
-      {Ctl::Frame6, "System Log", {495, 312, 197, 158}},
+      {Ctl::Frame4, "LPT Port Selection", {495, 316, 197, 62}},
+      {Ctl::Frame10, "Hi / Low Byte Programming", {495, 380, 197, 40}},
+      {Ctl::FrameVoltageSelection, "Select Device Programming Voltage", {495, 422, 197, 40}},
+      {Ctl::Frame5, "Optional Auto Operations", {495, 504, 197, 48}},
+      {Ctl::Frame6, "System Log", {495, 72, 197, 241}},
   };
   for (const FrameSpec& f : frames) Add<QGroupBox>(f.ctl, client, f.geometry, f.caption);
   auto* frame10 = qobject_cast<QGroupBox*>(Control(Ctl::Frame10));
@@ -207,7 +207,7 @@ void frmMain::BuildFrames(QWidget* client) {
   auto* line = new QFrame(client);
   line->setObjectName("Line1");
   line->setFrameShape(QFrame::HLine);
-  line->setGeometry(8, 404, 481, 4);
+  line->setGeometry(8, 394, 481, 4);
   auto* shape = new QFrame(client);
   shape->setObjectName("Shape2");
   shape->setFrameShape(QFrame::Box);
@@ -215,7 +215,7 @@ void frmMain::BuildFrames(QWidget* client) {
 }
 
 void frmMain::BuildDeviceAndFiles(QWidget* client) {
-  device_ = Add<QComboBox>(Ctl::Device, client, {16, 18, 300, 24});
+  device_ = Add<QComboBox>(Ctl::Device, client, {16, 15, 300, 24});
   device_->setPlaceholderText("Please Select Device on this List");
   device_->setCurrentIndex(-1);
   QFont fixed("Monospace");
@@ -223,19 +223,19 @@ void frmMain::BuildDeviceAndFiles(QWidget* client) {
   device_->setFont(fixed);
   connect(device_, &QComboBox::activated, this,
           [this](int) { Route([](ops::Programmer& p) { p.Device_Click(); }); });
-  Add<QLabel>(Ctl::PleaseSelect, client, {324, 21, 160, 20}, "Please  Select Device");
+  Add<QLabel>(Ctl::PleaseSelect, client, {324, 17, 160, 20}, "Please  Select Device");
 
-  Add<QLabel>(Ctl::FileNameCodeLabel, client, {16, 46, 100, 16}, "File Name (Code):");
+  Add<QLabel>(Ctl::FileNameCodeLabel, client, {16, 354, 100, 16}, "File Name (Code):");
   auto* code_name =
-      Add<ClickableLabel>(Ctl::FileNameCodeText, client, {118, 46, 262, 16}, "Click To Select a File");
+      Add<ClickableLabel>(Ctl::FileNameCodeText, client, {118, 354, 262, 16}, "Click To Select a File");
   code_name->setCursor(Qt::PointingHandCursor);
   connect(code_name, &ClickableLabel::clicked, this,
           [this] { Route([](ops::Programmer& p) { p.FileNameCodeText_Click(); }); });
-  Add<QLabel>(Ctl::FileNameCodeSize, client, {384, 46, 100, 16}, "(0 Bytes)");
+  Add<QLabel>(Ctl::FileNameCodeSize, client, {384, 354, 100, 16}, "(0 Bytes)");
 
-  Add<QLabel>(Ctl::FileNameDataLabel, client, {16, 316, 100, 16}, "File Name (Data):");
-  Add<QLabel>(Ctl::FileNameDataText, client, {118, 316, 262, 16}, "Click To Select a File");
-  Add<QLabel>(Ctl::FileNameDataSize, client, {384, 316, 100, 16}, "(0 Bytes)");
+  Add<QLabel>(Ctl::FileNameDataLabel, client, {16, 374, 100, 16}, "File Name (Data):");
+  Add<QLabel>(Ctl::FileNameDataText, client, {118, 374, 262, 16}, "Click To Select a File");
+  Add<QLabel>(Ctl::FileNameDataSize, client, {384, 374, 100, 16}, "(0 Bytes)");
 }
 
 void frmMain::BuildHexView(QWidget* client) {
@@ -285,26 +285,26 @@ void frmMain::BuildButtons(QWidget* client) {
   };
   int x = 12;
   for (const ButtonSpec& b : row1) {
-    auto* button = Add<QPushButton>(b.ctl, client, {x, 338, 76, 26}, b.caption);
+    auto* button = Add<QPushButton>(b.ctl, client, {x, 44, 76, 26}, b.caption);
     button->setToolTip(b.tooltip);
     OnButton(b.ctl, [h = b.handler](ops::Programmer& p) { (p.*h)(); });
     x += 79;
   }
-  Add<QPushButton>(Ctl::EraseFlash_button, client, {12, 374, 86, 26}, "Erase Flsh")
+  Add<QPushButton>(Ctl::EraseFlash_button, client, {12, 320, 86, 26}, "Erase Flsh")
       ->setToolTip("Erase Flash or Eeprom");
   OnButton(Ctl::EraseFlash_button, [](ops::Programmer& p) { p.EraseFlash_button_Click(); });
-  Add<QPushButton>(Ctl::TestHardware_button, client, {102, 374, 86, 26}, "TestPort")
+  Add<QPushButton>(Ctl::TestHardware_button, client, {102, 320, 86, 26}, "TestPort")
       ->setToolTip("Test Communication LPT port");
   OnButton(Ctl::TestHardware_button,
            [](ops::Programmer& p) { p.detect.TestHardware_button_Click(); });
-  Add<QPushButton>(Ctl::Show_button, client, {192, 374, 86, 26}, "Show Data");
+  Add<QPushButton>(Ctl::Show_button, client, {192, 320, 86, 26}, "Show Data");
   OnButton(Ctl::Show_button, [](ops::Programmer& p) { p.Show_button_Click(); });
-  Add<QPushButton>(Ctl::Command1, client, {282, 374, 86, 26}, "Command1");
+  Add<QPushButton>(Ctl::Command1, client, {282, 320, 86, 26}, "Command1");
   OnButton(Ctl::Command1, [](ops::Programmer& p) { p.Command1_Click(); });
-  Add<QCheckBox>(Ctl::CheckCode, client, {386, 378, 50, 18}, "Code");
-  Add<QCheckBox>(Ctl::CheckData, client, {436, 378, 50, 18}, "Data");
+  Add<QCheckBox>(Ctl::CheckCode, client, {386, 324, 50, 18}, "Code");
+  Add<QCheckBox>(Ctl::CheckData, client, {436, 324, 50, 18}, "Data");
 
-  auto* progress = Add<QProgressBar>(Ctl::ProgressBar1, client, {8, 412, 481, 16});
+  auto* progress = Add<QProgressBar>(Ctl::ProgressBar1, client, {8, 400, 481, 16});
   progress->setRange(0, 100);
   progress->setValue(0);
   progress->setTextVisible(false);
@@ -336,7 +336,7 @@ void frmMain::BuildRightColumn(QWidget* client) {
 
   const char* const ports[] = {"378h", "278h", "3BCh"};
   for (int i = 0; i < 3; ++i) {
-    Add<QRadioButton>(platform::LPTSelection(i), client, {501 + i * 62, 90, 60, 18}, ports[i]);
+    Add<QRadioButton>(platform::LPTSelection(i), client, {501 + i * 62, 334, 60, 18}, ports[i]);
   }
   auto* port_frame = qobject_cast<QWidget*>(Control(Ctl::Frame4));
   Add<QLineEdit>(Ctl::PortSelected, port_frame, {6, 38, 56, 20})->setReadOnly(true);
@@ -376,8 +376,8 @@ void frmMain::BuildRightColumn(QWidget* client) {
     }
   }
 
-  Add<QLabel>(Ctl::Label4, client, {495, 222, 100, 16}, "Program Speed");
-  auto* slider = Add<QSlider>(Ctl::Slider1, client, {495, 238, 197, 22}, Qt::Horizontal);
+  Add<QLabel>(Ctl::Label4, client, {495, 464, 100, 16}, "Program Speed");
+  auto* slider = Add<QSlider>(Ctl::Slider1, client, {495, 480, 197, 22}, Qt::Horizontal);
   slider->setRange(1, 20);
   slider->setSingleStep(1);
   slider->setPageStep(5);
@@ -388,13 +388,13 @@ void frmMain::BuildRightColumn(QWidget* client) {
   connect(slider, &QSlider::valueChanged, this,
           [this](int) { Route([](ops::Programmer& p) { p.Slider1_Change(); }); });
 
-  Add<QCheckBox>(Ctl::CheckBlankPriorProgramming, client, {501, 278, 190, 16},
+  Add<QCheckBox>(Ctl::CheckBlankPriorProgramming, client, {501, 520, 190, 16},
                  "Check Blank Before Programming");
-  Add<QCheckBox>(Ctl::VerifyAfterProgramming, client, {501, 294, 190, 16},
+  Add<QCheckBox>(Ctl::VerifyAfterProgramming, client, {501, 536, 190, 16},
                  "Verify Device After Programming");
 
   auto* log_frame = qobject_cast<QWidget*>(Control(Ctl::Frame6));
-  system_log_ = Add<TextView>(Ctl::SystemLog, log_frame, {4, 16, 189, 138});
+  system_log_ = Add<TextView>(Ctl::SystemLog, log_frame, {4, 16, 189, 221});
   system_log_->setToolTip("Double Click to Save to Meldrix5.Log file");
   system_log_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   connect(system_log_, &TextView::doubleClicked, this, [this] { SystemLog_DblClick(); });

@@ -17,8 +17,8 @@ struct Placement {
 
 inline constexpr std::string_view kPlacementSection = "Settings";
 // Values taken when a key is absent or unreadable. The width shows the whole 700-pixel-wide
-// layout with the window's borders at 96 dots per inch.
-inline constexpr Placement kDefaultPlacement{100, 100, 10740, 6500};
+// layout, with the scroll bar it gets at the low default height, at 96 dots per inch.
+inline constexpr Placement kDefaultPlacement{100, 100, 10920, 6500};
 
 // A single-precision number from its decimal text (blanks around it allowed); nothing for text
 // that is not a finite number.

@@ -4,9 +4,9 @@
 #include <QStyleFactory>
 
 #include "app/frm_main.h"
-#include "app/simulated_port_access.h"
 #include "app/qt_settings_store.h"
 #include "app/qt_sound_player.h"
+#include "app/simulated_port_access.h"
 #include "operations/programmer.h"
 #include "platform/dirs.h"
 

@@ -127,12 +127,18 @@ std::string ObjectName(platform::Ref ref) {
 
 std::string_view ToolbarKey(int button) {
   switch (button) {
-    case 1: return "OpenCode";
-    case 2: return "SaveCode";
-    case 3: return "tbToolBar(3)";
-    case 4: return "OpenData";
-    case 5: return "SaveData";
-    default: return {};
+    case 1:
+      return "OpenCode";
+    case 2:
+      return "SaveCode";
+    case 3:
+      return "tbToolBar(3)";
+    case 4:
+      return "OpenData";
+    case 5:
+      return "SaveData";
+    default:
+      return {};
   }
 }
 

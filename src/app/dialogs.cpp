@@ -33,8 +33,7 @@ void QtDialogs::MessageBox(QWidget* owner, const QString& text, const QString& t
 }
 
 bool QtDialogs::AskOkCancel(QWidget* owner, const QString& text, const QString& title) {
-  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
-                  owner);
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel, owner);
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Ok);
   return box.exec() == QMessageBox::Ok;

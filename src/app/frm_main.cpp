@@ -48,7 +48,9 @@ QString Q(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string S(const QString& text) { return text.toStdString(); }
+std::string S(const QString& text) {
+  return text.toStdString();
+}
 
 // The editor shows paragraphs; the core writes carriage return and line feed.
 QString ForDisplay(std::string_view text) {
@@ -226,8 +228,8 @@ void frmMain::BuildDeviceAndFiles(QWidget* client) {
   Add<QLabel>(Ctl::PleaseSelect, client, {324, 17, 160, 20}, "Please  Select Device");
 
   Add<QLabel>(Ctl::FileNameCodeLabel, client, {16, 354, 100, 16}, "File Name (Code):");
-  auto* code_name =
-      Add<ClickableLabel>(Ctl::FileNameCodeText, client, {118, 354, 262, 16}, "Click To Select a File");
+  auto* code_name = Add<ClickableLabel>(Ctl::FileNameCodeText, client, {118, 354, 262, 16},
+                                        "Click To Select a File");
   code_name->setCursor(Qt::PointingHandCursor);
   connect(code_name, &ClickableLabel::clicked, this,
           [this] { Route([](ops::Programmer& p) { p.FileNameCodeText_Click(); }); });
@@ -271,7 +273,8 @@ void frmMain::BuildButtons(QWidget* client) {
     void (ops::Programmer::*handler)();
   };
   const ButtonSpec row1[] = {
-      {Ctl::Read_button, "Read ", "Read Whole Device to Buffer", &ops::Programmer::Read_button_Click},
+      {Ctl::Read_button, "Read ", "Read Whole Device to Buffer",
+       &ops::Programmer::Read_button_Click},
       {Ctl::Blank_button, "Blank Chk", "Check Device for Blank (Erased)",
        &ops::Programmer::Blank_button_Click},
       {Ctl::Program_button, "Program", "Program Device with Buffer Data",
@@ -313,8 +316,8 @@ void frmMain::BuildButtons(QWidget* client) {
 
 void frmMain::BuildRightColumn(QWidget* client) {
   auto* found_frame = qobject_cast<QWidget*>(Control(Ctl::Frame9));
-  auto* found = Add<QLabel>(Ctl::MeldrixHardwareFound, found_frame, {6, 18, 185, 20},
-                            "NO HARDWARE FOUND");
+  auto* found =
+      Add<QLabel>(Ctl::MeldrixHardwareFound, found_frame, {6, 18, 185, 20}, "NO HARDWARE FOUND");
   found->setAlignment(Qt::AlignCenter);
 
   const std::pair<Ctl, const char*> indicators[] = {{Ctl::Error_label, "ERROR"},
@@ -331,8 +334,8 @@ void frmMain::BuildRightColumn(QWidget* client) {
     label->setAlignment(Qt::AlignCenter);
     x += widths[i] + 2;
   }
-  connect(qobject_cast<ClickableLabel*>(Control(Ctl::Error_label)), &ClickableLabel::clicked,
-          this, [this] { Route([](ops::Programmer& p) { p.Error_label_Click(); }); });
+  connect(qobject_cast<ClickableLabel*>(Control(Ctl::Error_label)), &ClickableLabel::clicked, this,
+          [this] { Route([](ops::Programmer& p) { p.Error_label_Click(); }); });
 
   const char* const ports[] = {"378h", "278h", "3BCh"};
   for (int i = 0; i < 3; ++i) {
@@ -361,8 +364,8 @@ void frmMain::BuildRightColumn(QWidget* client) {
       ->setToolTip("Most CMOS actual Eproms use this Programming Voltage.");
   qobject_cast<QWidget*>(Control(platform::Voltage_button(2)))->setToolTip(careful);
   qobject_cast<QWidget*>(Control(platform::Voltage_button(3)))->setToolTip(careful);
-  for (Ref option : {platform::HiLow_button(0), platform::Voltage_button(1),
-                     platform::LPTSelection(1)}) {
+  for (Ref option :
+       {platform::HiLow_button(0), platform::Voltage_button(1), platform::LPTSelection(1)}) {
     qobject_cast<QRadioButton*>(Control(option))->setChecked(true);
   }
   for (Ctl group : {Ctl::LPTSelection, Ctl::HiLow_button, Ctl::Voltage_button}) {
@@ -420,7 +423,8 @@ QAction* frmMain::AddSeparator(QMenu* menu, const char* name) {
 }
 
 QMenu* frmMain::AddSubmenu(QMenu* parent_menu, Ctl ctl, const QString& caption) {
-  QMenu* menu = parent_menu != nullptr ? parent_menu->addMenu(caption) : menuBar()->addMenu(caption);
+  QMenu* menu =
+      parent_menu != nullptr ? parent_menu->addMenu(caption) : menuBar()->addMenu(caption);
   menu->setObjectName(Q(ControlName(ctl)));
   Register(ctl, menu->menuAction());
   return menu;
@@ -436,11 +440,10 @@ void frmMain::BuildMenus() {
   AddSeparator(file, "mnuCommandBar3");
   AddMenuEntry(file, Ctl::mnuFileOpenData, "Open Data...", false, &P::mnuFileOpenData_Click);
   AddMenuEntry(file, Ctl::mnuFileSaveData, "Save Data", false, &P::mnuFileSaveData_Click);
-  AddMenuEntry(file, Ctl::mnuFileSaveDataAs, "Save Data As...", false,
-               &P::mnuFileSaveDataAs_Click);
+  AddMenuEntry(file, Ctl::mnuFileSaveDataAs, "Save Data As...", false, &P::mnuFileSaveDataAs_Click);
   AddSeparator(file, "mnuCommandBar4");
-  connect(AddMenuEntry(file, Ctl::mnuFileClose, "&Close", true, nullptr), &QAction::triggered,
-          this, [this] { mnuFileClose_Click(); });
+  connect(AddMenuEntry(file, Ctl::mnuFileClose, "&Close", true, nullptr), &QAction::triggered, this,
+          [this] { mnuFileClose_Click(); });
   connect(AddMenuEntry(file, Ctl::mnuFileExit, "E&xit", true, nullptr), &QAction::triggered, this,
           [this] { mnuFileExit_Click(); });
 
@@ -479,8 +482,7 @@ void frmMain::BuildMenus() {
                &P::menuFlashShowCodeID_Click);
 
   QMenu* setup = AddSubmenu(nullptr, Ctl::Setup, "&Setup");
-  connect(setup, &QMenu::aboutToShow, this,
-          [this] { Route([](P& p) { p.Setup_Click(); }); });
+  connect(setup, &QMenu::aboutToShow, this, [this] { Route([](P& p) { p.Setup_Click(); }); });
   QMenu* load = AddSubmenu(setup, Ctl::LoadSetup, "&Load Setup");
   const Ctl load_entries[] = {Ctl::LoadSetup1, Ctl::LoadSetup2, Ctl::LoadSetup3, Ctl::LoadSetup4};
   for (int slot = 1; slot <= 4; ++slot) {
@@ -508,8 +510,8 @@ void frmMain::BuildMenus() {
   AddMenuEntry(setup, Ctl::ResetFlash, "ResetFlash", false, &P::ResetFlash_Click);
 
   QMenu* help = AddSubmenu(nullptr, Ctl::mnuHelp, "&Help");
-  connect(AddMenuEntry(help, Ctl::mnuHelpContents, "&Contents", true, nullptr),
-          &QAction::triggered, this, &frmMain::ShowHelpContents);
+  connect(AddMenuEntry(help, Ctl::mnuHelpContents, "&Contents", true, nullptr), &QAction::triggered,
+          this, &frmMain::ShowHelpContents);
   connect(AddMenuEntry(help, Ctl::mnuHelpSearchForHelpOn, "&Search For Help On...", true, nullptr),
           &QAction::triggered, this, &frmMain::ShowHelpSearch);
   AddSeparator(help, "mnuHelpBar0");
@@ -546,9 +548,8 @@ void frmMain::BuildToolBar() {
     Register(platform::ToolbarButton(t.button), action);
     action->setToolTip(t.tooltip);
     action->setProperty("image", t.image);
-    connect(action, &QAction::triggered, this, [this, key] {
-      Route([key](ops::Programmer& p) { p.tbToolBar_ButtonClick(S(key)); });
-    });
+    connect(action, &QAction::triggered, this,
+            [this, key] { Route([key](ops::Programmer& p) { p.tbToolBar_ButtonClick(S(key)); }); });
   }
   auto* verify = new QPushButton("Verify", bar);
   verify_action_ = bar->addWidget(verify);
@@ -589,9 +590,15 @@ void frmMain::RefreshClock() {
   status_time_->setText(Q(clock_.LocaleTime()));
 }
 
-QString frmMain::StatusPort() const { return status_port_->text(); }
-QString frmMain::StatusDate() const { return status_date_->text(); }
-QString frmMain::StatusTime() const { return status_time_->text(); }
+QString frmMain::StatusPort() const {
+  return status_port_->text();
+}
+QString frmMain::StatusDate() const {
+  return status_date_->text();
+}
+QString frmMain::StatusTime() const {
+  return status_time_->text();
+}
 
 // Design-time colours: indicators off (grey text) on a dark ground so that lit (white) and off
 // both read well; the board announcement yellow.
@@ -604,9 +611,12 @@ void frmMain::ApplyDesignColours() {
   SetForeColor(Ctl::MeldrixHardwareFound, platform::kYellow);
 }
 
-// --- Routing --------------------------------------------------------------------------------------
+// --- Routing
+// --------------------------------------------------------------------------------------
 
-void frmMain::Attach(ops::Programmer& programmer) { programmer_ = &programmer; }
+void frmMain::Attach(ops::Programmer& programmer) {
+  programmer_ = &programmer;
+}
 
 void frmMain::Route(const std::function<void(ops::Programmer&)>& handler) {
   if (programmer_ == nullptr) return;
@@ -643,7 +653,9 @@ void frmMain::mnuToolsOptions_Click() {
   MessageBox("Add 'mnuToolsOptions_Click' code.", platform::kAppTitle, platform::Icon::None);
 }
 
-void frmMain::mnuFileExit_Click() { close(); }
+void frmMain::mnuFileExit_Click() {
+  close();
+}
 
 // --- Start-up and shutdown -----------------------------------------------------------------------
 
@@ -710,7 +722,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-// --- Log, sounds, dialogs --------------------------------------------------------------------------
+// --- Log, sounds, dialogs
+// --------------------------------------------------------------------------
 
 void frmMain::LogMessage(std::string_view message) {
   system_log_->Append(LogEntry(clock_.LocaleTime(), message));
@@ -719,7 +732,9 @@ void frmMain::LogMessage(std::string_view message) {
   system_log_->viewport()->repaint();
 }
 
-void frmMain::SystemLog_Change() { system_log_->CaretToEnd(); }
+void frmMain::SystemLog_Change() {
+  system_log_->CaretToEnd();
+}
 
 void frmMain::SystemLog_DblClick() {
   const std::string content =
@@ -758,7 +773,8 @@ std::string frmMain::SaveFileDialog(std::string_view title, std::string_view fil
   return S(dialogs_->SaveFile(this, Q(title), Q(QtNameFilter(filter))));
 }
 
-// --- Panel: controls by name ------------------------------------------------------------------------
+// --- Panel: controls by name
+// ------------------------------------------------------------------------
 
 QObject* frmMain::Control(Ref r) const {
   const auto it = controls_.find(KeyOf(r));
@@ -974,7 +990,9 @@ void frmMain::AddListItem(std::string_view text) {
   if (device_->count() == 1) device_->setCurrentIndex(-1);
 }
 
-int frmMain::ListCount() const { return device_->count(); }
+int frmMain::ListCount() const {
+  return device_->count();
+}
 
 std::string frmMain::ListItem(int index) const {
   if (index < 0 || index >= device_->count()) return {};
@@ -986,6 +1004,8 @@ void frmMain::SetListIndex(int index) {
   device_->setCurrentIndex(index >= 0 && index < device_->count() ? index : -1);
 }
 
-int frmMain::ListIndex() const { return device_->currentIndex(); }
+int frmMain::ListIndex() const {
+  return device_->currentIndex();
+}
 
 }  // namespace app

@@ -62,7 +62,8 @@ std::string SingleText(float value) {
 }
 
 Placement ReadPlacement(const platform::SettingsStore& store) {
-  return {ReadKey(store, kLeft, kDefaultPlacement.left), ReadKey(store, kTop, kDefaultPlacement.top),
+  return {ReadKey(store, kLeft, kDefaultPlacement.left),
+          ReadKey(store, kTop, kDefaultPlacement.top),
           ReadKey(store, kWidth, kDefaultPlacement.width),
           ReadKey(store, kHeight, kDefaultPlacement.height)};
 }

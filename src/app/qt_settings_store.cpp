@@ -30,8 +30,7 @@ std::optional<std::string> QtSettingsStore::Get(std::string_view section,
   return value.toString().toStdString();
 }
 
-void QtSettingsStore::Put(std::string_view section, std::string_view key,
-                          std::string_view value) {
+void QtSettingsStore::Put(std::string_view section, std::string_view key, std::string_view value) {
   settings_.setValue(KeyOf(section, key),
                      QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
   settings_.sync();

@@ -18,14 +18,14 @@ class RoutedPortAccess : public PortAccess {
   using Opener = platform::PortRouter::Opener;
   // open: how a block's real backend is opened; by default ppdev, then direct I/O.
   explicit RoutedPortAccess(platform::PortIo& fallback, Opener open = {})
-      : router_(fallback, open ? std::move(open) : [this](uint16_t base) {
-          return platform::OpenRealPortWithNotes(base, [this](std::string_view text) { Note(text); });
-        }) {}
+      : router_(
+            fallback, open ? std::move(open) : [this](uint16_t base) {
+              return platform::OpenRealPortWithNotes(base,
+                                                     [this](std::string_view text) { Note(text); });
+            }) {}
 
   platform::Machine& Machine() override { return machine_; }
-  std::string Method(int16_t base) override {
-    return router_.Method(static_cast<uint16_t>(base));
-  }
+  std::string Method(int16_t base) override { return router_.Method(static_cast<uint16_t>(base)); }
   bool Simulated(int16_t) override { return false; }
 
   // Where the reasons go why a real backend could not be opened (the system log, once the

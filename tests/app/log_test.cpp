@@ -39,7 +39,8 @@ TEST(LogText, FileHasFourHeaderLinesThenTheLog) {
   EXPECT_EQ(app::LogFileText(log, "12/07/2026", "22:41:09"),
             "MELDRIX5 SYSTEM LOG FILE - " + std::string(app::kVendorText) + "\r\n" +
                 "The following contents are the log from the Meldrix5 Program\r\n" +
-                "12/07/2026 22:41:09 StatCode: 634 \r\n" + std::string(60, '-') + "\r\n" + log + "\r\n");
+                "12/07/2026 22:41:09 StatCode: 634 \r\n" + std::string(60, '-') + "\r\n" + log +
+                "\r\n");
 }
 
 TEST(LogText, EmptyLogGivesTheHeaderAndAnEmptyLine) {
@@ -133,7 +134,8 @@ TEST(SystemLog, FailedSaveWarnsAndKeepsTheEarlierFileAndTheLog) {
   EXPECT_EQ(t.dialogs.boxes[0].icon, platform::Icon::Exclamation);
   // No temporary file is left behind.
   int files = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(t.directory.Path())) {
+  for ([[maybe_unused]] const auto& entry :
+       std::filesystem::directory_iterator(t.directory.Path())) {
     ++files;
   }
   EXPECT_EQ(files, 1);

@@ -43,8 +43,7 @@ TEST(PanelCaption, EveryKindOfControlKeepsTheTextItWasGiven) {
   // Labels show file names as they are, never as markup.
   EXPECT_EQ(t.Find<QLabel>("FileNameCodeText")->textFormat(), Qt::PlainText);
   // The views show the core's line ends as lines.
-  EXPECT_EQ(t.Find<QPlainTextEdit>("SystemLog")->toPlainText(),
-            "\n22:41:07>  one\n22:41:07>  two");
+  EXPECT_EQ(t.Find<QPlainTextEdit>("SystemLog")->toPlainText(), "\n22:41:07>  one\n22:41:07>  two");
   EXPECT_EQ(t.Find<QPlainTextEdit>("BufferDisplay")->document()->blockCount(), 2);
 }
 
@@ -62,8 +61,8 @@ TEST(PanelValue, CheckBoxesOptionsAndPositionsRoundTrip) {
   for (int i = 0; i < 4; ++i) t.window.SetValue(platform::Voltage_button(i), 0);
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(t.window.Value(platform::Voltage_button(i)), 0) << i;
-    EXPECT_FALSE(t.Find<QRadioButton>(("Voltage_button(" + std::to_string(i) + ")").c_str())
-                     ->isChecked());
+    EXPECT_FALSE(
+        t.Find<QRadioButton>(("Voltage_button(" + std::to_string(i) + ")").c_str())->isChecked());
   }
   t.window.SetValue(platform::Voltage_button(3), 1);
   EXPECT_EQ(t.window.Value(platform::Voltage_button(3)), 1);
@@ -132,16 +131,17 @@ TEST(PanelList, FillingSelectingAndTheEmptySelection) {
 
 TEST(PanelState, EnablingAndShowingMenuEntriesToolbarButtonsAndControls) {
   WindowUnderTest t;
-  const Ref refs[] = {Ctl::Program_button, Ctl::menuProgramCode, platform::ToolbarButton(4),
-                      platform::Voltage_button(2), Ctl::LoadSetup3, Ctl::VerifyButton};
+  const Ref refs[] = {Ctl::Program_button,         Ctl::menuProgramCode, platform::ToolbarButton(4),
+                      platform::Voltage_button(2), Ctl::LoadSetup3,      Ctl::VerifyButton};
   for (const Ref& r : refs) {
     t.window.SetEnabled(r, false);
     EXPECT_FALSE(t.window.Enabled(r));
     t.window.SetEnabled(r, true);
     EXPECT_TRUE(t.window.Enabled(r));
   }
-  for (const Ref& r : {Ref(Ctl::FileNameDataText), platform::ToolbarButton(3),
-                       platform::ToolbarButton(5), Ref(Ctl::PleaseSelect), Ref(Ctl::VerifyButton)}) {
+  for (const Ref& r :
+       {Ref(Ctl::FileNameDataText), platform::ToolbarButton(3), platform::ToolbarButton(5),
+        Ref(Ctl::PleaseSelect), Ref(Ctl::VerifyButton)}) {
     EXPECT_TRUE(t.window.Visible(r));  // before the window is shown, too
     t.window.SetVisible(r, false);
     EXPECT_FALSE(t.window.Visible(r));

@@ -1,11 +1,12 @@
 // Window placement: reading and writing the stored values, and keeping the window on a screen.
+#include "app/placement.h"
+
 #include <gtest/gtest.h>
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "app/placement.h"
 #include "window_fixture.h"
 
 namespace {
@@ -83,13 +84,15 @@ INSTANTIATE_TEST_SUITE_P(
         FitCase{"on the second screen stays", {2000, 100, 700, 400}, {2000, 100, 700, 400}},
         FitCase{"off every screen goes to the first", {-5000, -5000, 716, 433}, {0, 0, 716, 433}},
         FitCase{"far right goes to the nearest edge of the first",
-                {90000, 200, 716, 433}, {1204, 200, 716, 433}},
+                {90000, 200, 716, 433},
+                {1204, 200, 716, 433}},
         FitCase{"hanging over the right edge is pulled in",
-                {3000, 900, 716, 433}, {2484, 591, 716, 433}},
+                {3000, 900, 716, 433},
+                {2484, 591, 716, 433}},
         FitCase{"mostly on the second screen moves onto it",
-                {1800, 10, 716, 433}, {1920, 10, 716, 433}},
-        FitCase{"larger than the screen shrinks to it",
-                {10, 10, 5000, 4000}, {0, 0, 1920, 1050}},
+                {1800, 10, 716, 433},
+                {1920, 10, 716, 433}},
+        FitCase{"larger than the screen shrinks to it", {10, 10, 5000, 4000}, {0, 0, 1920, 1050}},
         FitCase{"zero size takes the default size", {50, 60, 0, 0}, {50, 60, 716, 433}},
         FitCase{"negative size takes the default size", {50, 60, -700, 400}, {50, 60, 716, 433}},
         FitCase{"a sliver takes the default size", {50, 60, 3, 2}, {50, 60, 716, 433}}),
@@ -105,7 +108,9 @@ TEST(FitOnScreenWithoutScreens, LeavesTheWindowAsAsked) {
   EXPECT_EQ(FitOnScreens({5, 6, 700, 400}, {}, kDefaultSize), (PixelRect{5, 6, 700, 400}));
 }
 
-double TwipsPerPixel() { return 1440.0 / QGuiApplication::primaryScreen()->logicalDotsPerInch(); }
+double TwipsPerPixel() {
+  return 1440.0 / QGuiApplication::primaryScreen()->logicalDotsPerInch();
+}
 
 TEST(WindowPlacement, FirstRunTakesTheDefaults) {
   app_testing::WindowUnderTest t;
@@ -130,8 +135,8 @@ TEST(WindowPlacement, StoredPlacementOffEveryScreenStillOpensOnAScreen) {
                        {"Settings/MainHeight", "garbage"}};
   t.window.Form_Load();
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-  EXPECT_TRUE(screen.contains(t.window.geometry())) << t.window.geometry().x() << ","
-                                                     << t.window.geometry().y();
+  EXPECT_TRUE(screen.contains(t.window.geometry()))
+      << t.window.geometry().x() << "," << t.window.geometry().y();
   EXPECT_GE(t.window.width(), app::kMinimumWidth);
 }
 

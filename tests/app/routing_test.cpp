@@ -26,8 +26,8 @@ TEST(ErrorAlert, ClickOnTheLitIndicatorRestoresTheButtonsAndLogs) {
   t.programmer.LockButtonsOnError();  // a second failure while the alert is on
 
   EXPECT_EQ(t.window.ForeColor(Ctl::Error_label), platform::kWhite);
-  for (const char* name : {"Program_button", "Verify_button", "Read_button", "Display_button",
-                           "VerifyButton"}) {
+  for (const char* name :
+       {"Program_button", "Verify_button", "Read_button", "Display_button", "VerifyButton"}) {
     EXPECT_FALSE(t.Find<QWidget>(name)->isEnabled()) << name;
   }
 

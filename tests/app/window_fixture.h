@@ -8,13 +8,13 @@
 #include <QWidget>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
-#include <string>
-#include <vector>
-#include <fstream>
 #include <random>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "app/dialogs.h"
 #include "app/frm_main.h"
@@ -150,7 +150,8 @@ void DoubleClick(QWidget* widget);
 // The whole content of a file.
 std::string ReadFile(const std::filesystem::path& path);
 
-inline TemporaryWorkingDirectory::TemporaryWorkingDirectory() : previous_(std::filesystem::current_path()) {
+inline TemporaryWorkingDirectory::TemporaryWorkingDirectory()
+    : previous_(std::filesystem::current_path()) {
   std::random_device entropy;
   path_ = std::filesystem::temp_directory_path() /
           ("meldrix_app_test_" + std::to_string(entropy()) + std::to_string(entropy()));
@@ -165,8 +166,7 @@ inline TemporaryWorkingDirectory::~TemporaryWorkingDirectory() {
 }
 
 inline WindowUnderTest::WindowUnderTest()
-    : window((QtApp(), clock), sound, settings, "/sounds",
-             std::make_unique<FakeDialogs>(dialogs)),
+    : window((QtApp(), clock), sound, settings, "/sounds", std::make_unique<FakeDialogs>(dialogs)),
       programmer(machine, window, clock, (directory.Path() / "meldrix5.ini").string()) {
   window.Attach(programmer);
 }

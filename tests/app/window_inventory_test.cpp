@@ -166,12 +166,18 @@ TEST(WindowInventory, WindowCaptionBeginsWithTheProgramName) {
 TEST(WindowInventory, ControlsInsideTheirFrames) {
   WindowUnderTest t;
   const std::pair<const char*, const char*> inside[] = {
-      {"SystemLog", "Frame6"},       {"VScroll1", "Frame3"},
-      {"BufferDisplay", "Frame3"},   {"MeldrixHardwareFound", "Frame9"},
-      {"HiLow_button(0)", "Frame10"}, {"HiLow_button(1)", "Frame10"},
-      {"HiLow_button(2)", "Frame10"}, {"Voltage_button(0)", "FrameVoltageSelection"},
-      {"Voltage_button(1)", "FrameVoltageSelection"}, {"Voltage_button(2)", "FrameVoltageSelection"},
-      {"Voltage_button(3)", "FrameVoltageSelection"}, {"PortSelected", "Frame4"},
+      {"SystemLog", "Frame6"},
+      {"VScroll1", "Frame3"},
+      {"BufferDisplay", "Frame3"},
+      {"MeldrixHardwareFound", "Frame9"},
+      {"HiLow_button(0)", "Frame10"},
+      {"HiLow_button(1)", "Frame10"},
+      {"HiLow_button(2)", "Frame10"},
+      {"Voltage_button(0)", "FrameVoltageSelection"},
+      {"Voltage_button(1)", "FrameVoltageSelection"},
+      {"Voltage_button(2)", "FrameVoltageSelection"},
+      {"Voltage_button(3)", "FrameVoltageSelection"},
+      {"PortSelected", "Frame4"},
       {"VerifyButton", "tbToolBar"},
   };
   for (const auto& [child, frame] : inside) {
@@ -189,7 +195,7 @@ TEST(WindowInventory, ControlsInsideTheirFrames) {
 TEST(WindowInventory, DesignTimeSelectionsAndRanges) {
   WindowUnderTest t;
   const std::pair<const char*, bool> options[] = {
-      {"HiLow_button(0)", true},   {"HiLow_button(1)", false},   {"HiLow_button(2)", false},
+      {"HiLow_button(0)", true},    {"HiLow_button(1)", false},  {"HiLow_button(2)", false},
       {"Voltage_button(0)", false}, {"Voltage_button(1)", true}, {"Voltage_button(2)", false},
       {"Voltage_button(3)", false}, {"LPTSelection(0)", false},  {"LPTSelection(1)", true},
       {"LPTSelection(2)", false},
@@ -303,9 +309,9 @@ TEST(WindowInventory, MenuBarHoldsTheFiveMenusWithAccessKeys) {
   for (const QAction* action : t.window.menuBar()->actions()) {
     bar.push_back(action->objectName().toStdString() + " " + action->text().toStdString());
   }
-  EXPECT_EQ(bar, (std::vector<std::string>{"mnuFile &File", "mnuTools &Tools",
-                                           "menuCommand &Command", "Setup &Setup",
-                                           "mnuHelp &Help"}));
+  EXPECT_EQ(bar,
+            (std::vector<std::string>{"mnuFile &File", "mnuTools &Tools", "menuCommand &Command",
+                                      "Setup &Setup", "mnuHelp &Help"}));
 }
 
 TEST(WindowInventory, ToolbarButtonsByKeyThenTheVerifyButton) {

@@ -184,12 +184,12 @@ QWidget* frmMain::BuildClientArea() {
 // Frames are drawn first; the controls laid over them are the window's own (only the log, the
 // hex view, the announcement and the option groups lie inside theirs).
 void frmMain::BuildFrames(QWidget* client) {
-  struct FrameSpec {
+  struct FrameRow {
     Ctl ctl;
     const char* caption;
     QRect geometry;
   };
-  const FrameSpec frames[] = {
+  const FrameRow frames[] = {
       {Ctl::Frame2, "Select Device", {8, 0, 481, 42}},
       {Ctl::Frame3, "File Hex Display", {8, 72, 481, 241}},
       {Ctl::Frame1, "", {8, 42, 481, 30}},
@@ -202,7 +202,7 @@ void frmMain::BuildFrames(QWidget* client) {
       {Ctl::Frame5, "Optional Auto Operations", {495, 504, 197, 48}},
       {Ctl::Frame6, "System Log", {495, 72, 197, 241}},
   };
-  for (const FrameSpec& f : frames) Add<QGroupBox>(f.ctl, client, f.geometry, f.caption);
+  for (const FrameRow& f : frames) Add<QGroupBox>(f.ctl, client, f.geometry, f.caption);
   auto* frame10 = qobject_cast<QGroupBox*>(Control(Ctl::Frame10));
   frame10->setToolTip("All Bytes, Even Bytes or Odd Bytes");
   // Decoration: a rule above the progress bar and a box around the indicators.
@@ -266,13 +266,13 @@ void frmMain::OnButton(Ref r, std::function<void(ops::Programmer&)> handler) {
 }
 
 void frmMain::BuildButtons(QWidget* client) {
-  struct ButtonSpec {
+  struct ButtonRow {
     Ctl ctl;
     const char* caption;
     const char* tooltip;
     void (ops::Programmer::*handler)();
   };
-  const ButtonSpec row1[] = {
+  const ButtonRow row1[] = {
       {Ctl::Read_button, "Read ", "Read Whole Device to Buffer",
        &ops::Programmer::Read_button_Click},
       {Ctl::Blank_button, "Blank Chk", "Check Device for Blank (Erased)",
@@ -287,7 +287,7 @@ void frmMain::BuildButtons(QWidget* client) {
        &ops::Programmer::Erase_button_Click},
   };
   int x = 12;
-  for (const ButtonSpec& b : row1) {
+  for (const ButtonRow& b : row1) {
     auto* button = Add<QPushButton>(b.ctl, client, {x, 44, 76, 26}, b.caption);
     button->setToolTip(b.tooltip);
     OnButton(b.ctl, [h = b.handler](ops::Programmer& p) { (p.*h)(); });
@@ -531,17 +531,17 @@ void frmMain::BuildToolBar() {
   images->setProperty("keys", QStringList{"Open", "Save", "Camera", "Burn1"});
   const QIcon open = style()->standardIcon(QStyle::SP_DialogOpenButton);
   const QIcon save = style()->standardIcon(QStyle::SP_DialogSaveButton);
-  struct ToolSpec {
+  struct ToolRow {
     int button;
     const QIcon* icon;
     const char* image;
     const char* tooltip;
   };
-  const ToolSpec tools[] = {{1, &open, "Open", "Open File into Code Buffer"},
+  const ToolRow tools[] = {{1, &open, "Open", "Open File into Code Buffer"},
                             {2, &save, "Save", "Save Code Buffer Into File"},
                             {4, &open, "Open", "Open File into Data Buffer"},
                             {5, &save, "Save", "Save Data Buffer into File"}};
-  for (const ToolSpec& t : tools) {
+  for (const ToolRow& t : tools) {
     if (t.button == 4) Register(platform::ToolbarButton(3), bar->addSeparator());
     const QString key = Q(ToolbarKey(t.button));
     QAction* action = bar->addAction(*t.icon, key);

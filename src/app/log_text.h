@@ -7,7 +7,7 @@ namespace app {
 
 // The text after "MELDRIX-5A Eprom Programmer - " in the caption and after "... FILE - " in the
 // first line of the files the program writes.
-inline constexpr std::string_view kVendorText = "MELDRIX5N Open Front End";
+inline constexpr std::string_view kVendorText = "MELDRIX5N Programmer";
 inline constexpr std::string_view kLogFileName = "MELDRIX5.LOG";
 
 // One log entry as it is appended to the log: the line break comes first, so a non-empty log

@@ -81,6 +81,7 @@ class FakeDialogs final : public app::Dialogs {
   };
   struct State {
     std::vector<Box> boxes;
+    std::vector<QString> titles;  // file dialogs
     std::vector<QString> filters;
     std::deque<QString> replies;
   };
@@ -94,11 +95,13 @@ class FakeDialogs final : public app::Dialogs {
     return true;
   }
   QString InputBox(QWidget*, const QString&, const QString&) override { return Next(); }
-  QString OpenFile(QWidget*, const QString&, const QString& filter) override {
+  QString OpenFile(QWidget*, const QString& title, const QString& filter) override {
+    state_.titles.push_back(title);
     state_.filters.push_back(filter);
     return Next();
   }
-  QString SaveFile(QWidget*, const QString&, const QString& filter) override {
+  QString SaveFile(QWidget*, const QString& title, const QString& filter) override {
+    state_.titles.push_back(title);
     state_.filters.push_back(filter);
     return Next();
   }

@@ -21,11 +21,28 @@ QString PlainText(const QString& html) {
   return QTextDocumentFragment::fromHtml(html).toPlainText().simplified();
 }
 
+// The pages in reading order: the contents page, the pages in the order it links them, then any
+// page it does not link.
+QStringList PagesInReadingOrder() {
+  QStringList pages{"index.html"};
+  QFile contents(":/help/index.html");
+  if (contents.open(QIODevice::ReadOnly)) {
+    static const QRegularExpression link(R"re(href="([A-Za-z0-9_-]+\.html))re");
+    for (auto it = link.globalMatch(QString::fromUtf8(contents.readAll())); it.hasNext();) {
+      const QString page = it.next().captured(1);
+      if (!pages.contains(page)) pages << page;
+    }
+  }
+  for (const QString& page : QDir(":/help").entryList({"*.html"}, QDir::Files, QDir::Name)) {
+    if (!pages.contains(page)) pages << page;
+  }
+  return pages;
+}
+
 }  // namespace
 
 HelpIndex::HelpIndex() {
-  const QStringList pages = QDir(":/help").entryList({"*.html"}, QDir::Files, QDir::Name);
-  for (const QString& page : pages) AddPage(page);
+  for (const QString& page : PagesInReadingOrder()) AddPage(page);
 }
 
 // Every heading that carries an id starts a section, which runs to the next such heading.

@@ -29,10 +29,10 @@ class HelpIndex {
     QUrl url;
   };
 
-  // Reads every page of the help document.
+  // Reads every page of the help document, in reading order (the contents page's order).
   HelpIndex();
   // Sections that hold every word of the keyword text, ignoring case; those whose title holds
-  // it come first, then in the order of the document. An empty keyword finds nothing.
+  // the whole keyword text come first, each group in reading order. An empty keyword finds nothing.
   std::vector<Hit> Search(const QString& keyword) const;
   const std::vector<Section>& Sections() const { return sections_; }
 

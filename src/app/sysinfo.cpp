@@ -136,8 +136,9 @@ SysInfoWindow::SysInfoWindow(const SystemInformation& info, QWidget* owner)
 
 QString SysInfoWindow::Text() const { return report_->toPlainText(); }
 
-void StartSysInfo(QWidget& owner) {
-  const SystemInformation info = CollectSystemInformation();
+void StartSysInfo(QWidget& owner) { StartSysInfo(owner, CollectSystemInformation()); }
+
+void StartSysInfo(QWidget& owner, const SystemInformation& info) {
   QString kernel;
   if (!GetKeyValue(info, "System", "Kernel", kernel) || kernel.isEmpty()) {
     QMessageBox::information(&owner, "MELDRIX5N", "System Information Is Unavailable At This Time",

@@ -49,8 +49,9 @@ class SysInfoWindow final : public QDialog {
   QPlainTextEdit* report_;
 };
 
-// Opens the system-information window modally over owner; when no facts could be gathered,
-// says "System Information Is Unavailable At This Time" instead.
+// Opens the system-information window modally over owner; when the operating system could not
+// be identified (no kernel name), says "System Information Is Unavailable At This Time" instead.
 void StartSysInfo(QWidget& owner);
+void StartSysInfo(QWidget& owner, const SystemInformation& info);
 
 }  // namespace app

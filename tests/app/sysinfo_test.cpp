@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWidget>
 #include <QSysInfo>
 
 #include "app/about_dialog.h"
@@ -90,6 +93,30 @@ TEST(SystemInformation, ReportOnThisMachine) {
   for (const auto& port : ports) {
     EXPECT_TRUE(text.contains("[Port " + QString::fromStdString(port.name) + "]"));
   }
+}
+
+// Without the operating system's facts there is nothing to report: the operator is told so and
+// no report window opens.
+TEST(SystemInformation, UnavailableWhenTheSystemCannotBeIdentified) {
+  static int argc = 1;
+  static char name[] = "sysinfo_test";
+  static char* argv[] = {name, nullptr};
+  if (QApplication::instance() == nullptr) new QApplication(argc, argv);  // lives to the end
+  QWidget owner;
+  owner.show();
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      shown = box->text();
+      box->accept();
+    } else if (modal != nullptr) {
+      shown = modal->objectName();
+      modal->close();
+    }
+  });
+  app::StartSysInfo(owner, app::CollectSystemInformation({}, {}, false));
+  EXPECT_EQ(shown, "System Information Is Unavailable At This Time");
 }
 
 }  // namespace

@@ -54,12 +54,12 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
 
   lblTitle_ = Label("lblTitle", "MELDRIX5(N) Windows Version", this);
   lblVersion_ = Label("lblVersion", "Version", this);
-  auto* lblDescription = Label(
-      "lblDescription",
-      QStringLiteral("Eprom, Flash and Eeprom memory programming software to be used with "
-                     "MELDRIX-5 Hardware board, available at %1")
-          .arg(kWebAddress),
-      this);
+  auto* lblDescription =
+      Label("lblDescription",
+            QStringLiteral("Eprom, Flash and Eeprom memory programming software to be used with "
+                           "MELDRIX-5 Hardware board, available at %1")
+                .arg(kWebAddress),
+            this);
   auto* Label1 = Label("Label1",
                        QStringLiteral("WINDOWS BETA VERSION.   Please report any bugs or "
                                       "suggestions via email to %1")
@@ -112,8 +112,12 @@ void frmAbout::Form_Load() {
 }
 
 // Closing the box ends its modal run; its owner then unloads it.
-void frmAbout::cmdOK_Click() { accept(); }
+void frmAbout::cmdOK_Click() {
+  accept();
+}
 
-void frmAbout::cmdSysInfo_Click() { StartSysInfo(*this); }
+void frmAbout::cmdSysInfo_Click() {
+  StartSysInfo(*this);
+}
 
 }  // namespace app

@@ -73,8 +73,8 @@ std::vector<HelpIndex::Hit> HelpIndex::Search(const QString& keyword) const {
   for (const Section& s : sections_) {
     const QString title = s.title.toLower();
     const QString all = title + ' ' + s.text.toLower();
-    const bool found = std::all_of(words.begin(), words.end(),
-                                   [&](const QString& w) { return all.contains(w); });
+    const bool found =
+        std::all_of(words.begin(), words.end(), [&](const QString& w) { return all.contains(w); });
     if (!found) continue;
     (title.contains(phrase) ? in_title : in_text).push_back({s.title, s.url});
   }
@@ -121,7 +121,9 @@ HelpWindow::HelpWindow(QWidget* owner)
   resize(860, 600);
 }
 
-void HelpWindow::ShowContents() { browser_->setSource(QUrl(kHelpContentsPage)); }
+void HelpWindow::ShowContents() {
+  browser_->setSource(QUrl(kHelpContentsPage));
+}
 
 void HelpWindow::ShowSearch() {
   keyword_->clear();

@@ -16,11 +16,17 @@
 namespace app {
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
-QString Hex(uint32_t value) { return QString::number(value, 16).toUpper() + "h"; }
+QString Hex(uint32_t value) {
+  return QString::number(value, 16).toUpper() + "h";
+}
 
-bool IsBoardPort(uint32_t base) { return base == 0x378 || base == 0x278 || base == 0x3BC; }
+bool IsBoardPort(uint32_t base) {
+  return base == 0x378 || base == 0x278 || base == 0x3BC;
+}
 
 // How the program can reach one port, and what the operator can do when it cannot.
 SystemInformation::Key PortKey(const platform::ParportFacts& port, bool direct_access_possible) {
@@ -54,12 +60,13 @@ SystemInformation CollectSystemInformation(const platform::OperatingSystemFacts&
                                            const std::vector<platform::ParportFacts>& ports,
                                            bool direct_access_possible) {
   SystemInformation info;
-  info.keys.push_back({"Program",
-                       {{"Title", QString::fromUtf8(platform::kAppTitle.data(),
-                                                    static_cast<qsizetype>(platform::kAppTitle.size()))},
-                        {"Version", VersionText()},
-                        {"Qt version", QString::fromLatin1(qVersion())},
-                        {"Built with Qt", QStringLiteral(QT_VERSION_STR)}}});
+  info.keys.push_back(
+      {"Program",
+       {{"Title", QString::fromUtf8(platform::kAppTitle.data(),
+                                    static_cast<qsizetype>(platform::kAppTitle.size()))},
+        {"Version", VersionText()},
+        {"Qt version", QString::fromLatin1(qVersion())},
+        {"Built with Qt", QStringLiteral(QT_VERSION_STR)}}});
   info.keys.push_back({"System",
                        {{"Operating system", os.name.empty() ? "unknown" : Q(os.name)},
                         {"Kernel", Q(os.kernel)},
@@ -134,9 +141,13 @@ SysInfoWindow::SysInfoWindow(const SystemInformation& info, QWidget* owner)
   resize(560, 420);
 }
 
-QString SysInfoWindow::Text() const { return report_->toPlainText(); }
+QString SysInfoWindow::Text() const {
+  return report_->toPlainText();
+}
 
-void StartSysInfo(QWidget& owner) { StartSysInfo(owner, CollectSystemInformation()); }
+void StartSysInfo(QWidget& owner) {
+  StartSysInfo(owner, CollectSystemInformation());
+}
 
 void StartSysInfo(QWidget& owner, const SystemInformation& info) {
   QString kernel;

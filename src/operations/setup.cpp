@@ -74,7 +74,9 @@ std::string OneLine(std::string_view text) {
   return line;
 }
 
-const char* TrueFalse(bool value) { return value ? "True" : "False"; }
+const char* TrueFalse(bool value) {
+  return value ? "True" : "False";
+}
 
 std::optional<bool> ParseBoolean(std::string_view value) {
   if (value == "True") return true;
@@ -89,8 +91,8 @@ std::optional<int> ParseNumber(std::string_view value) {
   while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
   if (!value.empty() && value.front() == '+') value.remove_prefix(1);
   double number = 0;
-  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number,
-                                            std::chars_format::fixed);
+  const auto [end, error] =
+      std::from_chars(value.data(), value.data() + value.size(), number, std::chars_format::fixed);
   if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
     return std::nullopt;
   }
@@ -101,7 +103,9 @@ std::optional<int> ParseNumber(std::string_view value) {
 
 }  // namespace
 
-std::string Programmer::SlotFileName(int slot) { return "MXSetup" + std::to_string(slot) + ".INI"; }
+std::string Programmer::SlotFileName(int slot) {
+  return "MXSetup" + std::to_string(slot) + ".INI";
+}
 
 void Programmer::Setup_Click() {
   constexpr std::array<Ctl, 4> kLoadEntries = {Ctl::LoadSetup1, Ctl::LoadSetup2, Ctl::LoadSetup3,
@@ -124,7 +128,8 @@ void Programmer::Setup_Click() {
 }
 
 void Programmer::SaveSetupRot(const std::string& Fname) {
-  std::string name = OneLine(ui.InputBox("Please input a NAME for this Setup", "Saving Name Input"));
+  std::string name =
+      OneLine(ui.InputBox("Please input a NAME for this Setup", "Saving Name Input"));
   // The slot digit is the 8th character of "MXSetup1.INI".
   if (name.empty()) name = "No Name Setup " + (Fname.size() > 7 ? Fname.substr(7, 1) : "");
 
@@ -145,12 +150,15 @@ void Programmer::SaveSetupRot(const std::string& Fname) {
   line(kNameKey, name);
   line(kFileKey, code_file);
   line(kDeviceKey, std::to_string(ui.ListIndex()));
-  for (int i = 0; i < 4; ++i) line(kVoltageKeys[static_cast<size_t>(i)], option(platform::Voltage_button(i)));
+  for (int i = 0; i < 4; ++i)
+    line(kVoltageKeys[static_cast<size_t>(i)], option(platform::Voltage_button(i)));
   line(kBlankKey, number(Ctl::CheckBlankPriorProgramming));
   line(kVerifyKey, number(Ctl::VerifyAfterProgramming));
-  for (int i = 0; i < 3; ++i) line(kPortKeys[static_cast<size_t>(i)], option(platform::LPTSelection(i)));
+  for (int i = 0; i < 3; ++i)
+    line(kPortKeys[static_cast<size_t>(i)], option(platform::LPTSelection(i)));
   line(kPortTextKey, OneLine(ui.Caption(Ctl::PortSelected)));
-  for (int i = 0; i < 3; ++i) line(kHiLowKeys[static_cast<size_t>(i)], option(platform::HiLow_button(i)));
+  for (int i = 0; i < 3; ++i)
+    line(kHiLowKeys[static_cast<size_t>(i)], option(platform::HiLow_button(i)));
   line(kSliderKey, number(Ctl::Slider1));
   line(kCodeKey, number(Ctl::CheckCode));
   line(kDataKey, number(Ctl::CheckData));

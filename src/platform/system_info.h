@@ -18,9 +18,9 @@ OperatingSystemFacts ReadOperatingSystemFacts();
 
 // A parallel port the kernel knows, and whether this user can reach it.
 struct ParportFacts {
-  std::string name;       // "parport0"
-  uint32_t base = 0;      // I/O base address; 0 when the kernel does not tell
-  std::string device;     // "/dev/parport0"
+  std::string name;              // "parport0"
+  uint32_t base = 0;             // I/O base address; 0 when the kernel does not tell
+  std::string device;            // "/dev/parport0"
   bool device_present = false;   // the ppdev node exists
   bool device_openable = false;  // this user may open it for reading and writing
 };

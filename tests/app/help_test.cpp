@@ -1,3 +1,5 @@
+#include "app/help.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,7 +11,6 @@
 #include <QTextBrowser>
 #include <QWidget>
 
-#include "app/help.h"
 #include "app/help_window.h"
 
 namespace {
@@ -63,21 +64,67 @@ TEST(HelpDocument, EveryLinkResolves) {
 // The operator finds every button, menu entry and toolbar button of the window in the help.
 TEST(HelpDocument, DescribesEveryButtonAndMenuEntry) {
   const QString text = WholeHelpText();
-  for (const char* caption :
-       {"Read", "Blank Chk", "Verify", "Program", "Display", "Erase Buffer", "Erase Flsh",
-        "TestPort", "Show Data", "Command1", "Check Blank Before Programming",
-        "Verify Device After Programming", "Hi / Low Byte Programming", "Program Speed",
-        "LPT Port Selection", "Select Device Programming Voltage", "Open Code...", "Save Code",
-        "Save Code As...", "Open Data...", "Save Data", "Save Data As...", "Close", "Exit",
-        "Options...", "Blank Check Device for Erased", "Program Device Code", "Read Device Code",
-        "Verify Device Code", "Program Device Data", "Read Device Data", "Verify Device Data",
-        "Display Device CODE", "Display Device DATA", "Erase CODE Buffer", "Erase DATA Buffer",
-        "Erase Device Flash Memory", "Test LPT Ports", "Show Flash Code ID#", "Load Setup",
-        "Save Setup", "Force Set MELDRIX-4", "Force Set MELDRIX-5", "LoopFlashTest",
-        "ResetFlash", "Contents", "Search For Help On...", "About", "System Info...",
-        "Open File into Code Buffer", "Save Code Buffer Into File", "Open File into Data Buffer",
-        "Save Data Buffer into File", "ERROR", "DataFlow", "HwReady", "System Log",
-        "File Hex Display", "Meldrix Hardware Found", "usermod", "ppdev"}) {
+  for (const char* caption : {"Read",
+                              "Blank Chk",
+                              "Verify",
+                              "Program",
+                              "Display",
+                              "Erase Buffer",
+                              "Erase Flsh",
+                              "TestPort",
+                              "Show Data",
+                              "Command1",
+                              "Check Blank Before Programming",
+                              "Verify Device After Programming",
+                              "Hi / Low Byte Programming",
+                              "Program Speed",
+                              "LPT Port Selection",
+                              "Select Device Programming Voltage",
+                              "Open Code...",
+                              "Save Code",
+                              "Save Code As...",
+                              "Open Data...",
+                              "Save Data",
+                              "Save Data As...",
+                              "Close",
+                              "Exit",
+                              "Options...",
+                              "Blank Check Device for Erased",
+                              "Program Device Code",
+                              "Read Device Code",
+                              "Verify Device Code",
+                              "Program Device Data",
+                              "Read Device Data",
+                              "Verify Device Data",
+                              "Display Device CODE",
+                              "Display Device DATA",
+                              "Erase CODE Buffer",
+                              "Erase DATA Buffer",
+                              "Erase Device Flash Memory",
+                              "Test LPT Ports",
+                              "Show Flash Code ID#",
+                              "Load Setup",
+                              "Save Setup",
+                              "Force Set MELDRIX-4",
+                              "Force Set MELDRIX-5",
+                              "LoopFlashTest",
+                              "ResetFlash",
+                              "Contents",
+                              "Search For Help On...",
+                              "About",
+                              "System Info...",
+                              "Open File into Code Buffer",
+                              "Save Code Buffer Into File",
+                              "Open File into Data Buffer",
+                              "Save Data Buffer into File",
+                              "ERROR",
+                              "DataFlow",
+                              "HwReady",
+                              "System Log",
+                              "File Hex Display",
+                              "Meldrix Hardware Found",
+                              "usermod",
+                              "ppdev"}) {
     EXPECT_TRUE(text.contains(caption)) << caption;
   }
 }
@@ -108,12 +155,15 @@ TEST_P(HelpSearch, FindsTheSectionsThatHoldEveryWord) {
     for (const auto& section : index.Sections()) {
       if (section.url != hit.url) continue;
       const QString text = (section.title + ' ' + section.text).toLower();
-      for (const QString& word : words) EXPECT_TRUE(text.contains(word)) << hit.url.toString().toStdString();
+      for (const QString& word : words)
+        EXPECT_TRUE(text.contains(word)) << hit.url.toString().toStdString();
     }
   }
 }
 
-void PrintTo(const SearchCase& c, std::ostream* out) { *out << '"' << c.keyword << '"'; }
+void PrintTo(const SearchCase& c, std::ostream* out) {
+  *out << '"' << c.keyword << '"';
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Keywords, HelpSearch,
@@ -130,7 +180,8 @@ TEST(HelpSearchOrder, TitleHitsComeFirstInReadingOrder) {
   const auto hits = app::HelpIndex().Search("setup slots");
   ASSERT_GE(hits.size(), 2U);
   EXPECT_EQ(hits[0].url.toString(), "qrc:/help/setup.html#setup");
-  EXPECT_TRUE(hits[1].title.contains("Setup slots", Qt::CaseInsensitive)) << hits[1].title.toStdString();
+  EXPECT_TRUE(hits[1].title.contains("Setup slots", Qt::CaseInsensitive))
+      << hits[1].title.toStdString();
   const auto last = hits.back();
   EXPECT_FALSE(last.title.contains("setup slots", Qt::CaseInsensitive)) << last.title.toStdString();
 }

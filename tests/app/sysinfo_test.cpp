@@ -1,13 +1,14 @@
+#include "app/sysinfo.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSysInfo>
 #include <QTimer>
 #include <QWidget>
-#include <QSysInfo>
 
 #include "app/about_dialog.h"
-#include "app/sysinfo.h"
 #include "platform/system_info.h"
 
 namespace {
@@ -44,23 +45,48 @@ TEST_P(PortAccess, NamesTheMethodAndTheRemedy) {
   }
 }
 
-void PrintTo(const PortCase& c, std::ostream* out) { *out << c.what; }
+void PrintTo(const PortCase& c, std::ostream* out) {
+  *out << c.what;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     EachSituation, PortAccess,
-    ::testing::Values(
-        PortCase{"ppdev open", {"parport0", 0x378, "/dev/parport0", true, true}, false,
-                 "ppdev through /dev/parport0", "Yes", ""},
-        PortCase{"ppdev preferred", {"parport0", 0x378, "/dev/parport0", true, true}, true,
-                 "ppdev through /dev/parport0", "Yes", ""},
-        PortCase{"no group", {"parport1", 0x278, "/dev/parport1", true, false}, false, "none",
-                 "No", "usermod -aG lp"},
-        PortCase{"direct", {"parport2", 0x3BC, "/dev/parport2", false, false}, true,
-                 "direct I/O (ioperm)", "Yes", ""},
-        PortCase{"no module", {"parport0", 0x378, "/dev/parport0", false, false}, false, "none",
-                 "No", "modprobe ppdev"},
-        PortCase{"card elsewhere", {"parport3", 0xE800, "/dev/parport3", false, false}, true,
-                 "none", "No", "modprobe ppdev"}));
+    ::testing::Values(PortCase{"ppdev open",
+                               {"parport0", 0x378, "/dev/parport0", true, true},
+                               false,
+                               "ppdev through /dev/parport0",
+                               "Yes",
+                               ""},
+                      PortCase{"ppdev preferred",
+                               {"parport0", 0x378, "/dev/parport0", true, true},
+                               true,
+                               "ppdev through /dev/parport0",
+                               "Yes",
+                               ""},
+                      PortCase{"no group",
+                               {"parport1", 0x278, "/dev/parport1", true, false},
+                               false,
+                               "none",
+                               "No",
+                               "usermod -aG lp"},
+                      PortCase{"direct",
+                               {"parport2", 0x3BC, "/dev/parport2", false, false},
+                               true,
+                               "direct I/O (ioperm)",
+                               "Yes",
+                               ""},
+                      PortCase{"no module",
+                               {"parport0", 0x378, "/dev/parport0", false, false},
+                               false,
+                               "none",
+                               "No",
+                               "modprobe ppdev"},
+                      PortCase{"card elsewhere",
+                               {"parport3", 0xE800, "/dev/parport3", false, false},
+                               true,
+                               "none",
+                               "No",
+                               "modprobe ppdev"}));
 
 TEST(SystemInformation, BaseAddressesInHexAndUnknownBases) {
   const auto info = app::CollectSystemInformation(

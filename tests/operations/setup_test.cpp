@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "operations/programmer.h"
 #include "platform/recording_machine.h"
@@ -36,7 +35,8 @@ class OrderPanel final : public platform::Panel {
   void SetCaption(Ref r, std::string_view t) override { inner.SetCaption(r, t); }
   std::string Caption(Ref r) const override { return inner.Caption(r); }
   void SetValue(Ref r, int v) override {
-    if (r.ctl == Ctl::Voltage_button && v == 1) changes.push_back("voltage " + std::to_string(r.index));
+    if (r.ctl == Ctl::Voltage_button && v == 1)
+      changes.push_back("voltage " + std::to_string(r.index));
     inner.SetValue(r, v);
   }
   int Value(Ref r) const override { return inner.Value(r); }
@@ -87,8 +87,8 @@ class SetupSlots : public ::testing::Test {
     fs::create_directories(dir_);
     previous_ = fs::current_path();
     fs::current_path(dir_);
-    for (const char* device : {"Eprom 2732A", "Eprom 2732B", "Eprom 2732", "Eprom 27C32",
-                             "Eprom 2764"}) {
+    for (const char* device :
+         {"Eprom 2732A", "Eprom 2732B", "Eprom 2732", "Eprom 27C32", "Eprom 2764"}) {
       ui().AddListItem(device);
     }
     // A device is selected, so its voltage options are on offer.
@@ -133,9 +133,17 @@ struct Settings {
 };
 
 Settings Current(const ops::Programmer& p, const platform::Panel& ui) {
-  Settings s{p.buf.CodeFileName, ui.ListIndex(), {}, {}, {}, ui.Value(Ctl::CheckBlankPriorProgramming),
-             ui.Value(Ctl::VerifyAfterProgramming), ui.Caption(Ctl::PortSelected), ui.Value(Ctl::Slider1),
-             ui.Value(Ctl::CheckCode), ui.Value(Ctl::CheckData)};
+  Settings s{p.buf.CodeFileName,
+             ui.ListIndex(),
+             {},
+             {},
+             {},
+             ui.Value(Ctl::CheckBlankPriorProgramming),
+             ui.Value(Ctl::VerifyAfterProgramming),
+             ui.Caption(Ctl::PortSelected),
+             ui.Value(Ctl::Slider1),
+             ui.Value(Ctl::CheckCode),
+             ui.Value(Ctl::CheckData)};
   for (int i = 0; i < 4; ++i) s.voltage.push_back(ui.Value(Voltage_button(i)));
   for (int i = 0; i < 3; ++i) s.ports.push_back(ui.Value(LPTSelection(i)));
   for (int i = 0; i < 3; ++i) s.hilow.push_back(ui.Value(HiLow_button(i)));
@@ -164,24 +172,26 @@ TEST_F(SetupSlots, SavesAllNineteenLinesInOrderAndRestoresThem) {
 
   EXPECT_EQ(Read("MXSetup2.INI"),
             "SetupName = Burn 27C256\r\n"
-            "sFILE = " + image + "\r\n"
-            "Device.Index = 2\r\n"
-            "Voltage_button(0).Value = False\r\n"
-            "Voltage_button(1).Value = False\r\n"
-            "Voltage_button(2).Value = True\r\n"
-            "Voltage_button(3).Value = False\r\n"
-            "CheckBlankPriorProgramming.Value = 1\r\n"
-            "VerifyAfterProgramming.Value = 0\r\n"
-            "LPTSelection(0).Value = False\r\n"
-            "LPTSelection(1).Value = False\r\n"
-            "LPTSelection(2).Value = True\r\n"
-            "PortSelected.Text = 3BCh\r\n"
-            "HiLow_button(0).Value = False\r\n"
-            "HiLow_button(1).Value = True\r\n"
-            "HiLow_button(2).Value = False\r\n"
-            "Slider1.Value = 7\r\n"
-            "CheckCode.Value = 1\r\n"
-            "CheckData.Value = 0\r\n");
+            "sFILE = " +
+                image +
+                "\r\n"
+                "Device.Index = 2\r\n"
+                "Voltage_button(0).Value = False\r\n"
+                "Voltage_button(1).Value = False\r\n"
+                "Voltage_button(2).Value = True\r\n"
+                "Voltage_button(3).Value = False\r\n"
+                "CheckBlankPriorProgramming.Value = 1\r\n"
+                "VerifyAfterProgramming.Value = 0\r\n"
+                "LPTSelection(0).Value = False\r\n"
+                "LPTSelection(1).Value = False\r\n"
+                "LPTSelection(2).Value = True\r\n"
+                "PortSelected.Text = 3BCh\r\n"
+                "HiLow_button(0).Value = False\r\n"
+                "HiLow_button(1).Value = True\r\n"
+                "HiLow_button(2).Value = False\r\n"
+                "Slider1.Value = 7\r\n"
+                "CheckCode.Value = 1\r\n"
+                "CheckData.Value = 0\r\n");
   EXPECT_EQ(ui().dialogs, std::vector<std::string>{"Saving Name Input"});
   EXPECT_EQ(log().back(), "Setup Saved as MXSetup2.INI, named:Burn 27C256");
 
@@ -233,8 +243,10 @@ TEST_F(SetupSlots, EmptyNamesGetTheSlotsDefaultNameInTheSetupMenu) {
   for (int slot : {3, 1}) {
     p.SaveSetup_Click(slot);
     const std::string name = "No Name Setup " + std::to_string(slot);
-    EXPECT_TRUE(Read(ops::Programmer::SlotFileName(slot)).starts_with("SetupName = " + name + "\r\n"));
-    EXPECT_EQ(log().back(), "Setup Saved as MXSetup" + std::to_string(slot) + ".INI, named:" + name);
+    EXPECT_TRUE(
+        Read(ops::Programmer::SlotFileName(slot)).starts_with("SetupName = " + name + "\r\n"));
+    EXPECT_EQ(log().back(),
+              "Setup Saved as MXSetup" + std::to_string(slot) + ".INI, named:" + name);
   }
   p.Setup_Click();
   for (int slot = 1; slot <= 4; ++slot) {
@@ -344,7 +356,9 @@ struct BadLine {
   const char* reason;
 };
 
-void PrintTo(const BadLine& bad, std::ostream* out) { *out << bad.reason; }
+void PrintTo(const BadLine& bad, std::ostream* out) {
+  *out << bad.reason;
+}
 
 class DamagedSlot : public SetupSlots, public ::testing::WithParamInterface<BadLine> {};
 
@@ -355,16 +369,16 @@ TEST_P(DamagedSlot, SkipsTheBadLineAndAppliesTheRest) {
   ui().SetEnabled(Voltage_button(2), false);
   p.buf.CodeFileName = "before.bin";
   const Settings before = Current(p, ui());
-  Write("MXSetup1.INI", "SetupName = damaged\r\n" + std::string(bad.line) +
-                            "\r\nSlider1.Value = 3\r\n");
+  Write("MXSetup1.INI",
+        "SetupName = damaged\r\n" + std::string(bad.line) + "\r\nSlider1.Value = 3\r\n");
   p.LoadSetup_Click(1);
   Settings expected = before;
   expected.slider = 3;
   EXPECT_EQ(Current(p, ui()), expected);
   const std::string skipped = "Setup line 2 skipped (" + std::string(bad.reason) + "): ";
-  EXPECT_TRUE(std::any_of(log().begin(), log().end(),
-                          [&](const std::string& l) { return l.starts_with(skipped); }))
-      << skipped;
+  EXPECT_TRUE(std::any_of(log().begin(), log().end(), [&](const std::string& l) {
+    return l.starts_with(skipped);
+  })) << skipped;
   EXPECT_EQ(log().back(), ">>>>>>>>>>>>");
   EXPECT_EQ(p.buf.CodeLoaded, 0);
 }
@@ -380,7 +394,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadLine{"Device.Index = -2", "device index outside the list"},
                       BadLine{"Device.Index = two", "not a number"},
                       BadLine{"CheckCode.Value = 3", "check box value outside 0 to 2"},
-                      BadLine{"CheckBlankPriorProgramming.Value = -1", "check box value outside 0 to 2"},
+                      BadLine{"CheckBlankPriorProgramming.Value = -1",
+                              "check box value outside 0 to 2"},
                       BadLine{"Slider1.Value = 0", "speed outside 1 to 20"},
                       BadLine{"Slider1.Value = 21", "speed outside 1 to 20"},
                       BadLine{"Slider1.Value = 99999999999", "not a number"},
@@ -400,9 +415,9 @@ TEST_F(SetupSlots, BinaryFileIsSkippedLineByLineWithoutControlCharactersInTheLog
   EXPECT_EQ(Current(p, ui()), before);
   EXPECT_GT(log().size(), 5U);
   for (const std::string& line : log()) {
-    EXPECT_TRUE(std::none_of(line.begin(), line.end(),
-                             [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
-        << line;
+    EXPECT_TRUE(std::none_of(line.begin(), line.end(), [](char c) {
+      return static_cast<unsigned char>(c) < 0x20;
+    })) << line;
   }
   p.Setup_Click();
   EXPECT_TRUE(ui().Enabled(Ctl::LoadSetup1));
@@ -429,10 +444,11 @@ TEST_F(SetupSlots, SlotFileGoneBeforeTheClickIsReportedAndNothingChanges) {
   ui().log.clear();
   p.LoadSetup_Click(3);
   EXPECT_EQ(Current(p, ui()), before);
-  EXPECT_EQ(log(), (std::vector<std::string>{
-                       ">>>>>>>>>>>>", "RESTORING SETUP FROM MXSetup3.INI",
-                       "Setup NOT restored - MXSetup3.INI cannot be read: No such file or directory",
-                       ">>>>>>>>>>>>"}));
+  EXPECT_EQ(log(),
+            (std::vector<std::string>{
+                ">>>>>>>>>>>>", "RESTORING SETUP FROM MXSetup3.INI",
+                "Setup NOT restored - MXSetup3.INI cannot be read: No such file or directory",
+                ">>>>>>>>>>>>"}));
 }
 
 // A failed save says so and leaves what stood at the slot's name alone.

@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
+#include "platform/system_info.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-
-#include "platform/system_info.h"
 
 namespace {
 

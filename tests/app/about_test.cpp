@@ -11,15 +11,9 @@
 #include "app/about_dialog.h"
 #include "app/help.h"
 #include "app/sysinfo.h"
+#include "qt_app.h"
 
 namespace {
-
-void EnsureApplication() {
-  static int argc = 1;
-  static char name[] = "about_test";
-  static char* argv[] = {name, nullptr};
-  if (QApplication::instance() == nullptr) new QApplication(argc, argv);  // lives to the end
-}
 
 QString Text(const QWidget& about, const char* name) {
   const auto* label = about.findChild<QLabel*>(name);
@@ -46,7 +40,7 @@ int AboutBoxes(const QWidget& owner) {
 }
 
 TEST(AboutBox, ShowsTitleVersionAndItsTexts) {
-  EnsureApplication();
+  app_testing::SharedApplication();
   QWidget owner;
   app::frmAbout about(&owner);
   EXPECT_EQ(about.windowTitle(), "About MELDRIX5A");
@@ -80,7 +74,7 @@ TEST(AboutBox, ShowsTitleVersionAndItsTexts) {
 // While the box is open it is the modal window over its owner; asking for it again brings the
 // same box forward; OK unloads it.
 TEST(AboutBox, OneModalInstanceOwnedByTheMainWindowUntilOk) {
-  EnsureApplication();
+  app_testing::SharedApplication();
   QWidget owner;
   owner.show();
   QPointer<app::frmAbout> seen;
@@ -104,7 +98,7 @@ TEST(AboutBox, OneModalInstanceOwnedByTheMainWindowUntilOk) {
 }
 
 TEST(AboutBox, SystemInfoButtonOpensTheReportOverTheBox) {
-  EnsureApplication();
+  app_testing::SharedApplication();
   QWidget owner;
   owner.show();
   QString report;

@@ -12,15 +12,9 @@
 #include <QWidget>
 
 #include "app/help_window.h"
+#include "qt_app.h"
 
 namespace {
-
-void EnsureApplication() {
-  static int argc = 1;
-  static char name[] = "help_test";
-  static char* argv[] = {name, nullptr};
-  if (QApplication::instance() == nullptr) new QApplication(argc, argv);  // lives to the end
-}
 
 QString Page(const QString& name) {
   QFile file(":/help/" + name);
@@ -29,7 +23,7 @@ QString Page(const QString& name) {
 }
 
 QString WholeHelpText() {
-  EnsureApplication();  // the pages' text is laid out by Qt's text engine
+  app_testing::SharedApplication();  // the pages' text is laid out by Qt's text engine
   QString text;
   const app::HelpIndex index;
   for (const auto& section : index.Sections()) text += section.title + "\n" + section.text + "\n";
@@ -139,7 +133,7 @@ class HelpSearch : public ::testing::TestWithParam<SearchCase> {};
 // Every hit holds every word, ignoring case, and the section that answers the question is
 // among them.
 TEST_P(HelpSearch, FindsTheSectionsThatHoldEveryWord) {
-  EnsureApplication();
+  app_testing::SharedApplication();
   const SearchCase c = GetParam();
   const app::HelpIndex index;
   const auto hits = index.Search(c.keyword);
@@ -176,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Sections whose title holds the keyword come before those that only mention it.
 TEST(HelpSearchOrder, TitleHitsComeFirstInReadingOrder) {
-  EnsureApplication();
+  app_testing::SharedApplication();
   const auto hits = app::HelpIndex().Search("setup slots");
   ASSERT_GE(hits.size(), 2U);
   EXPECT_EQ(hits[0].url.toString(), "qrc:/help/setup.html#setup");
@@ -187,7 +181,7 @@ TEST(HelpSearchOrder, TitleHitsComeFirstInReadingOrder) {
 }
 
 TEST(HelpWindow, ContentsOpensOneWindowAtTheContentsPage) {
-  EnsureApplication();
+  app_testing::SharedApplication();
   QWidget owner;
   app::ShowHelpContents(owner);
   app::ShowHelpContents(owner);
@@ -199,7 +193,7 @@ TEST(HelpWindow, ContentsOpensOneWindowAtTheContentsPage) {
 }
 
 TEST(HelpWindow, SearchListsHitsAndOpensTheChosenOne) {
-  EnsureApplication();
+  app_testing::SharedApplication();
   QWidget owner;
   app::ShowHelpSearch(owner);
   auto* window = owner.findChild<app::HelpWindow*>();

@@ -10,6 +10,7 @@
 
 #include "app/about_dialog.h"
 #include "platform/system_info.h"
+#include "qt_app.h"
 
 namespace {
 
@@ -124,10 +125,7 @@ TEST(SystemInformation, ReportOnThisMachine) {
 // Without the operating system's facts there is nothing to report: the operator is told so and
 // no report window opens.
 TEST(SystemInformation, UnavailableWhenTheSystemCannotBeIdentified) {
-  static int argc = 1;
-  static char name[] = "sysinfo_test";
-  static char* argv[] = {name, nullptr};
-  if (QApplication::instance() == nullptr) new QApplication(argc, argv);  // lives to the end
+  app_testing::SharedApplication();
   QWidget owner;
   owner.show();
   QString shown;

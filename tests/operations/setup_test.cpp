@@ -280,6 +280,10 @@ TEST_F(SetupSlots, LineBreaksInTheNameStayOnTheNameLine) {
 TEST_F(SetupSlots, APartialFileRestoresOnlyItsLines) {
   Write("MXSetup1.INI",
         "Slider1.Value = 5\r\nHiLow_button(2).Value = True\r\nCheckData.Value = 2\r\n");
+  // The code file open now is not loaded again: that would overwrite a buffer read from a
+  // device since.
+  Write("open.bin", "\x11");
+  p.buf.CodeFileName = "open.bin";
   const Settings before = Current(p, ui());
   p.LoadSetup_Click(1);
   Settings expected = before;
@@ -287,7 +291,7 @@ TEST_F(SetupSlots, APartialFileRestoresOnlyItsLines) {
   expected.hilow = {0, 0, 1};
   expected.check_data = 2;
   EXPECT_EQ(Current(p, ui()), expected);
-  EXPECT_EQ(ui().Caption(Ctl::FileNameCodeText), "");
+  EXPECT_EQ(p.buf.CodeLoaded, 0);
 }
 
 // Lines are applied in file order: the device's own defaults first, then the stored voltage;
@@ -449,6 +453,31 @@ TEST_F(SetupSlots, SlotFileGoneBeforeTheClickIsReportedAndNothingChanges) {
                 ">>>>>>>>>>>>", "RESTORING SETUP FROM MXSetup3.INI",
                 "Setup NOT restored - MXSetup3.INI cannot be read: No such file or directory",
                 ">>>>>>>>>>>>"}));
+}
+
+// A slot that is no readable file at all restores nothing and says why.
+TEST_F(SetupSlots, UnreadableSlotFilesAreReported) {
+  fs::create_directory("MXSetup1.INI");
+  Write("MXSetup2.INI", "Slider1.Value = 4\r\n" + std::string(70000, 'x'));
+  p.Setup_Click();
+  EXPECT_FALSE(ui().Enabled(Ctl::LoadSetup1));  // a directory is never offered
+  const Settings before = Current(p, ui());
+  p.LoadSetup_Click(1);
+  p.LoadSetup_Click(2);
+  EXPECT_EQ(Current(p, ui()), before);
+  EXPECT_TRUE(
+      Logged("Setup NOT restored - MXSetup1.INI cannot be read: it is a directory, not a file"));
+  EXPECT_TRUE(Logged("Setup NOT restored - MXSetup2.INI cannot be read: the file is too long"));
+}
+
+// A code file name that holds a line break cannot be kept on its line: the slot names no file
+// rather than a broken one.
+TEST_F(SetupSlots, CodeFileNameWithLineBreakIsNotStored) {
+  p.buf.CodeFileName = "two\nlines.bin";
+  p.SaveSetup_Click(1);
+  EXPECT_NE(Read("MXSetup1.INI").find("\r\nsFILE = \r\nDevice.Index = "), std::string::npos);
+  EXPECT_TRUE(
+      Logged("The Code File name holds line breaks and is not stored in the Setup: two?lines.bin"));
 }
 
 // A failed save says so and leaves what stood at the slot's name alone.

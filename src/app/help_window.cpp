@@ -138,7 +138,10 @@ void HelpWindow::Search(const QString& keyword) {
   hits_ = index_.Search(keyword);
   const QSignalBlocker quiet(results_);
   results_->clear();
-  for (const auto& hit : hits_) results_->addItem(hit.title);
+  for (const auto& hit : hits_) {
+    auto* item = new QListWidgetItem(hit.title, results_);  // owned by the list
+    item->setToolTip(hit.title);
+  }
   if (!keyword.trimmed().isEmpty() && hits_.empty()) {
     results_->addItem("(no topic holds \"" + keyword.trimmed() + "\")");
   }

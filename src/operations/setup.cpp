@@ -185,8 +185,9 @@ void Programmer::RestoreSetup(const std::string& Fname) {
 
   const auto lines = platform::ReadLines(Fname, kMaxSlotFileBytes);
   if (!lines) {
-    const auto size = platform::RegularFileSize(Fname);
-    const std::string reason = size.error ? size.error->reason : "the file is too long";
+    // Read again for the reason: missing, a directory, too long, not permitted ...
+    const auto attempt = platform::ReadWholeFile(Fname, kMaxSlotFileBytes);
+    const std::string reason = attempt.error ? attempt.error->reason : "it could not be read";
     ui.LogMessage("Setup NOT restored - " + Fname + " cannot be read: " + reason);
     ui.LogMessage(">>>>>>>>>>>>");
     return;

@@ -19,6 +19,7 @@
 #include "app/dialogs.h"
 #include "app/frm_main.h"
 #include "operations/programmer.h"
+#include "qt_app.h"
 #include "platform/recording_machine.h"
 #include "platform/settings_store.h"
 #include "platform/sound.h"
@@ -26,28 +27,7 @@
 
 namespace app_testing {
 
-// One QApplication for the whole test program (offscreen), made by the first test that needs
-// it and ended with the test program, before the library's own statics go.
-inline std::unique_ptr<QApplication>& ApplicationSlot() {
-  static std::unique_ptr<QApplication> application;
-  return application;
-}
-
-inline QApplication& QtApp() {
-  static int argc = 1;
-  static char name[] = "app_tests";
-  static char* argv[] = {name, nullptr};
-  if (!ApplicationSlot()) ApplicationSlot() = std::make_unique<QApplication>(argc, argv);
-  return *ApplicationSlot();
-}
-
-class QtApplicationEnvironment final : public ::testing::Environment {
- public:
-  void TearDown() override { ApplicationSlot().reset(); }
-};
-
-inline ::testing::Environment* const kQtApplicationEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+inline QApplication& QtApp() { return SharedApplication(); }
 
 // A settings store in memory.
 class MemorySettings final : public platform::SettingsStore {

@@ -175,7 +175,7 @@ QWidget* frmMain::BuildClientArea() {
   client->setFont(small);
   BuildFrames(client);
   BuildDeviceAndFiles(client);
-  BuildHexView(client);
+  BuildHexView();
   BuildButtons(client);
   BuildRightColumn(client);
   return client;
@@ -240,7 +240,7 @@ void frmMain::BuildDeviceAndFiles(QWidget* client) {
   Add<QLabel>(Ctl::FileNameDataSize, client, {384, 374, 100, 16}, "(0 Bytes)");
 }
 
-void frmMain::BuildHexView(QWidget* client) {
+void frmMain::BuildHexView() {
   auto* frame = qobject_cast<QWidget*>(Control(Ctl::Frame3));
   buffer_display_ = Add<TextView>(Ctl::BufferDisplay, frame, {6, 18, 449, 217});
   QFont view("Arial Monospaced");
@@ -256,7 +256,6 @@ void frmMain::BuildHexView(QWidget* client) {
   maxima_[KeyOf(Ctl::VScroll1)] = 0;
   connect(scroll, &QScrollBar::valueChanged, this,
           [this](int) { Route([](ops::Programmer& p) { p.VScroll1_Change(); }); });
-  (void)client;
 }
 
 void frmMain::OnButton(Ref r, std::function<void(ops::Programmer&)> handler) {

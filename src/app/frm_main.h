@@ -149,7 +149,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
   QWidget* BuildClientArea();
   void BuildFrames(QWidget* client);
   void BuildDeviceAndFiles(QWidget* client);
-  void BuildHexView(QWidget* client);
+  void BuildHexView();
   void BuildButtons(QWidget* client);
   void BuildRightColumn(QWidget* client);
   void BuildMenus();

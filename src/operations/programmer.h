@@ -70,6 +70,13 @@ class Programmer {
   // Told the name of each device the operator selects (trailing blanks removed), so that a
   // simulated socket can hold a chip of that kind. Device_Click calls it when set.
   std::function<void(std::string_view device_name)> DeviceSelected;
+  // The steps of a selection, in the order Device_Click takes them.
+  void TakeDeviceRow(const devices::DeviceEntry& row, std::string name);
+  void MapAddressLinesOfDevice();
+  void SetSpeedFactorsOfDevice();
+  void ShowCodeOnlyControls();
+  void ShowCodeAndDataControls();
+  void OfferVoltagesOfDevice();
 
   // --- Buffers and files ------------------------------------------------------------------------
   void mnuFileOpenCode_Click();

@@ -91,6 +91,13 @@ class Programmer {
   void Erase_button_Click();
   void EraseCodeBuffer();
   void EraseDataBuffer();
+  // Load a whole image file and save one; each reports its own failure and answers false.
+  bool LoadCodeFile(const std::string& path);
+  bool LoadDataFile(const std::string& path);
+  bool SaveCodeFile(const std::string& path, bool chosen);  // chosen: a new name for the image
+  bool SaveDataFile(const std::string& path, bool chosen);
+  void ReportUnreadableFile(const std::string& path, const std::string& reason);
+  void ReportUnwritableFile(const std::string& path, const std::string& reason);
 
   // --- Hex and ASCII view ----------------------------------------------------------------------
   std::string DisplayMode;  // "Read", "DisplayEprom" or empty
@@ -104,6 +111,9 @@ class Programmer {
   void Display_button_Click();
   void Command1_Click();
   void BufferDisplay_DblClick();
+  // Loads the device's address for one read of the view, by the kind of part in the socket.
+  void LoadViewAddress();
+  std::string BufferDisplayPath = "MELDRIX5.BUF";  // in the current directory
 
   // --- Read, blank check, verify ----------------------------------------------------------------
   int16_t LastBank = 0, LastPage = 0;

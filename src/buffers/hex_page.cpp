@@ -56,8 +56,8 @@ int32_t PageWithin(int64_t position, size_t page_bytes, size_t buffer_bytes) {
 std::string CodePageText(std::span<const uint8_t> code, int64_t position) {
   if (code.size() < kCodePageBytes) return {};
   const int32_t page = PageWithin(position, kCodePageBytes, code.size());
-  return HexLines(code, static_cast<size_t>(page) * kCodePageBytes,
-                  kCodePageBytes / kBytesPerLine, AsciiRule::Buffer);
+  return HexLines(code, static_cast<size_t>(page) * kCodePageBytes, kCodePageBytes / kBytesPerLine,
+                  AsciiRule::Buffer);
 }
 
 std::string DataPageText(std::span<const uint8_t> data, int64_t position) {
@@ -65,8 +65,8 @@ std::string DataPageText(std::span<const uint8_t> data, int64_t position) {
   text += kCrLf;
   if (data.size() < kDataPageBytes) return text;
   const int32_t page = PageWithin(position, kDataPageBytes, data.size());
-  text += HexLines(data, static_cast<size_t>(page) * kDataPageBytes,
-                   kDataPageBytes / kBytesPerLine, AsciiRule::Buffer);
+  text += HexLines(data, static_cast<size_t>(page) * kDataPageBytes, kDataPageBytes / kBytesPerLine,
+                   AsciiRule::Buffer);
   return text;
 }
 
@@ -87,8 +87,8 @@ double StatCode(std::string_view text) {
   return sum;
 }
 
-std::string BufferDisplayFile(std::string_view vendor, std::string_view date,
-                              std::string_view time, std::string_view view_text) {
+std::string BufferDisplayFile(std::string_view vendor, std::string_view date, std::string_view time,
+                              std::string_view view_text) {
   char stat[32];
   std::snprintf(stat, sizeof stat, " %.0f ", StatCode(view_text));
   std::string file = "MELDRIX5 BUFFER DISPLAY FILE - ";

@@ -48,7 +48,7 @@ std::string DevicePageText(std::span<const uint8_t, 256> page, int32_t page_numb
 double StatCode(std::string_view text);
 
 // The buffer display file: four header lines, then the view's text as it stands.
-std::string BufferDisplayFile(std::string_view vendor, std::string_view date,
-                              std::string_view time, std::string_view view_text);
+std::string BufferDisplayFile(std::string_view vendor, std::string_view date, std::string_view time,
+                              std::string_view view_text);
 
 }  // namespace buffers

@@ -12,8 +12,8 @@ namespace buffers {
 // A raw binary image as read from a file: byte i of the file is byte i of the image.
 struct LoadedImage {
   std::vector<uint8_t> bytes;
-  uint64_t length = 0;          // the file's length, also when it was too long to take
-  bool too_long = false;        // longer than the buffer it was meant for; nothing read
+  uint64_t length = 0;               // the file's length, also when it was too long to take
+  bool too_long = false;             // longer than the buffer it was meant for; nothing read
   std::optional<std::string> error;  // missing, unreadable, a directory or a device node
   bool ok() const { return !too_long && !error; }
 };

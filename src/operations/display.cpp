@@ -135,8 +135,8 @@ void Programmer::BufferDisplay_DblClick() {
       kVendor, clock.LocaleDate(), clock.LocaleTime(), ui.Caption(Ctl::BufferDisplay));
   if (const auto error = platform::WriteFileAtomically(BufferDisplayPath, file)) {
     ui.LogMessage("Buffer DIsplay could not be Saved to MELDRIX5.BUF file: " + error->reason);
-    ui.MessageBox("Can't Save File " + BufferDisplayPath + ": " + error->reason,
-                  "File Not Saved", platform::Icon::Exclamation);
+    ui.MessageBox("Can't Save File " + BufferDisplayPath + ": " + error->reason, "File Not Saved",
+                  platform::Icon::Exclamation);
     return;
   }
   ui.LogMessage("Buffer DIsplay was Saved to MELDRIX5.BUF file");

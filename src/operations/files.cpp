@@ -1,11 +1,12 @@
 // The code and data images: opening and saving their files, the clickable file name, erasing.
+#include "platform/files.h"
+
 #include <algorithm>
 #include <string>
 #include <string_view>
 
 #include "buffers/image_file.h"
 #include "operations/programmer.h"
-#include "platform/files.h"
 
 namespace ops {
 
@@ -54,9 +55,13 @@ void Programmer::mnuFileOpenData_Click() {
   LoadDataFile(path);
 }
 
-void Programmer::ReadBinaryFile() { LoadCodeFile(buf.CodeFileName); }
+void Programmer::ReadBinaryFile() {
+  LoadCodeFile(buf.CodeFileName);
+}
 
-void Programmer::ReadBinaryFileData() { LoadDataFile(buf.DataFileName); }
+void Programmer::ReadBinaryFileData() {
+  LoadDataFile(buf.DataFileName);
+}
 
 // The file becomes the code image only when the whole of it could be read and fits the code
 // buffer; otherwise the operator is told why and the image, its length, flags and name stay.
@@ -75,11 +80,12 @@ bool Programmer::LoadCodeFile(const std::string& path) {
     ui.SetCaption(Ctl::sbStatusBar, "");
     DisplayPageMemory();
     if (image.too_long) {
-      ui.LogMessage("Code File Size is " + std::to_string(image.length) + " bytes, bigger than the " +
-                    std::to_string(buffers::kCodeBufferSize) + " allowed - Will Not Open");
-      ui.MessageBox("Can't Open Code File Bigger than " + std::to_string(buffers::kCodeBufferSize) +
-                        " Bytes",
-                    "Code File to Big", Icon::Exclamation);
+      ui.LogMessage("Code File Size is " + std::to_string(image.length) +
+                    " bytes, bigger than the " + std::to_string(buffers::kCodeBufferSize) +
+                    " allowed - Will Not Open");
+      ui.MessageBox(
+          "Can't Open Code File Bigger than " + std::to_string(buffers::kCodeBufferSize) + " Bytes",
+          "Code File to Big", Icon::Exclamation);
     } else {
       ReportUnreadableFile(path, *image.error);
     }
@@ -98,15 +104,15 @@ bool Programmer::LoadCodeFile(const std::string& path) {
   ui.SetValue(Ctl::ProgressBar1, 0);
   ui.SetCaption(Ctl::sbStatusBar, "");
   if (!dev.DeviceCode.empty()) {
-    for (Ctl c : {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button,
-                  Ctl::menuProgramCode}) {
+    for (Ctl c :
+         {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode}) {
       ui.SetEnabled(c, true);
     }
   }
   ui.SetCaption(Ctl::FileNameCodeSize, "(" + std::to_string(buf.CodeLength) + ")");
   ui.SetEnabled(ToolbarButton(2), true);
-  for (Ctl c : {Ctl::mnuFileSaveCode, Ctl::mnuFileSaveCodeAs, Ctl::menuEraseCode,
-                Ctl::Erase_button}) {
+  for (Ctl c :
+       {Ctl::mnuFileSaveCode, Ctl::mnuFileSaveCodeAs, Ctl::menuEraseCode, Ctl::Erase_button}) {
     ui.SetEnabled(c, true);
   }
   // Only the microcontroller has a second memory that Erase and Display could act on.
@@ -147,8 +153,8 @@ bool Programmer::LoadDataFile(const std::string& path) {
   buf.DataLength = static_cast<int32_t>(image.bytes.size());
   buffers::PlaceImage(buf.DataBuffer, image.bytes);
   DataFlowIndicatorOff();
-  ui.LogMessage("File " + path + " - was read into DataBuffer. " +
-                std::to_string(buf.DataLength) + " bytes long.");
+  ui.LogMessage("File " + path + " - was read into DataBuffer. " + std::to_string(buf.DataLength) +
+                " bytes long.");
   ui.LogMessage("You can Install a Blank Eprom for Programming");
   DisplayPageMemory();
   SetScrollMax(buf.CodeLength / 256 - 1);
@@ -156,9 +162,9 @@ bool Programmer::LoadDataFile(const std::string& path) {
   ui.SetCaption(Ctl::sbStatusBar, "");
   ui.SetCaption(Ctl::FileNameDataSize, "(" + std::to_string(buf.DataLength) + ")");
   ui.SetEnabled(ToolbarButton(5), true);
-  for (Ctl c : {Ctl::Verify_button, Ctl::menuVerifyData, Ctl::Program_button,
-                Ctl::menuProgramData, Ctl::mnuFileSaveData, Ctl::mnuFileSaveDataAs,
-                Ctl::Erase_button, Ctl::menuEraseData}) {
+  for (Ctl c :
+       {Ctl::Verify_button, Ctl::menuVerifyData, Ctl::Program_button, Ctl::menuProgramData,
+        Ctl::mnuFileSaveData, Ctl::mnuFileSaveDataAs, Ctl::Erase_button, Ctl::menuEraseData}) {
     ui.SetEnabled(c, true);
   }
   buf.DataLoaded = 1;
@@ -213,8 +219,8 @@ void Programmer::mnuFileSaveDataAs_Click() {
 // earlier file whole; the image's name changes only once the file is written.
 bool Programmer::SaveCodeFile(const std::string& path, bool chosen) {
   ui.SetCaption(Ctl::sbStatusBar, "Writing Binary File " + path + " ... Wait");
-  const auto error = platform::WriteFileAtomically(
-      path, buffers::ImagePart(buf.CodeBuffer, buf.CodeLength));
+  const auto error =
+      platform::WriteFileAtomically(path, buffers::ImagePart(buf.CodeBuffer, buf.CodeLength));
   if (error) {
     ui.SetCaption(Ctl::sbStatusBar, "");
     ReportUnwritableFile(path, error->reason);
@@ -231,8 +237,8 @@ bool Programmer::SaveCodeFile(const std::string& path, bool chosen) {
 
 bool Programmer::SaveDataFile(const std::string& path, bool chosen) {
   ui.SetCaption(Ctl::sbStatusBar, "Writing Data Binary File " + path + " ... Wait");
-  const auto error = platform::WriteFileAtomically(
-      path, buffers::ImagePart(buf.DataBuffer, buf.DataLength));
+  const auto error =
+      platform::WriteFileAtomically(path, buffers::ImagePart(buf.DataBuffer, buf.DataLength));
   if (error) {
     ui.SetCaption(Ctl::sbStatusBar, "");
     ReportUnwritableFile(path, error->reason);
@@ -249,8 +255,7 @@ bool Programmer::SaveDataFile(const std::string& path, bool chosen) {
 
 void Programmer::ReportUnwritableFile(const std::string& path, const std::string& reason) {
   ui.LogMessage("File " + path + " - could not be saved: " + reason);
-  ui.MessageBox("Can't Save File " + path + ": " + reason, "File Not Saved",
-                Icon::Exclamation);
+  ui.MessageBox("Can't Save File " + path + ": " + reason, "File Not Saved", Icon::Exclamation);
 }
 
 // --- Erasing -------------------------------------------------------------------------------
@@ -263,8 +268,8 @@ void Programmer::Erase_button_Click() {
 // An erased EPROM reads FFh everywhere; the image is filled to one byte past the largest part.
 void Programmer::EraseCodeBuffer() {
   std::fill_n(buf.CodeBuffer.begin(), 1048577, uint8_t{0xFF});
-  for (Ctl c : {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button,
-                Ctl::menuProgramCode}) {
+  for (Ctl c :
+       {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode}) {
     ui.SetEnabled(c, false);
   }
   ui.LogMessage("Buffer has been Erased");
@@ -274,8 +279,8 @@ void Programmer::EraseCodeBuffer() {
 
 void Programmer::EraseDataBuffer() {
   std::fill_n(buf.DataBuffer.begin(), 8193, uint8_t{0xFF});
-  for (Ctl c : {Ctl::Verify_button, Ctl::menuVerifyData, Ctl::Program_button,
-                Ctl::menuProgramData}) {
+  for (Ctl c :
+       {Ctl::Verify_button, Ctl::menuVerifyData, Ctl::Program_button, Ctl::menuProgramData}) {
     ui.SetEnabled(c, false);
   }
   ui.LogMessage("Buffer has been Erased");

@@ -35,12 +35,12 @@ int32_t DelayCount(int64_t steps, int32_t factor) {
 }
 
 constexpr std::array<Ctl, 12> kDeviceMenuEntries = {
-    Ctl::menuProgramData, Ctl::menuReadData,   Ctl::menuDisplayData, Ctl::menuVerifyData,
+    Ctl::menuProgramData, Ctl::menuReadData,    Ctl::menuDisplayData, Ctl::menuVerifyData,
     Ctl::menuEraseData,   Ctl::menuProgramCode, Ctl::menuDisplayCode, Ctl::menuReadCode,
-    Ctl::menuVerifyCode,  Ctl::menuEraseCode,  Ctl::menuEraseFlash,  Ctl::menuBlankCheck};
+    Ctl::menuVerifyCode,  Ctl::menuEraseCode,   Ctl::menuEraseFlash,  Ctl::menuBlankCheck};
 
 constexpr std::array<Ctl, 9> kDeviceButtons = {
-    Ctl::EraseFlash_button, Ctl::Verify_button, Ctl::Program_button,
+    Ctl::EraseFlash_button, Ctl::Verify_button,  Ctl::Program_button,
     Ctl::Read_button,       Ctl::Display_button, Ctl::Blank_button,
     Ctl::Erase_button,      Ctl::CheckData,      Ctl::CheckCode};
 

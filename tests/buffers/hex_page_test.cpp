@@ -1,7 +1,5 @@
 #include "buffers/hex_page.h"
 
-#include "buffers/buffers.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,8 @@
 #include <numeric>
 #include <string>
 #include <vector>
+
+#include "buffers/buffers.h"
 
 namespace {
 
@@ -26,8 +26,8 @@ TEST(HexPage, LineHasAddressFourGroupsAndSixteenCharacters) {
   std::iota(bytes.begin(), bytes.end(), uint8_t{0});
   EXPECT_EQ(Line(0, bytes, AsciiRule::Buffer),
             "\r\n000000| 00010203 04050607 08090A0B 0C0D0E0F | ................");
-  bytes = {0x41, 0x20, 0x7E, 0x22, 0x60, 0x7B, 0x7C, 0x7D, 0x7A, 0x21, 0x5C, 0x30,
-           0xFF, 0x80, 0x0D, 0xAB};
+  bytes = {0x41, 0x20, 0x7E, 0x22, 0x60, 0x7B, 0x7C, 0x7D,
+           0x7A, 0x21, 0x5C, 0x30, 0xFF, 0x80, 0x0D, 0xAB};
   EXPECT_EQ(Line(0x1FFFF0, bytes, AsciiRule::Buffer),
             "\r\n1FFFF0| 41207E22 607B7C7D 7A215C30 FF800DAB | A....{|}z!\\0....");
   EXPECT_EQ(Line(0x1FFFF0, bytes, AsciiRule::Device),
@@ -52,8 +52,8 @@ TEST(HexPage, CodePageOfZerosStartsWithAnEmptyLine) {
   for (int line = 0; line < 16; ++line) {
     char address[8];
     std::snprintf(address, sizeof address, "%06X", line * 16);
-    expected += std::string("\r\n") + address +
-                "| 00000000 00000000 00000000 00000000 | ................";
+    expected +=
+        std::string("\r\n") + address + "| 00000000 00000000 00000000 00000000 | ................";
   }
   EXPECT_EQ(buffers::CodePageText(code, 0), expected);
 }
@@ -66,9 +66,9 @@ TEST(HexPage, PagesAreAddressedFromTheirPositionAndKeptInsideTheBuffer) {
     const char* first_address;
     const char* last_address;
   };
-  for (const Case& c : {Case{3, "000300", "0003F0"}, Case{-1, "000000", "0000F0"},
-                        Case{8202, "200A00", "200AF0"}, Case{8203, "200A00", "200AF0"},
-                        Case{1LL << 40, "200A00", "200AF0"}}) {
+  for (const Case& c :
+       {Case{3, "000300", "0003F0"}, Case{-1, "000000", "0000F0"}, Case{8202, "200A00", "200AF0"},
+        Case{8203, "200A00", "200AF0"}, Case{1LL << 40, "200A00", "200AF0"}}) {
     const std::string text = buffers::CodePageText(code, c.position);
     EXPECT_EQ(text.substr(2, 6), c.first_address) << c.position;
     EXPECT_EQ(text.substr(text.rfind("\r\n") + 2, 6), c.last_address) << c.position;
@@ -92,7 +92,8 @@ TEST(HexPage, DevicePageUsesTheDeviceRuleAndItsPageAddress) {
   std::array<uint8_t, 256> page{};
   page.fill(0x20);
   const std::string text = buffers::DevicePageText(page, 0x0FFF);
-  EXPECT_EQ(text.substr(0, 64), "\r\n0FFF00| 20202020 20202020 20202020 20202020 |                 ");
+  EXPECT_EQ(text.substr(0, 64),
+            "\r\n0FFF00| 20202020 20202020 20202020 20202020 |                 ");
   EXPECT_EQ(text.substr(text.rfind("\r\n") + 2, 6), "0FFFF0");
 }
 

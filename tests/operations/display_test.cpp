@@ -107,9 +107,10 @@ TEST_F(Display, MicrocontrollerHasNoDeviceViewYet) {
   p.dev.DeviceCode = "MJ";
   p.Display_button_Click();
   EXPECT_EQ(p.DisplayMode, "DisplayEprom");
-  EXPECT_EQ(ui.boxes, (std::vector<testing_support::FakePanel::Box>{
-                          {"Please Write AT90S2313 Code Display ROutine", "Routine Not Ready",
-                           platform::Icon::None}}));
+  EXPECT_EQ(
+      ui.boxes,
+      (std::vector<testing_support::FakePanel::Box>{{"Please Write AT90S2313 Code Display ROutine",
+                                                     "Routine Not Ready", platform::Icon::None}}));
   EXPECT_EQ(socket.reads, 0U);
 }
 
@@ -176,10 +177,11 @@ TEST_F(Display, DoubleClickWritesTheViewToTheBufferFileEachTime) {
   p.BufferDisplay_DblClick();
   ui.SetCaption(Ctl::BufferDisplay, "\r\nAB");
   p.BufferDisplay_DblClick();
-  EXPECT_EQ(read(), "MELDRIX5 BUFFER DISPLAY FILE - MELDRIX5N Programmer\r\n"
-                    "The following contents are the contents from Buffer DIsplay\r\n"
-                    "12/07/2026 22:41:07 StatCode: 154 \r\n" +
-                        std::string(60, '-') + "\r\n\r\nAB\r\n");
+  EXPECT_EQ(read(),
+            "MELDRIX5 BUFFER DISPLAY FILE - MELDRIX5N Programmer\r\n"
+            "The following contents are the contents from Buffer DIsplay\r\n"
+            "12/07/2026 22:41:07 StatCode: 154 \r\n" +
+                std::string(60, '-') + "\r\n\r\nAB\r\n");
   EXPECT_EQ(ui.log, std::vector<std::string>(2, "Buffer DIsplay was Saved to MELDRIX5.BUF file"));
   EXPECT_EQ(ui.sounds, std::vector<std::string>(2, "OK"));
   fs::remove_all(dir);

@@ -1,6 +1,5 @@
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <csignal>
 #include <filesystem>
@@ -40,7 +39,8 @@ class Files : public ::testing::Test {
   std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
     const fs::path path = dir / name;
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return path.string();
   }
   static std::vector<uint8_t> Read(const std::string& path) {
@@ -70,9 +70,9 @@ TEST_F(Files, CodeFileLoadsEveryByteAndSavesBackIdentically) {
   const std::string path = Write("image ß.bin", image);
   OpenCode(path);
   EXPECT_EQ(ui.dialogs, std::vector<std::string>{"Open Code File"});
-  EXPECT_EQ(ui.log, (std::vector<std::string>{
-                        "File " + path + " - was read into Buffer. 32768 bytes long.",
-                        "You can Install a Blank Eprom for Programming"}));
+  EXPECT_EQ(ui.log,
+            (std::vector<std::string>{"File " + path + " - was read into Buffer. 32768 bytes long.",
+                                      "You can Install a Blank Eprom for Programming"}));
   EXPECT_EQ(ui.Caption(Ctl::FileNameCodeSize), "(32768)");
   EXPECT_EQ(ui.Max(Ctl::VScroll1), 127);
   EXPECT_EQ(p.buf.CodeFileName, path);
@@ -176,8 +176,9 @@ TEST_F(Files, DataFileOfUpTo8192BytesIsTakenAndLongerIsRefused) {
 
   ui.log.clear();
   OpenData(Write("big.bin", std::vector<uint8_t>(8193, 0x33)));
-  EXPECT_EQ(ui.log, std::vector<std::string>{
-                        "Data File Size is 8193 bytes, bigger than the 8192 allowed - Will Not Open"});
+  EXPECT_EQ(ui.log,
+            std::vector<std::string>{
+                "Data File Size is 8193 bytes, bigger than the 8192 allowed - Will Not Open"});
   EXPECT_EQ(ui.boxes, (std::vector<Box>{{"Can't Open Data File Bigger than 8192 Bytes",
                                          "Data File to Big", platform::Icon::Exclamation}}));
   EXPECT_EQ(p.buf.DataLength, 8192);

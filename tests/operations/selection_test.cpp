@@ -59,10 +59,10 @@ TEST_F(Selection, Eprom2764SetsSlowTimingAndTwelveVoltsAndLogsInOrder) {
   std::vector<std::string> told;
   p.DeviceSelected = [&](std::string_view name) { told.emplace_back(name); };
   Select(kEprom2764);
-  EXPECT_EQ(ui.log, (std::vector<std::string>{
-                        "Most Common Programming Voltage Selected: 12.5 Volts!!!",
-                        "Device Eprom 2764 was Selected",
-                        "Device Size is: 8192 Bytes, Initial VPP suggested: 12.5V"}));
+  EXPECT_EQ(ui.log,
+            (std::vector<std::string>{"Most Common Programming Voltage Selected: 12.5 Volts!!!",
+                                      "Device Eprom 2764 was Selected",
+                                      "Device Size is: 8192 Bytes, Initial VPP suggested: 12.5V"}));
   EXPECT_EQ(ui.sounds, std::vector<std::string>{"DONE"});
   EXPECT_EQ(told, std::vector<std::string>{"Eprom 2764"});
   EXPECT_EQ(p.dev.DeviceCode, "P2");
@@ -125,8 +125,8 @@ TEST_F(Selection, LoadedCodeEnablesProgrammingAndLengthFollowsTheDevice) {
   p.buf.CodeLoaded = 1;
   p.buf.CodeLength = 100;
   Select(kAT29C256);
-  for (Ctl c : {Ctl::Program_button, Ctl::Verify_button, Ctl::Erase_button,
-                Ctl::menuProgramCode, Ctl::menuVerifyCode, Ctl::menuEraseCode}) {
+  for (Ctl c : {Ctl::Program_button, Ctl::Verify_button, Ctl::Erase_button, Ctl::menuProgramCode,
+                Ctl::menuVerifyCode, Ctl::menuEraseCode}) {
     EXPECT_TRUE(ui.Enabled(c)) << static_cast<int>(c);
   }
   EXPECT_EQ(p.buf.CodeLength, 32768);

@@ -72,6 +72,8 @@ bool Programmer::LoadCodeFile(const std::string& path) {
                 "\r\n\r\n\r\n\r\n\r\n\r\n                      READING FILE ... WAIT");
   DataFlowIndicatorOn();
   ui.SetCaption(Ctl::sbStatusBar, "Reading Code File " + path + " into Buffer... Wait");
+  ui.Repaint(Ctl::BufferDisplay);  // seen while a long file is read
+  ui.Repaint(Ctl::sbStatusBar);
 
   const buffers::LoadedImage image = buffers::LoadImage(path, buffers::kCodeBufferSize);
   if (!image.ok()) {

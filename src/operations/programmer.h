@@ -70,6 +70,13 @@ class Programmer {
   // Told the name of each device the operator selects (trailing blanks removed), so that a
   // simulated socket can hold a chip of that kind. Device_Click calls it when set.
   std::function<void(std::string_view device_name)> DeviceSelected;
+  // The steps of a selection, in the order Device_Click takes them.
+  void TakeDeviceRow(const devices::DeviceEntry& row, std::string name);
+  void MapAddressLinesOfDevice();
+  void SetSpeedFactorsOfDevice();
+  void ShowCodeOnlyControls();
+  void ShowCodeAndDataControls();
+  void OfferVoltagesOfDevice();
 
   // --- Buffers and files ------------------------------------------------------------------------
   void mnuFileOpenCode_Click();
@@ -84,6 +91,13 @@ class Programmer {
   void Erase_button_Click();
   void EraseCodeBuffer();
   void EraseDataBuffer();
+  // Load a whole image file and save one; each reports its own failure and answers false.
+  bool LoadCodeFile(const std::string& path);
+  bool LoadDataFile(const std::string& path);
+  bool SaveCodeFile(const std::string& path, bool chosen);  // chosen: a new name for the image
+  bool SaveDataFile(const std::string& path, bool chosen);
+  void ReportUnreadableFile(const std::string& path, const std::string& reason);
+  void ReportUnwritableFile(const std::string& path, const std::string& reason);
 
   // --- Hex and ASCII view ----------------------------------------------------------------------
   std::string DisplayMode;  // "Read", "DisplayEprom" or empty
@@ -97,6 +111,9 @@ class Programmer {
   void Display_button_Click();
   void Command1_Click();
   void BufferDisplay_DblClick();
+  // Loads the device's address for one read of the view, by the kind of part in the socket.
+  void LoadViewAddress();
+  std::string BufferDisplayPath = "MELDRIX5.BUF";  // in the current directory
 
   // --- Read, blank check, verify ----------------------------------------------------------------
   int16_t LastBank = 0, LastPage = 0;

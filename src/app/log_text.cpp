@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "buffers/hex_page.h"
+
 namespace app {
 
 std::string LogEntry(std::string_view time_of_day, std::string_view message) {
@@ -10,12 +12,6 @@ std::string LogEntry(std::string_view time_of_day, std::string_view message) {
   entry.reserve(2 + time_of_day.size() + 3 + message.size());
   entry.append("\r\n").append(time_of_day).append(">  ").append(message);
   return entry;
-}
-
-double StatCode(std::string_view text) {
-  double sum = 0;
-  for (const char c : text) sum += static_cast<unsigned char>(c);
-  return sum;
 }
 
 std::string PrintNumber(double value) {
@@ -30,7 +26,7 @@ std::string LogFileText(std::string_view log, std::string_view date, std::string
   text.append("MELDRIX5 SYSTEM LOG FILE - ").append(kVendorText).append("\r\n");
   text.append("The following contents are the log from the Meldrix5 Program\r\n");
   text.append(date).append(" ").append(time).append(" StatCode:");
-  text.append(PrintNumber(StatCode(log))).append("\r\n");
+  text.append(PrintNumber(buffers::StatCode(log))).append("\r\n");
   text.append(60, '-').append("\r\n");
   text.append(log).append("\r\n");
   return text;

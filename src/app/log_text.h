@@ -14,9 +14,6 @@ inline constexpr std::string_view kLogFileName = "MELDRIX5.LOG";
 // begins with an empty line and never ends with a line break.
 std::string LogEntry(std::string_view time_of_day, std::string_view message);
 
-// The sum of the byte values (0..255) of the text, line ends included.
-double StatCode(std::string_view text);
-
 // A whole number as the print convention writes it: a blank (the sign position), the digits and
 // one blank after them.
 std::string PrintNumber(double value);

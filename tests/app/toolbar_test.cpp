@@ -1,0 +1,66 @@
+// The toolbar runs the file commands by key, and the window ends start-up with no device chosen.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+
+#include "app/simulated_port_access.h"
+#include "window_fixture.h"
+
+namespace {
+
+using platform::Ctl;
+
+TEST(ToolbarDispatch, EachKeyRunsItsFileCommand) {
+  app_testing::WindowUnderTest t;
+  for (const char* key : {"OpenCode", "SaveCode", "OpenData", "SaveData"}) {
+    t.Find<QAction>(key)->trigger();  // each dialog is cancelled
+  }
+  const std::vector<QString> titles = {"Open Code File", "Save CODE BUFFER ...",
+                                       "Open Data File (eeprom)", "Save DATA Buffer ..."};
+  EXPECT_EQ(t.dialogs.titles, titles);
+  for (const QString& filter : t.dialogs.filters) EXPECT_EQ(filter.toStdString(), "All Files (*)");
+}
+
+TEST(ToolbarDispatch, AnyOtherKeyDoesNothing) {
+  app_testing::WindowUnderTest t;
+  for (const char* key : {"opencode", "OpenCode ", "Burn1", "Camera", "", "tbToolBar(3)"}) {
+    t.programmer.tbToolBar_ButtonClick(key);
+  }
+  EXPECT_TRUE(t.dialogs.titles.empty());
+  EXPECT_TRUE(t.dialogs.boxes.empty());
+  EXPECT_EQ(t.window.Caption(Ctl::SystemLog), "");
+}
+
+// At the end of start-up no device is chosen: of the Command menu only "Test LPT Ports" can be
+// used, and the data commands of the toolbar are hidden.
+TEST(StartUpState, OnlyTestLptPortsIsEnabledInTheCommandMenu) {
+  app_testing::WindowUnderTest t;
+  app::SimulatedPortAccess access{[](uint16_t) { return std::unique_ptr<platform::PortIo>(); }};
+  ops::Programmer live(access.Machine(), t.window, t.clock,
+                       (t.directory.Path() / "meldrix5.ini").string());
+  t.window.Attach(live);
+  t.window.UsePortAccess(access);
+  t.window.Form_Load();
+
+  for (const QAction* entry : t.Find<QMenu>("menuCommand")->actions()) {
+    if (entry->isSeparator()) continue;
+    EXPECT_EQ(entry->isEnabled(), entry->objectName() == "menuTestHardware")
+        << entry->objectName().toStdString();
+  }
+  EXPECT_FALSE(t.Find<QAction>("SaveCode")->isEnabled());
+  for (const char* hidden : {"tbToolBar(3)", "OpenData", "SaveData"}) {
+    EXPECT_FALSE(t.Find<QAction>(hidden)->isVisible()) << hidden;
+  }
+  for (const char* off : {"Program_button", "Verify_button", "Read_button", "Display_button",
+                          "Blank_button", "Erase_button", "EraseFlash_button", "VerifyButton"}) {
+    EXPECT_FALSE(t.Find<QWidget>(off)->isEnabled()) << off;
+  }
+  EXPECT_FALSE(t.Find<QAction>("LoopFlashTest")->isEnabled());
+  EXPECT_FALSE(t.Find<QAction>("ResetFlash")->isEnabled());
+  EXPECT_EQ(t.window.ListCount(), 38);
+  EXPECT_EQ(t.window.ListIndex(), -1);
+  EXPECT_EQ(t.window.Caption(Ctl::SystemLog), "");
+}
+
+}  // namespace

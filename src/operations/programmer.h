@@ -72,7 +72,6 @@ class Programmer {
   std::function<void(std::string_view device_name)> DeviceSelected;
   // The steps of a selection, in the order Device_Click takes them.
   void TakeDeviceRow(const devices::DeviceEntry& row, std::string name);
-  void MapAddressLinesOfDevice();
   void SetSpeedFactorsOfDevice();
   void ShowCodeOnlyControls();
   void ShowCodeAndDataControls();

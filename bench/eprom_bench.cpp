@@ -146,8 +146,9 @@ void Report(benchmark::State& state, const Bench& b, int32_t size) {
   state.counters["accesses_per_byte"] = static_cast<double>(b.io.accesses) / bytes;
   state.counters["ns_per_byte"] =
       benchmark::Counter(bytes, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-  state.counters["ns_per_access"] = benchmark::Counter(
-      static_cast<double>(b.io.accesses), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns_per_access"] =
+      benchmark::Counter(static_cast<double>(b.io.accesses),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_DeviceScanRead(benchmark::State& state, Device d) {
@@ -163,7 +164,8 @@ void BM_Verify(benchmark::State& state, Device d) {
   Bench b(d);
   std::fill_n(b.p.buf.CodeBuffer.begin(), d.size, uint8_t{0xFF});  // the erased device matches
   for (auto _ : state) b.p.VerifyCode();
-  if (b.ui.last_log != "Device Contents MATCHES with Buffer Contents") state.SkipWithError("no match");
+  if (b.ui.last_log != "Device Contents MATCHES with Buffer Contents")
+    state.SkipWithError("no match");
   Report(state, b, d.size);
 }
 
@@ -185,8 +187,9 @@ void BM_PortAccessAlone(benchmark::State& state) {
     m.PortOut(0x378, 0x5A);
     benchmark::DoNotOptimize(m.PortIn(0x379));
   }
-  state.counters["ns_per_access"] = benchmark::Counter(
-      static_cast<double>(b.io.accesses), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns_per_access"] =
+      benchmark::Counter(static_cast<double>(b.io.accesses),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 BENCHMARK_CAPTURE(BM_DeviceScanRead, 27C512, k27C512)->Unit(benchmark::kMillisecond);

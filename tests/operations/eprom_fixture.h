@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <stdexcept>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,9 +26,13 @@ inline constexpr uint16_t kData = 0x378, kStatus = 0x379, kControl = 0x37A;
 struct Codes {
   int idle[5], strobe[5], low, high;
 };
-inline constexpr Codes kModel4{{0x0A, 0x02, 0x08, 0x00, 0x0E}, {0x0B, 0x03, 0x09, 0x01, 0x0F}, 0, 4};
-inline constexpr Codes kModel5{{0x05, 0x0D, 0x07, 0x0F, 0x01}, {0x04, 0x0C, 0x06, 0x0E, 0x00}, 5, 1};
-inline const Codes& CodesOf(int model) { return model == 4 ? kModel4 : kModel5; }
+inline constexpr Codes kModel4{
+    {0x0A, 0x02, 0x08, 0x00, 0x0E}, {0x0B, 0x03, 0x09, 0x01, 0x0F}, 0, 4};
+inline constexpr Codes kModel5{
+    {0x05, 0x0D, 0x07, 0x0F, 0x01}, {0x04, 0x0C, 0x06, 0x0E, 0x00}, 5, 1};
+inline const Codes& CodesOf(int model) {
+  return model == 4 ? kModel4 : kModel5;
+}
 
 // What the status lines show for one nibble of a data byte on each board model.
 inline uint8_t StatusFor(int model, unsigned nibble) {
@@ -70,10 +74,18 @@ struct Step {
   enum Kind : uint8_t { Latch, Spin, Sleep, ReadBack } kind;
   int a = 0, b = 0;
 };
-inline Step L(int latch, int value) { return {Step::Latch, latch, value}; }
-inline Step S(int passes) { return {Step::Spin, passes, 0}; }
-inline Step Z(int ms) { return {Step::Sleep, ms, 0}; }
-inline Step R(int byte) { return {Step::ReadBack, byte, 0}; }
+inline Step L(int latch, int value) {
+  return {Step::Latch, latch, value};
+}
+inline Step S(int passes) {
+  return {Step::Spin, passes, 0};
+}
+inline Step Z(int ms) {
+  return {Step::Sleep, ms, 0};
+}
+inline Step R(int byte) {
+  return {Step::ReadBack, byte, 0};
+}
 
 inline std::vector<Event> Expand(int model, int latch_delay, const std::vector<Step>& steps) {
   const Codes& c = CodesOf(model);
@@ -81,13 +93,18 @@ inline std::vector<Event> Expand(int model, int latch_delay, const std::vector<S
   for (const Step& s : steps) {
     switch (s.kind) {
       case Step::Latch:
-        events.insert(events.end(),
-                      {platform::Out(kData, s.b), platform::SpinOf(latch_delay),
-                       platform::Out(kControl, c.idle[s.a]), platform::SpinOf(latch_delay),
-                       platform::Out(kControl, c.strobe[s.a]), platform::Out(kControl, c.idle[s.a])});
+        events.insert(
+            events.end(),
+            {platform::Out(kData, s.b), platform::SpinOf(latch_delay),
+             platform::Out(kControl, c.idle[s.a]), platform::SpinOf(latch_delay),
+             platform::Out(kControl, c.strobe[s.a]), platform::Out(kControl, c.idle[s.a])});
         break;
-      case Step::Spin: events.push_back(platform::SpinOf(s.a)); break;
-      case Step::Sleep: events.push_back(platform::SleepOf(s.a)); break;
+      case Step::Spin:
+        events.push_back(platform::SpinOf(s.a));
+        break;
+      case Step::Sleep:
+        events.push_back(platform::SleepOf(s.a));
+        break;
       case Step::ReadBack:
         events.insert(events.end(),
                       {platform::Out(kControl, c.low),
@@ -124,15 +141,15 @@ struct EpromRow {
   int16_t reg1_mask, reg3_mask, vpp_class;
 };
 inline constexpr EpromRow kEpromRows[] = {
-    {"Eprom 2732A", '1', 4, 0x20, 0, 3},      {"Eprom 2732B", '1', 4, 0x20, 0, 1},
-    {"Eprom 2732", '1', 4, 0x20, 0, 3},       {"Eprom 27C32", '1', 4, 0x20, 0, 3},
-    {"Eprom 2764", '2', 8, 0xC0, 2, 3},       {"Eprom 27C64", '2', 8, 0xC0, 2, 1},
-    {"Eprom 27128", '3', 16, 0xC0, 2, 3},     {"Eprom 27C128", '3', 16, 0xC0, 2, 1},
-    {"Eprom 27256", '4', 32, 0x80, 2, 3},     {"Eprom 27C256", '4', 32, 0x80, 2, 1},
-    {"Eprom 27C512", '5', 64, 0, 2, 1},       {"Eprom 27C1001", '6', 128, 0, 0x0C, 1},
-    {"Eprom 27C010", '6', 128, 0, 0x0C, 1},   {"Eprom 27C2001", '7', 256, 0, 0x0C, 1},
-    {"Eprom 27C020", '7', 256, 0, 0x0C, 1},   {"Eprom 27C4001", '8', 512, 0, 8, 1},
-    {"Eprom 27C040", '8', 512, 0, 8, 1},      {"Eprom 27C801", '9', 1024, 0, 0, 1},
+    {"Eprom 2732A", '1', 4, 0x20, 0, 3},    {"Eprom 2732B", '1', 4, 0x20, 0, 1},
+    {"Eprom 2732", '1', 4, 0x20, 0, 3},     {"Eprom 27C32", '1', 4, 0x20, 0, 3},
+    {"Eprom 2764", '2', 8, 0xC0, 2, 3},     {"Eprom 27C64", '2', 8, 0xC0, 2, 1},
+    {"Eprom 27128", '3', 16, 0xC0, 2, 3},   {"Eprom 27C128", '3', 16, 0xC0, 2, 1},
+    {"Eprom 27256", '4', 32, 0x80, 2, 3},   {"Eprom 27C256", '4', 32, 0x80, 2, 1},
+    {"Eprom 27C512", '5', 64, 0, 2, 1},     {"Eprom 27C1001", '6', 128, 0, 0x0C, 1},
+    {"Eprom 27C010", '6', 128, 0, 0x0C, 1}, {"Eprom 27C2001", '7', 256, 0, 0x0C, 1},
+    {"Eprom 27C020", '7', 256, 0, 0x0C, 1}, {"Eprom 27C4001", '8', 512, 0, 8, 1},
+    {"Eprom 27C040", '8', 512, 0, 8, 1},    {"Eprom 27C801", '9', 1024, 0, 0, 1},
     {"Eprom 27C080", '9', 1024, 0, 0, 1},
 };
 

@@ -26,11 +26,19 @@ Algorithm AlgorithmFor(const std::string& device) {
   for (const auto& row : kEpromRows) {
     if (row.name != device) continue;
     switch (row.type) {
-      case '1': return &ops::Programmer::P2732;
-      case '2': case '3': return &ops::Programmer::P2764_128;
-      case '4': case '8': return &ops::Programmer::P27256_040;
-      case '5': case '9': return &ops::Programmer::P27080;
-      default: return &ops::Programmer::P27010_020;
+      case '1':
+        return &ops::Programmer::P2732;
+      case '2':
+      case '3':
+        return &ops::Programmer::P2764_128;
+      case '4':
+      case '8':
+        return &ops::Programmer::P27256_040;
+      case '5':
+      case '9':
+        return &ops::Programmer::P27080;
+      default:
+        return &ops::Programmer::P27010_020;
     }
   }
   throw std::runtime_error("no device " + device);
@@ -54,21 +62,21 @@ TEST_P(ProgrammingVoltage, Latch0AndSettlingWait) {
   EXPECT_EQ(rig.ui.log, log);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ProgrammingVoltage,
-    ::testing::Values(VoltageCase{"Eprom 2764", 5, 25, 0x5B, true},
-                      VoltageCase{"Eprom 2764", 5, 21, 0x5A, true},
-                      VoltageCase{"Eprom 2764", 4, 25, 0x5C, true},
-                      VoltageCase{"Eprom 27C64", 5, 12, 0x58, false},
-                      VoltageCase{"Eprom 27C64", 5, 21, 0x58, true},  // class 1: no 21 V setting
-                      VoltageCase{"Eprom 2732A", 5, 21, 0x4A, true},
-                      VoltageCase{"Eprom 2732A", 5, 25, 0x4B, true},
-                      VoltageCase{"Eprom 2732B", 5, 12, 0x48, false},
-                      VoltageCase{"Eprom 27256", 5, 25, 0x58, false},
-                      VoltageCase{"Eprom 27C040", 4, 12, 0x6C, false},
-                      VoltageCase{"Eprom 27C4001", 5, 12, 0x68, false},
-                      VoltageCase{"Eprom 27C080", 5, 25, 0x48, false},
-                      VoltageCase{"Eprom 27C020", 4, 12, 0x6C, false}));
+INSTANTIATE_TEST_SUITE_P(Table, ProgrammingVoltage,
+                         ::testing::Values(VoltageCase{"Eprom 2764", 5, 25, 0x5B, true},
+                                           VoltageCase{"Eprom 2764", 5, 21, 0x5A, true},
+                                           VoltageCase{"Eprom 2764", 4, 25, 0x5C, true},
+                                           VoltageCase{"Eprom 27C64", 5, 12, 0x58, false},
+                                           VoltageCase{"Eprom 27C64", 5, 21, 0x58,
+                                                       true},  // class 1: no 21 V setting
+                                           VoltageCase{"Eprom 2732A", 5, 21, 0x4A, true},
+                                           VoltageCase{"Eprom 2732A", 5, 25, 0x4B, true},
+                                           VoltageCase{"Eprom 2732B", 5, 12, 0x48, false},
+                                           VoltageCase{"Eprom 27256", 5, 25, 0x58, false},
+                                           VoltageCase{"Eprom 27C040", 4, 12, 0x6C, false},
+                                           VoltageCase{"Eprom 27C4001", 5, 12, 0x68, false},
+                                           VoltageCase{"Eprom 27C080", 5, 25, 0x48, false},
+                                           VoltageCase{"Eprom 27C020", 4, 12, 0x6C, false}));
 
 // A board of no known model leaves latch 0 as it was before the algorithm's ORs.
 TEST(ProgrammingVoltage, UnknownModelKeepsLatch0) {
@@ -151,8 +159,9 @@ TEST_P(SkippedBytes, FFAndAlreadyEqualBytes) {
   // The lamp toggles on bytes 0, 64, 128, ... / 0, 512 / 0 (periods 64, 512, 1024).
   int toggles = 0;
   for (const auto& r : rig.ui.repaints) toggles += r == platform::Ref(Ctl::Program_label) ? 1 : 0;
-  EXPECT_EQ(toggles, c.device == std::string("Eprom 2732") ? 16
-                     : c.device == std::string("Eprom 27C512") ? 1 : 2);
+  EXPECT_EQ(toggles, c.device == std::string("Eprom 2732")     ? 16
+                     : c.device == std::string("Eprom 27C512") ? 1
+                                                               : 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryAlgorithm, SkippedBytes,
@@ -216,10 +225,11 @@ TEST(ProgramCode, NotBlankStopsBeforeProgramming) {
   rig.ui.SetValue(Ctl::VerifyAfterProgramming, 1);
   rig.device.answer = [](int64_t n) { return n == 3 ? uint8_t{0x7E} : uint8_t{0xFF}; };
   rig.p.Program_button_Click();
-  EXPECT_EQ(rig.ui.log, (std::vector<std::string>{
-                            "Programming Button Pressed", "Checking Device for BLANK (Erased)... Wait",
-                            "Device IS NOT BLANK (ERASED)", "Address: 3 ][ Device Data: 7E",
-                            "Click on [ERROR] alert to Reset the Situation"}));
+  EXPECT_EQ(rig.ui.log,
+            (std::vector<std::string>{
+                "Programming Button Pressed", "Checking Device for BLANK (Erased)... Wait",
+                "Device IS NOT BLANK (ERASED)", "Address: 3 ][ Device Data: 7E",
+                "Click on [ERROR] alert to Reset the Situation"}));
   EXPECT_FALSE(rig.Programmed());
   EXPECT_EQ(rig.device.reads, 4);
 }
@@ -243,9 +253,9 @@ TEST(ProgramCode, UnknownDeviceCodeIsStatus9) {
   CommandRig rig;
   rig.p.dev.DeviceCode = "PM";
   rig.p.Program_button_Click();
-  EXPECT_EQ(rig.ui.log, (std::vector<std::string>{
-                            "Programming Button Pressed",
-                            "Device Not Supported - Status 9 - Please Report"}));
+  EXPECT_EQ(rig.ui.log,
+            (std::vector<std::string>{"Programming Button Pressed",
+                                      "Device Not Supported - Status 9 - Please Report"}));
   EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"ERROR"});
   EXPECT_EQ(rig.p.ProgramStatus, 9);
 }

@@ -9,7 +9,9 @@ namespace {
 using platform::Ctl;
 
 // Some device contents that differ from byte to byte and from page to page.
-uint8_t Pattern(int64_t address) { return static_cast<uint8_t>((address * 7) ^ (address >> 8)); }
+uint8_t Pattern(int64_t address) {
+  return static_cast<uint8_t>((address * 7) ^ (address >> 8));
+}
 
 // Bank latch, page latch, then for every byte its low address and a read-back.
 TEST(DeviceScan, FirstPageIsBankPageThenByteReads) {
@@ -58,8 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(WalkCase{"Eprom 27C512", 65536, {2}, 256, 65536},
                       WalkCase{"Eprom 27C256", 1000, {2}, 4, 1024},
                       WalkCase{"Eprom 27C010", 96 * 1024, {0x0C, 0x0D}, 384, 98304},
-                      WalkCase{"Eprom 27C040", 524288, {8, 9, 10, 11, 12, 13, 14, 15}, 2048,
-                               524288},
+                      WalkCase{
+                          "Eprom 27C040", 524288, {8, 9, 10, 11, 12, 13, 14, 15}, 2048, 524288},
                       WalkCase{"Eprom 2732", 70000, {0}, 16, 4096},
                       WalkCase{"Eprom 27C256", 0, {}, 0, 0}));
 
@@ -67,8 +69,9 @@ TEST(DeviceScan, LongerCodeThanDeviceIsCutAndSaidSo) {
   Rig rig(5, "Eprom 2732");
   rig.p.buf.CodeLength = 70000;
   rig.p.DeviceScan([] { return false; });
-  EXPECT_EQ(rig.ui.log, std::vector<std::string>{
-                            "Buffer holds 70000 bytes, more than the Device: only 4096 bytes are used"});
+  EXPECT_EQ(rig.ui.log,
+            std::vector<std::string>{
+                "Buffer holds 70000 bytes, more than the Device: only 4096 bytes are used"});
 }
 
 // --- Read --------------------------------------------------------------------------------------
@@ -81,17 +84,16 @@ TEST(Read, FillsCodeBufferAndReports) {
   EXPECT_EQ(code[0], Pattern(0));
   EXPECT_EQ(code[300000], Pattern(300000));
   EXPECT_EQ(code[524287], Pattern(524287));
-  EXPECT_EQ(rig.ui.log, (std::vector<std::string>{
-                            "524288 bytes Read from Device",
-                            "Data is available at above Window, use Scroll Bar",
-                            "You can Save the file using [FILE - Save As] menu"}));
+  EXPECT_EQ(rig.ui.log,
+            (std::vector<std::string>{"524288 bytes Read from Device",
+                                      "Data is available at above Window, use Scroll Bar",
+                                      "You can Save the file using [FILE - Save As] menu"}));
   EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"OK"});
   EXPECT_EQ(rig.p.buf.CodeLoaded, 1);
   EXPECT_EQ(rig.p.DisplayMode, "Read");
   EXPECT_EQ(rig.ui.Max(Ctl::VScroll1), 2047);
-  for (Ctl c : {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button,
-                Ctl::menuProgramCode, Ctl::Erase_button, Ctl::menuEraseCode,
-                Ctl::mnuFileSaveCodeAs})
+  for (Ctl c : {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode,
+                Ctl::Erase_button, Ctl::menuEraseCode, Ctl::mnuFileSaveCodeAs})
     EXPECT_TRUE(rig.ui.Enabled(c));
   EXPECT_FALSE(platform::IndicatorLit(rig.ui, Ctl::DataFlow_label));
   EXPECT_EQ(rig.Count(platform::SleepOf(500)), 1);
@@ -162,10 +164,10 @@ TEST_P(NotBlank, ReportsFirstByteAndLocksButtons) {
     rig.ui.SetEnabled(b, true);
   rig.device.answer = [c](int64_t n) { return n == c.at ? c.data : uint8_t{0xFF}; };
   rig.p.Blank_button_Click();
-  EXPECT_EQ(rig.ui.log, (std::vector<std::string>{
-                            "Checking Device for BLANK (Erased)... Wait",
-                            "Device IS NOT BLANK (ERASED)", c.line,
-                            "Click on [ERROR] alert to Reset the Situation"}));
+  EXPECT_EQ(rig.ui.log,
+            (std::vector<std::string>{"Checking Device for BLANK (Erased)... Wait",
+                                      "Device IS NOT BLANK (ERASED)", c.line,
+                                      "Click on [ERROR] alert to Reset the Situation"}));
   EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"ERROR"});
   EXPECT_EQ(rig.device.reads, c.at + 1);
   for (Ctl b : {Ctl::Program_button, Ctl::Verify_button, Ctl::Read_button, Ctl::Display_button})
@@ -215,11 +217,11 @@ TEST(Verify, MismatchIsReportedAndBoardReset) {
   code[0x10] = 0x3C;
   rig.device.answer = [](int64_t n) { return n == 0x10 ? uint8_t{0x3D} : Pattern(n); };
   rig.p.Verify_button_Click();
-  EXPECT_EQ(rig.ui.log, (std::vector<std::string>{
-                            "Verify Function Started... Wait", std::string(50, '*'),
-                            "Device Memory DOES NOT VERIFY with Buffer Contents",
-                            "Address: 10 ][ Buffer Data: 3C ][ Device Data: 3D",
-                            "Click on [ERROR] Alert to Reset the Situation"}));
+  EXPECT_EQ(rig.ui.log,
+            (std::vector<std::string>{"Verify Function Started... Wait", std::string(50, '*'),
+                                      "Device Memory DOES NOT VERIFY with Buffer Contents",
+                                      "Address: 10 ][ Buffer Data: 3C ][ Device Data: 3D",
+                                      "Click on [ERROR] Alert to Reset the Situation"}));
   EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"ERROR"});
   EXPECT_EQ(rig.device.reads, 0x11);
   EXPECT_TRUE(platform::IndicatorLit(rig.ui, Ctl::Error_label));

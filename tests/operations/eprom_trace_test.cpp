@@ -18,9 +18,8 @@ struct AlgorithmCase {
 // disabled before the board drives the bus again for the second pulse.
 std::vector<Step> Steps2732(int m) {
   const int base = m == 4 ? 0x4C : 0x48, oe = base & 0x3F, vpp = base | 0xC0;
-  const std::vector<Step> pass = {L(3, 0x80), L(0, vpp), L(3, 0x00), Z(5),       L(3, 0x80),
-                                  L(0, oe),   L(3, 0x00), S(20),     L(4, 0xFF), S(10),
-                                  L(3, 0x40), S(10)};
+  const std::vector<Step> pass = {L(3, 0x80), L(0, vpp), L(3, 0x00), Z(5),  L(3, 0x80), L(0, oe),
+                                  L(3, 0x00), S(20),     L(4, 0xFF), S(10), L(3, 0x40), S(10)};
   std::vector<Step> s = {L(3, 0x80), L(3, 0x80), L(0, 0x40), L(0, base), L(0, oe),
                          // pre-read
                          L(1, 0x20), L(2, 0x00), L(3, 0x80), L(0, oe), L(0, oe), L(3, 0x00),
@@ -40,8 +39,8 @@ std::vector<Step> Steps2764(int m) {
   const int reg0 = (m == 4 ? 0x4C : 0x48) | 0x10;
   const std::vector<Step> pass = {L(1, 0x80), S(40002), L(1, 0xC0), S(20), L(0, reg0 & 0x3F),
                                   L(4, 0xFF), S(10),    L(3, 0x42), S(10)};
-  std::vector<Step> s = {L(3, 0x82), L(3, 0x82), L(0, 0x40), L(0, reg0),
-                         L(3, 0x82), L(4, 0x5A), L(1, 0xC0), L(2, 0x00), L(3, 0x82), L(3, 0x02)};
+  std::vector<Step> s = {L(3, 0x82), L(3, 0x82), L(0, 0x40), L(0, reg0), L(3, 0x82),
+                         L(4, 0x5A), L(1, 0xC0), L(2, 0x00), L(3, 0x82), L(3, 0x02)};
   s.insert(s.end(), pass.begin(), pass.end());
   s.insert(s.end(), {R(0xFF), L(0, reg0), L(3, 0x02), L(4, 0x5A)});
   s.insert(s.end(), pass.begin(), pass.end());
@@ -52,11 +51,11 @@ std::vector<Step> Steps2764(int m) {
 // 27C256: the pulse is on CE, VPP routed by latch-0 bit 4; read back with OE alone.
 std::vector<Step> Steps27256(int m) {
   const int reg0 = (m == 4 ? 0x4C : 0x48) | 0x10;
-  const std::vector<Step> pass = {L(3, 0x82), L(0, reg0),        L(3, 0x02), S(202),
-                                  L(3, 0x82), S(20),             L(0, reg0 & 0x3F),
-                                  L(4, 0xFF), S(10),             L(3, 0xC2), S(10)};
-  std::vector<Step> s = {L(3, 0x82), L(3, 0x82), L(0, 0x40), L(0, reg0),
-                         L(3, 0x82), L(4, 0x5A), L(1, 0x80), L(2, 0x00), L(3, 0x82)};
+  const std::vector<Step> pass = {L(3, 0x82), L(0, reg0),        L(3, 0x02), S(202), L(3, 0x82),
+                                  S(20),      L(0, reg0 & 0x3F), L(4, 0xFF), S(10),  L(3, 0xC2),
+                                  S(10)};
+  std::vector<Step> s = {L(3, 0x82), L(3, 0x82), L(0, 0x40), L(0, reg0), L(3, 0x82),
+                         L(4, 0x5A), L(1, 0x80), L(2, 0x00), L(3, 0x82)};
   s.insert(s.end(), pass.begin(), pass.end());
   s.insert(s.end(), {R(0xFF), L(0, reg0), L(3, 0x82), L(4, 0x5A)});
   s.insert(s.end(), pass.begin(), pass.end());
@@ -67,13 +66,11 @@ std::vector<Step> Steps27256(int m) {
 // 27C512: OE/VPP takes the voltage, pulse on CE, byte read first.
 std::vector<Step> Steps27080(int m) {
   const int base = m == 4 ? 0x4C : 0x48, oe = base & 0x3F, vpp = base | 0xC0;
-  const std::vector<Step> pass = {L(0, vpp), L(3, 0x02), S(202),     L(3, 0x82), L(0, oe),
-                                  L(3, 0x02), S(20),     L(4, 0xFF), S(10),      L(3, 0x42),
-                                  S(10)};
-  std::vector<Step> s = {L(3, 0x82), L(3, 0x82), L(0, 0x40), L(0, base), L(0, oe),
-                         L(1, 0x00), L(2, 0x00), L(3, 0x82), L(3, 0x02), L(4, 0xFF), S(10),
-                         L(3, 0x42), S(10),      R(0xFF),    L(3, 0xC2),
-                         L(3, 0x82), L(4, 0x5A)};
+  const std::vector<Step> pass = {L(0, vpp), L(3, 0x02), S(202), L(3, 0x82), L(0, oe), L(3, 0x02),
+                                  S(20),     L(4, 0xFF), S(10),  L(3, 0x42), S(10)};
+  std::vector<Step> s = {L(3, 0x82), L(3, 0x82), L(0, 0x40), L(0, base), L(0, oe),  L(1, 0x00),
+                         L(2, 0x00), L(3, 0x82), L(3, 0x02), L(4, 0xFF), S(10),     L(3, 0x42),
+                         S(10),      R(0xFF),    L(3, 0xC2), L(3, 0x82), L(4, 0x5A)};
   s.insert(s.end(), pass.begin(), pass.end());
   s.insert(s.end(), {R(0xFF), L(3, 0xC2), L(3, 0x82), L(4, 0x5A)});
   s.insert(s.end(), pass.begin(), pass.end());
@@ -86,8 +83,8 @@ std::vector<Step> Steps27010(int m) {
   const int reg0 = (m == 4 ? 0x4C : 0x48) | 0x20;
   const std::vector<Step> pass = {L(3, 0x08), S(202), L(3, 0x0C), S(20), L(0, reg0 & 0x3F),
                                   L(4, 0xFF), S(10),  L(3, 0x4C), S(10)};
-  std::vector<Step> s = {L(3, 0x8C), L(3, 0x0C), L(0, 0x40), L(0, reg0),
-                         L(3, 0x0C), L(4, 0x5A), L(1, 0x00), L(2, 0x00), L(3, 0x0C)};
+  std::vector<Step> s = {L(3, 0x8C), L(3, 0x0C), L(0, 0x40), L(0, reg0), L(3, 0x0C),
+                         L(4, 0x5A), L(1, 0x00), L(2, 0x00), L(3, 0x0C)};
   s.insert(s.end(), pass.begin(), pass.end());
   s.insert(s.end(), {R(0xFF), L(0, reg0), L(3, 0x0C), L(4, 0x5A)});
   s.insert(s.end(), pass.begin(), pass.end());

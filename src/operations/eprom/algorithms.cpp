@@ -7,7 +7,7 @@ namespace ops {
 
 namespace {
 
-constexpr int kFirstTry = 255;      // a byte gets at most kFirstTry - 1 pulses
+constexpr int kFirstTry = 255;       // a byte gets at most kFirstTry - 1 pulses
 constexpr int kLengthenBelow = 200;  // from the 56th pulse on each pulse is lengthened
 
 // Pulses until the byte reads back as ProgramByte. `pass` applies one pulse (lengthened when
@@ -43,7 +43,9 @@ void SettleHighVoltage(Programmer& p) {
   p.io.Sleep(1500);
 }
 
-void LogStarted(Programmer& p) { p.ui.LogMessage("Programming Started... Wait "); }
+void LogStarted(Programmer& p) {
+  p.ui.LogMessage("Programming Started... Wait ");
+}
 
 }  // namespace
 

@@ -51,13 +51,20 @@ void Programmer::ProgramCode() {
   const std::string& code = dev.DeviceCode;
   using Algorithm = void (Programmer::*)();
   Algorithm algorithm = nullptr;
-  if (code == "P1") algorithm = &Programmer::P2732;
-  else if (code == "P2" || code == "P3") algorithm = &Programmer::P2764_128;
-  else if (code == "P4" || code == "P8") algorithm = &Programmer::P27256_040;
-  else if (code == "P5" || code == "P9") algorithm = &Programmer::P27080;
-  else if (code == "P6" || code == "P7") algorithm = &Programmer::P27010_020;
-  else if (code == "EN") algorithm = &Programmer::ProgramX28C256;
-  else if (code == "FA") algorithm = &Programmer::ProgramAT29C256;
+  if (code == "P1")
+    algorithm = &Programmer::P2732;
+  else if (code == "P2" || code == "P3")
+    algorithm = &Programmer::P2764_128;
+  else if (code == "P4" || code == "P8")
+    algorithm = &Programmer::P27256_040;
+  else if (code == "P5" || code == "P9")
+    algorithm = &Programmer::P27080;
+  else if (code == "P6" || code == "P7")
+    algorithm = &Programmer::P27010_020;
+  else if (code == "EN")
+    algorithm = &Programmer::ProgramX28C256;
+  else if (code == "FA")
+    algorithm = &Programmer::ProgramAT29C256;
   else if (code == "FM" || code == "FL" || code == "FR" || code == "FS")
     algorithm = &Programmer::ProgramFlashByID;
   if (algorithm != nullptr) {
@@ -118,8 +125,8 @@ void Programmer::ReportProgramFailure() {
   board.OEOFF();
   ui.LogMessage("*** Programming Failure ***");
   ui.LogMessage("*** Address:" + Hex(static_cast<uint32_t>(board.CurrentAddress)) +
-                "h, Programming BYTE:" + Hex(ProgramByte) + "h, Read BYTE:" +
-                Hex(board.ReadBackByte) + "h");
+                "h, Programming BYTE:" + Hex(ProgramByte) +
+                "h, Read BYTE:" + Hex(board.ReadBackByte) + "h");
   ui.LogMessage("*** Aborting Programming - Click on [ERROR] Indicator to Reset");
   LockButtonsOnError();
   ProgramIndicatorOn();

@@ -47,9 +47,8 @@ void Programmer::ReadDeviceToBuffer() {
   DisplayPageMemory();
   ui.SetValue(Ctl::ProgressBar1, 0);
   ui.SetCaption(Ctl::sbStatusBar, "");
-  for (Ctl c : {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button,
-                Ctl::menuProgramCode, Ctl::Erase_button, Ctl::menuEraseCode,
-                Ctl::mnuFileSaveCodeAs}) {
+  for (Ctl c : {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode,
+                Ctl::Erase_button, Ctl::menuEraseCode, Ctl::mnuFileSaveCodeAs}) {
     ui.SetEnabled(c, true);
   }
   buf.CodeLoaded = 1;

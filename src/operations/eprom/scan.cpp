@@ -19,8 +19,8 @@ constexpr int32_t kLargestDevice = 1048576;
 }  // namespace
 
 int32_t Programmer::ScanLength(int32_t wanted) {
-  const int32_t device = dev.DeviceSize > 0 ? std::min(dev.DeviceSize, kLargestDevice)
-                                            : kLargestDevice;
+  const int32_t device =
+      dev.DeviceSize > 0 ? std::min(dev.DeviceSize, kLargestDevice) : kLargestDevice;
   if (wanted <= device) return wanted;
   ui.LogMessage("Buffer holds " + std::to_string(wanted) + " bytes, more than the Device: only " +
                 std::to_string(device) + " bytes are used");

@@ -19,8 +19,10 @@ enum class Half : uint8_t { Both, Hi, Low };
 // systems whose two halves sit in two devices. Only the first DeviceSize code bytes are used.
 void Programmer::BuildProgramBuffer() {
   Half half = Half::Both;
-  if (ui.Value(platform::HiLow_button(1)) != 0) half = Half::Hi;
-  else if (ui.Value(platform::HiLow_button(2)) != 0) half = Half::Low;
+  if (ui.Value(platform::HiLow_button(1)) != 0)
+    half = Half::Hi;
+  else if (ui.Value(platform::HiLow_button(2)) != 0)
+    half = Half::Low;
   const auto size = static_cast<size_t>(
       std::clamp<int32_t>(dev.DeviceSize, 0, static_cast<int32_t>(ProgramBuffer.size() - 1)));
   const auto& code = buf.CodeBuffer;
@@ -88,8 +90,8 @@ void Programmer::ReportVerifyMismatch() {
   ui.LogMessage("Device Memory DOES NOT VERIFY with Buffer Contents");
   const auto at = static_cast<size_t>(ByteIndex);
   const uint32_t wanted = at < ProgramBuffer.size() ? ProgramBuffer[at] : 0U;
-  ui.LogMessage("Address: " + Hex(static_cast<uint32_t>(ByteIndex)) + " ][ Buffer Data: " +
-                Hex(wanted) + " ][ Device Data: " + Hex(board.ReadBackByte));
+  ui.LogMessage("Address: " + Hex(static_cast<uint32_t>(ByteIndex)) +
+                " ][ Buffer Data: " + Hex(wanted) + " ][ Device Data: " + Hex(board.ReadBackByte));
   ui.LogMessage("Click on [ERROR] Alert to Reset the Situation");
   ui.SetBackColor(Ctl::Verify_button, platform::kButtonFace);
   ui.PlayEventSound("ERROR");

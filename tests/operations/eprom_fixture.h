@@ -153,48 +153,57 @@ inline constexpr EpromRow kEpromRows[] = {
     {"Eprom 27C080", '9', 1024, 0, 0, 1},
 };
 
+// Selects an EPROM row the way the device list does: selected-device state, masks, identity
+// maps, speed delays at slider 18 of 20, code length = device size, 12.5 V.
+inline void SelectLikeTheList(ops::Programmer& p, const std::string& name) {
+  const EpromRow* row = nullptr;
+  for (const auto& entry : kEpromRows) {
+    if (entry.name == name) row = &entry;
+  }
+  if (row == nullptr) throw std::runtime_error("no device " + name);
+  auto& d = p.dev;
+  d.DeviceName = name;
+  d.DeviceFamily = "P";
+  d.DeviceType = std::string(1, row->type);
+  d.DeviceCode = d.DeviceFamily + d.DeviceType;
+  d.DeviceSizeKB = row->size_kb;
+  d.DeviceSize = row->size_kb * 1024;
+  d.VppClass = row->vpp_class;
+  if (row->vpp_class > 0) d.ProgVoltage = 12;
+  auto& b = p.board;
+  b.Reg1Mask = row->reg1_mask;
+  b.Reg3Mask = row->reg3_mask;
+  b.SetIdentityMaps();
+  int latch = 5, shorter = 100, longer = 500;
+  if (d.DeviceType < "3") latch = 50, shorter = 20000, longer = 100000;
+  if (d.DeviceType == "9") latch = 2, shorter = 50, longer = 250;
+  b.LatchDelayCount = 2 * latch + 2;
+  b.ShortDelayCount = 2 * shorter + 2;
+  b.LongDelayCount = 2 * longer + 2;
+  p.buf.CodeLength = d.DeviceSize;
+}
+
+// A board of this model at 378h, its codes and read-back tables ready.
+inline void BoardAt378(ops::Programmer& p, int model) {
+  auto& b = p.board;
+  b.PortBase = 0x378;
+  b.BoardModel = static_cast<int16_t>(model);
+  b.InitControlCodes();
+  b.SelectBoardModel();
+  b.BuildReadBackTables();
+}
+
 // A programmer with a board of the given model at 378h and the device of a catalogue row
 // selected the way the device list does it, slider at 18 of 20.
 struct Rig {
   explicit Rig(int board_model, const std::string& device_name)
       : device(board_model), model(board_model) {
-    auto& b = p.board;
-    b.PortBase = 0x378;
-    b.BoardModel = static_cast<int16_t>(board_model);
-    b.InitControlCodes();
-    b.SelectBoardModel();
-    b.BuildReadBackTables();
+    BoardAt378(p, board_model);
     Select(device_name);
     ui.SetValue(platform::Ctl::CheckCode, 1);
   }
 
-  void Select(const std::string& name) {
-    const EpromRow* row = nullptr;
-    for (const auto& entry : kEpromRows) {
-      if (entry.name == name) row = &entry;
-    }
-    if (row == nullptr) throw std::runtime_error("no device " + name);
-    auto& d = p.dev;
-    d.DeviceName = name;
-    d.DeviceFamily = "P";
-    d.DeviceType = std::string(1, row->type);
-    d.DeviceCode = d.DeviceFamily + d.DeviceType;
-    d.DeviceSizeKB = row->size_kb;
-    d.DeviceSize = row->size_kb * 1024;
-    d.VppClass = row->vpp_class;
-    if (row->vpp_class > 0) d.ProgVoltage = 12;
-    auto& b = p.board;
-    b.Reg1Mask = row->reg1_mask;
-    b.Reg3Mask = row->reg3_mask;
-    b.SetIdentityMaps();
-    int latch = 5, shorter = 100, longer = 500;
-    if (d.DeviceType < "3") latch = 50, shorter = 20000, longer = 100000;
-    if (d.DeviceType == "9") latch = 2, shorter = 50, longer = 250;
-    b.LatchDelayCount = 2 * latch + 2;
-    b.ShortDelayCount = 2 * shorter + 2;
-    b.LongDelayCount = 2 * longer + 2;
-    p.buf.CodeLength = d.DeviceSize;
-  }
+  void Select(const std::string& name) { SelectLikeTheList(p, name); }
 
   // The state ProgramCode leaves before it runs an algorithm: board reset, address 0 loaded.
   void PrepareProgramming(std::vector<uint8_t> image) {

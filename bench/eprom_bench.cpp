@@ -5,11 +5,18 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "operations/programmer.h"
 #include "platform/clock.h"
 #include "platform/panel.h"
+#include "platform/recording_machine.h"
+
+#if __has_include("sim/sim_board.h")
+#include "sim/sim_board.h"
+#define MELDRIX_BENCH_SIM 1
+#endif
 
 namespace {
 
@@ -105,54 +112,62 @@ class OnePulseMachine final : public platform::Machine {
 };
 
 struct Device {
+  const char* name;
   const char* type;
   int32_t size;
   int16_t reg3_mask;
 };
-constexpr Device k27C512{"5", 65536, 2};
-constexpr Device k27C080{"9", 1048576, 0};
+constexpr Device k27C512{"Eprom 27C512", "5", 65536, 2};
+constexpr Device k27C080{"Eprom 27C080", "9", 1048576, 0};
+
+void SelectOnModel5(ops::Programmer& p, const Device& d, const char* name) {
+  auto& b = p.board;
+  b.PortBase = 0x378;
+  b.BoardModel = 5;
+  b.InitControlCodes();
+  b.SelectBoardModel();
+  b.BuildReadBackTables();
+  b.SetIdentityMaps();
+  b.Reg3Mask = d.reg3_mask;
+  b.LatchDelayCount = 12;
+  b.ShortDelayCount = 202;
+  b.LongDelayCount = 1002;
+  p.dev.DeviceFamily = "P";
+  p.dev.DeviceType = d.type;
+  p.dev.DeviceCode = std::string("P") + d.type;
+  p.dev.DeviceSize = d.size;
+  p.dev.VppClass = 1;
+  p.dev.ProgVoltage = 12;
+  p.buf.CodeLength = d.size;
+  p.dev.DeviceName = name;
+}
 
 struct Bench {
   explicit Bench(const Device& d) {
     io.Watch(&p);
-    auto& b = p.board;
-    b.PortBase = 0x378;
-    b.BoardModel = 5;
-    b.InitControlCodes();
-    b.SelectBoardModel();
-    b.BuildReadBackTables();
-    b.SetIdentityMaps();
-    b.Reg3Mask = d.reg3_mask;
-    b.LatchDelayCount = 12;
-    b.ShortDelayCount = 202;
-    b.LongDelayCount = 1002;
-    p.dev.DeviceFamily = "P";
-    p.dev.DeviceType = d.type;
-    p.dev.DeviceCode = std::string("P") + d.type;
-    p.dev.DeviceSize = d.size;
-    p.dev.VppClass = 1;
-    p.dev.ProgVoltage = 12;
-    p.buf.CodeLength = d.size;
+    SelectOnModel5(p, d, d.name);
   }
+  int64_t Accesses() const { return io.accesses; }
   OnePulseMachine io;
   QuietPanel ui;
   QuietClock clock;
   ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};
 };
 
-void Report(benchmark::State& state, const Bench& b, int32_t size) {
+template <typename Rig>
+void Report(benchmark::State& state, const Rig& b, int32_t size) {
   const auto bytes = static_cast<double>(size) * static_cast<double>(state.iterations());
   state.SetItemsProcessed(static_cast<int64_t>(bytes));
-  state.counters["accesses_per_byte"] = static_cast<double>(b.io.accesses) / bytes;
+  state.counters["accesses_per_byte"] = static_cast<double>(b.Accesses()) / bytes;
   state.counters["ns_per_byte"] =
       benchmark::Counter(bytes, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-  state.counters["ns_per_access"] =
-      benchmark::Counter(static_cast<double>(b.io.accesses),
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns_per_access"] = benchmark::Counter(
+      static_cast<double>(b.Accesses()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_DeviceScanRead(benchmark::State& state, Device d) {
-  Bench b(d);
+template <typename Rig>
+void RunRead(benchmark::State& state, Device d) {
+  Rig b(d);
   for (auto _ : state) {
     b.p.ReadDeviceToBuffer();
     benchmark::DoNotOptimize(b.p.buf.CodeBuffer.data());
@@ -160,8 +175,9 @@ void BM_DeviceScanRead(benchmark::State& state, Device d) {
   Report(state, b, d.size);
 }
 
-void BM_Verify(benchmark::State& state, Device d) {
-  Bench b(d);
+template <typename Rig>
+void RunVerify(benchmark::State& state, Device d) {
+  Rig b(d);
   std::fill_n(b.p.buf.CodeBuffer.begin(), d.size, uint8_t{0xFF});  // the erased device matches
   for (auto _ : state) b.p.VerifyCode();
   if (b.ui.last_log != "Device Contents MATCHES with Buffer Contents")
@@ -169,8 +185,9 @@ void BM_Verify(benchmark::State& state, Device d) {
   Report(state, b, d.size);
 }
 
-void BM_ProgramOnePulse(benchmark::State& state, Device d) {
-  Bench b(d);
+template <typename Rig>
+void RunProgram(benchmark::State& state, Device d) {
+  Rig b(d);
   for (int32_t i = 0; i < d.size; ++i) {  // no FFh byte: every cell is pulsed
     b.p.buf.CodeBuffer[static_cast<size_t>(i)] = static_cast<uint8_t>((i * 7 + (i >> 8)) % 255);
   }
@@ -191,6 +208,67 @@ void BM_PortAccessAlone(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(b.io.accesses),
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
+
+void BM_DeviceScanRead(benchmark::State& state, Device d) {
+  RunRead<Bench>(state, d);
+}
+void BM_Verify(benchmark::State& state, Device d) {
+  RunVerify<Bench>(state, d);
+}
+void BM_ProgramOnePulse(benchmark::State& state, Device d) {
+  RunProgram<Bench>(state, d);
+}
+
+#ifdef MELDRIX_BENCH_SIM
+// The same on the simulated board (the chip takes each byte with one pulse), through the
+// recording machine that hands the waits to the board as time passed.
+struct SimBench {
+  explicit SimBench(const Device& d) {
+    SelectOnModel5(p, d, d.name);
+    board.InsertDevice(d.name);
+  }
+  int64_t Accesses() const { return io.Totals().outs + io.Totals().ins; }
+  sim::SimBoard board{5};
+  platform::RecordingMachine io{&board, /*keep_trace=*/false};
+  QuietPanel ui;
+  QuietClock clock;
+  ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};
+};
+
+void BM_DeviceScanReadOnSimulator(benchmark::State& state, Device d) {
+  RunRead<SimBench>(state, d);
+}
+void BM_VerifyOnSimulator(benchmark::State& state, Device d) {
+  RunVerify<SimBench>(state, d);
+}
+
+void BM_ProgramOnSimulator(benchmark::State& state, Device d) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto b = std::make_unique<SimBench>(d);  // a blank chip for every run
+    for (int32_t i = 0; i < d.size; ++i) {
+      b->p.buf.CodeBuffer[static_cast<size_t>(i)] = static_cast<uint8_t>((i * 7 + (i >> 8)) % 255);
+    }
+    const int64_t before = b->Accesses();
+    state.ResumeTiming();
+    b->p.ProgramCode();
+    state.PauseTiming();
+    if (b->ui.last_log != "Programming Device Successfull") state.SkipWithError("not programmed");
+    state.counters["accesses_per_byte"] =
+        static_cast<double>(b->Accesses() - before) / static_cast<double>(d.size);
+    b.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(d.size) * state.iterations());
+}
+
+BENCHMARK_CAPTURE(BM_DeviceScanReadOnSimulator, sim_27C512, k27C512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DeviceScanReadOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_VerifyOnSimulator, sim_27C512, k27C512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_VerifyOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ProgramOnSimulator, sim_27C512, k27C512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ProgramOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
+#endif
 
 BENCHMARK_CAPTURE(BM_DeviceScanRead, 27C512, k27C512)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DeviceScanRead, 27C080, k27C080)->Unit(benchmark::kMillisecond);

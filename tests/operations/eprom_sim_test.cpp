@@ -46,12 +46,12 @@ struct SimRig {
   ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};
 };
 
-// Random bytes with runs of FFh between them, the way real images look.
+// Random bytes with long runs of FFh between them, the way real images look.
 std::vector<uint8_t> Image(int32_t size, uint32_t seed) {
   std::mt19937 random(seed);
   std::vector<uint8_t> image(static_cast<size_t>(size));
   for (size_t i = 0; i < image.size(); ++i) {
-    const bool erased_run = (i / 1024) % 4 == 3;
+    const bool erased_run = (i / 1024) % 4 != 1;  // 1 KB of data in every 4 KB
     image[i] = erased_run ? uint8_t{0xFF} : static_cast<uint8_t>(random());
   }
   return image;

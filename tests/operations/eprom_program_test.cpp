@@ -2,6 +2,8 @@
 // bytes, the give-up after 254 pulses, the failure report and the progress pacing.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "eprom_fixture.h"
 
 namespace eprom_test {
@@ -18,6 +20,10 @@ struct VoltageCase {
   int reg0;     // latch 0 while programming
   bool settle;  // the 1500 ms wait for the higher voltages
 };
+
+void PrintTo(const VoltageCase& c, std::ostream* os) {
+  *os << c.device << " model " << c.model << " " << c.volts << " V";
+}
 
 class ProgrammingVoltage : public ::testing::TestWithParam<VoltageCase> {};
 
@@ -92,6 +98,10 @@ struct FailureCase {
   bool lengthened;  // P2732's pulse is a fixed 5 ms sleep
 };
 
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.device;
+}
+
 class NeverPrograms : public ::testing::TestWithParam<FailureCase> {};
 
 // A cell that never takes its byte: exactly 254 pulses, the last 199 lengthened, the report
@@ -138,6 +148,10 @@ struct SkipCase {
   const char* device;
   bool skips_equal;  // the byte is read before pulsing and left alone when it already matches
 };
+
+void PrintTo(const SkipCase& c, std::ostream* os) {
+  *os << c.device;
+}
 
 class SkippedBytes : public ::testing::TestWithParam<SkipCase> {};
 

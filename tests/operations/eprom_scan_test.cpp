@@ -1,6 +1,8 @@
 // The device walk and the three operations built on it: read, blank check and verify.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "eprom_fixture.h"
 
 namespace eprom_test {
@@ -36,6 +38,10 @@ struct WalkCase {
   int pages;               // latch-1 writes
   int bytes;               // read-backs
 };
+
+void PrintTo(const WalkCase& c, std::ostream* os) {
+  *os << c.device << ", " << c.code_length << " bytes";
+}
 
 class Walk : public ::testing::TestWithParam<WalkCase> {};
 
@@ -153,6 +159,10 @@ struct NotBlankCase {
   uint8_t data;
   const char* line;
 };
+
+void PrintTo(const NotBlankCase& c, std::ostream* os) {
+  *os << c.device << " at " << c.at;
+}
 
 class NotBlank : public ::testing::TestWithParam<NotBlankCase> {};
 

@@ -114,10 +114,6 @@ TEST(EpromOnSimulator, NotBlankNamesAddressAndData) {
                             "Click on [ERROR] alert to Reset the Situation"}));
 }
 
-struct NeverCase {
-  const char* device;
-};
-
 class CellNeverPrograms : public ::testing::TestWithParam<const char*> {};
 
 // Exactly 254 pulses reach the bad cell, the report names it, nothing after it is programmed

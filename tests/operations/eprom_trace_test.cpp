@@ -1,6 +1,8 @@
 // Exact port sequences of the EPROM algorithms and of the device walk, on both board models.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "eprom_fixture.h"
 
 namespace eprom_test {
@@ -13,6 +15,10 @@ struct AlgorithmCase {
   std::vector<Step> (*steps)(int model);
   bool pre_read;  // reads the byte before pulsing it
 };
+
+void PrintTo(const AlgorithmCase& c, std::ostream* os) {
+  *os << c.device;
+}
 
 // 27C32: OE/VPP takes the voltage, 5 ms pulses on CE; the byte is read first and the chip is
 // disabled before the board drives the bus again for the second pulse.

@@ -72,7 +72,6 @@ class Programmer {
   std::function<void(std::string_view device_name)> DeviceSelected;
   // The steps of a selection, in the order Device_Click takes them.
   void TakeDeviceRow(const devices::DeviceEntry& row, std::string name);
-  void MapAddressLinesOfDevice();
   void SetSpeedFactorsOfDevice();
   void ShowCodeOnlyControls();
   void ShowCodeAndDataControls();
@@ -121,6 +120,11 @@ class Programmer {
   // into ReadBackByte and answers true to stop the walk.
   using ScanAction = std::function<bool()>;
   void DeviceScan(const ScanAction& action);
+  // The same walk over the first `length` bytes (rounded up to a whole page).
+  void DeviceScan(int32_t length, const ScanAction& action);
+  // How many bytes a walk may cover when `wanted` are asked for: never past the device or the
+  // buffers; logs when it has to cut the walk short.
+  int32_t ScanLength(int32_t wanted);
   void Read_button_Click();
   void ReadCode();
   void ReadDeviceToBuffer();
@@ -157,6 +161,11 @@ class Programmer {
   void ReadBack();
   void ReportProgramFailure();
   void GoProgressiveBar1();
+  // Latch 0 for programming: the model's base value, with the 21 V / 25 V selection where the
+  // algorithm allows it (model 5, VppClass 3); any other model keeps Reg0 as it is.
+  int16_t ProgrammingReg0(bool voltage_selectable) const;
+  // Drive ProgramByte onto the device's data bus again (data driver on, latch 4 loaded).
+  void PresentProgramByte();
 
   // --- Flash and EEPROM ------------------------------------------------------------------------
   int16_t FlashCommand = 0;

@@ -87,7 +87,7 @@ void Programmer::Device_Click() {
   }
   const devices::DeviceEntry& row = devices::DeviceTable[static_cast<size_t>(index)];
   TakeDeviceRow(row, std::move(name));
-  MapAddressLinesOfDevice();
+  board.SetAddressMaps(dev.DeviceCode);
   SetSpeedFactorsOfDevice();
   SetSpeedDelays();
 
@@ -152,20 +152,6 @@ void Programmer::TakeDeviceRow(const devices::DeviceEntry& row, std::string name
   board.Reg1Mask = row.Reg1Mask;
   board.Reg3Mask = row.Reg3Mask;
   dev.VppClass = row.VppClass;
-}
-
-// Some parts take an address line where the board's default wiring has another signal: the
-// 4-Mbit Flash chips get address bit 18 on latch-3 bit 3, the X28C256 gets bit 14 on latch-1
-// bit 7.
-void Programmer::MapAddressLinesOfDevice() {
-  board.SetIdentityMaps();
-  const std::string& code = dev.DeviceCode;
-  if (code == "FM" || code == "FL" || code == "FR" || code == "FS") {
-    for (size_t i = 4; i <= 7; ++i) board.AddrHighMap[i] = static_cast<int16_t>(i + 4);
-  }
-  if (code == "EN") {
-    for (size_t i = 64; i <= 127; ++i) board.AddrMidMap[i] = static_cast<int16_t>(i + 64);
-  }
 }
 
 // The old NMOS 2732 and 2764 parts need long pulses; the 8-Mbit parts take short ones.

@@ -12,6 +12,14 @@
 
 namespace app {
 
+void ConnectWindow(frmMain& window, ops::Programmer& programmer, PortAccess& access) {
+  programmer.DeviceSelected = [&access](std::string_view name) { access.InsertDevice(name); };
+  programmer.detect.PortChanged = [&window] { window.ShowPortAccess(); };
+  access.SendNotesTo([&window](std::string_view text) { window.LogMessage(text); });
+  window.Attach(programmer);
+  window.UsePortAccess(access);
+}
+
 int RunProgram(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("MELDRIX5N");
@@ -25,13 +33,7 @@ int RunProgram(int argc, char* argv[]) {
   frmMain window(clock, sound, settings, platform::ExecutableDirectory());
   ops::Programmer programmer(port_access.Machine(), window, clock,
                              platform::JoinPath(platform::ProgramDirectory(), "meldrix5.ini"));
-  programmer.DeviceSelected = [&port_access](std::string_view name) {
-    port_access.InsertDevice(name);
-  };
-  window.Attach(programmer);
-  window.UsePortAccess(port_access);
-  port_access.notes = [&window](std::string_view text) { window.LogMessage(text); };
-  programmer.detect.PortChanged = [&window] { window.ShowPortAccess(); };
+  ConnectWindow(window, programmer, port_access);
   window.Form_Load();
   window.show();
   return QApplication::exec();

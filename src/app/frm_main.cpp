@@ -537,9 +537,9 @@ void frmMain::BuildToolBar() {
     const char* tooltip;
   };
   const ToolRow tools[] = {{1, &open, "Open", "Open File into Code Buffer"},
-                            {2, &save, "Save", "Save Code Buffer Into File"},
-                            {4, &open, "Open", "Open File into Data Buffer"},
-                            {5, &save, "Save", "Save Data Buffer into File"}};
+                           {2, &save, "Save", "Save Code Buffer Into File"},
+                           {4, &open, "Open", "Open File into Data Buffer"},
+                           {5, &save, "Save", "Save Data Buffer into File"}};
   for (const ToolRow& t : tools) {
     if (t.button == 4) Register(platform::ToolbarButton(3), bar->addSeparator());
     const QString key = Q(ToolbarKey(t.button));

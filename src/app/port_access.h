@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,8 @@ class PortAccess {
   virtual void FollowModel(int16_t /*model*/) {}
   // A device of this kind was selected; a simulated socket takes one.
   virtual void InsertDevice(std::string_view /*name*/) {}
+  // Where the reasons go why a port could not be reached.
+  virtual void SendNotesTo(std::function<void(std::string_view)> /*notes*/) {}
 };
 
 // No board at all: writes go nowhere, reads give FFh.

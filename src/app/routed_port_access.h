@@ -28,22 +28,25 @@ class RoutedPortAccess : public PortAccess {
   std::string Method(int16_t base) override { return router_.Method(static_cast<uint16_t>(base)); }
   bool Simulated(int16_t) override { return false; }
 
-  // Where the reasons go why a real backend could not be opened (the system log, once the
-  // window exists).
-  std::function<void(std::string_view)> notes;
+  // The reasons why a real backend could not be opened go to the system log once the window
+  // exists, to the error stream before.
+  void SendNotesTo(std::function<void(std::string_view)> sink) override {
+    notes_ = std::move(sink);
+  }
 
  protected:
   platform::PortRouter& Router() { return router_; }
 
  private:
   void Note(std::string_view text) {
-    if (notes) {
-      notes(text);
+    if (notes_) {
+      notes_(text);
     } else {
       std::cerr << text << '\n';
     }
   }
 
+  std::function<void(std::string_view)> notes_;
   platform::PortRouter router_;
   platform::LiveMachine machine_{router_};
 };

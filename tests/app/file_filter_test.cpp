@@ -1,7 +1,7 @@
 // File-dialog filters as the operations write them, in the form the Qt dialog reads.
-#include <gtest/gtest.h>
-
 #include "app/file_filter.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <fstream>
 
+#include "app/application.h"
 #include "app/simulated_port_access.h"
 #include "window_fixture.h"
 
@@ -16,12 +19,9 @@ using platform::Ctl;
 // No block has real access here, whatever the machine running the tests has.
 struct OnSimulatedBoard : app_testing::WindowUnderTest {
   OnSimulatedBoard() {
-    window.UsePortAccess(access);
     live = std::make_unique<ops::Programmer>(access.Machine(), window, clock,
                                              (directory.Path() / "meldrix5.ini").string());
-    live->DeviceSelected = [this](std::string_view name) { access.InsertDevice(name); };
-    live->detect.PortChanged = [this] { window.ShowPortAccess(); };
-    window.Attach(*live);
+    app::ConnectWindow(window, *live, access);
   }
   app::SimulatedPortAccess access{[](uint16_t) { return std::unique_ptr<platform::PortIo>(); }};
   std::unique_ptr<ops::Programmer> live;
@@ -64,6 +64,29 @@ TEST(SimulatedBoard, OperatorsPortAndForcedModelMoveTheSimulatedBoard) {
   t.Find<QAction>("menuTestHardware")->trigger();
   EXPECT_EQ(t.live->board.BoardModel, 4);
   EXPECT_EQ(t.live->board.PortBase, 0x278);
+}
+
+// The operator's whole road through the window: choose a device, read it, verify it from the
+// toolbar, program it from the menu.
+TEST(SimulatedBoard, SelectReadAndVerifyAnEpromThroughTheWindow) {
+  OnSimulatedBoard t;
+  t.window.Form_Load();
+  t.window.show();
+  auto* list = t.Find<QComboBox>("Device");
+  const int row = list->findText("Eprom 2732A", Qt::MatchStartsWith);
+  ASSERT_GE(row, 0);
+  list->setCurrentIndex(row);
+  emit list->activated(row);
+  ASSERT_NE(t.access.Board().chip(), nullptr);  // the socket holds a 2732A now
+  EXPECT_NE(t.window.Caption(Ctl::SystemLog).find("Device Eprom 2732A was Selected"),
+            std::string::npos);
+
+  app_testing::Click(t.Find<QPushButton>("Read_button"));
+  ASSERT_TRUE(t.Find<QWidget>("VerifyButton")->isEnabled());
+  app_testing::Click(t.Find<QPushButton>("VerifyButton"));
+  EXPECT_TRUE(
+      t.window.Caption(Ctl::SystemLog).ends_with("Device Contents MATCHES with Buffer Contents"));
+  EXPECT_EQ(t.window.ForeColor(Ctl::Error_label), platform::kGreyText);
 }
 
 }  // namespace

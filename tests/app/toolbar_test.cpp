@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include "app/application.h"
 #include "app/simulated_port_access.h"
 #include "window_fixture.h"
 
@@ -39,8 +40,7 @@ TEST(StartUpState, OnlyTestLptPortsIsEnabledInTheCommandMenu) {
   app::SimulatedPortAccess access{[](uint16_t) { return std::unique_ptr<platform::PortIo>(); }};
   ops::Programmer live(access.Machine(), t.window, t.clock,
                        (t.directory.Path() / "meldrix5.ini").string());
-  t.window.Attach(live);
-  t.window.UsePortAccess(access);
+  app::ConnectWindow(t.window, live, access);
   t.window.Form_Load();
 
   for (const QAction* entry : t.Find<QMenu>("menuCommand")->actions()) {

@@ -19,15 +19,17 @@
 #include "app/dialogs.h"
 #include "app/frm_main.h"
 #include "operations/programmer.h"
-#include "qt_app.h"
 #include "platform/recording_machine.h"
 #include "platform/settings_store.h"
 #include "platform/sound.h"
+#include "qt_app.h"
 #include "support/fake_clock.h"
 
 namespace app_testing {
 
-inline QApplication& QtApp() { return SharedApplication(); }
+inline QApplication& QtApp() {
+  return SharedApplication();
+}
 
 // A settings store in memory.
 class MemorySettings final : public platform::SettingsStore {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "operations/programmer.h"
 #include "platform/recording_machine.h"
 #include "support/fake_clock.h"
@@ -181,6 +183,22 @@ inline std::vector<std::string> Steps(const platform::RecordingMachine& io,
     steps.emplace_back(text);
   }
   return steps;
+}
+
+// Compares step lists and, on a difference, shows where it starts.
+inline void ExpectSteps(const std::vector<std::string>& actual,
+                        const std::vector<std::string>& expected) {
+  size_t i = 0;
+  while (i < actual.size() && i < expected.size() && actual[i] == expected[i]) ++i;
+  if (i == actual.size() && i == expected.size()) return;
+  std::string context;
+  for (size_t k = i >= 3 ? i - 3 : 0; k < i + 4; ++k) {
+    context += "\n  #" + std::to_string(k) + " actual " +
+               (k < actual.size() ? actual[k] : "(end)") + ", expected " +
+               (k < expected.size() ? expected[k] : "(end)");
+  }
+  ADD_FAILURE() << "steps differ from #" << i << " (" << actual.size() << " actual, "
+                << expected.size() << " expected):" << context;
 }
 
 inline int Count(const std::vector<std::string>& steps, const std::string& step) {

@@ -24,7 +24,7 @@ TEST(SendFlashCommand, ThirtyTwoPinChipsTakeTwentyTwoFastWritesAfterOutputEnable
   r.p.FlashCommand = 0x90;
   r.p.SendFlashCommand();
   EXPECT_EQ(Steps(r.io, r.p.board),
-            (Lines{"L0=40",                                                    // OEOFF
+            (Lines{"L0=40",                                                        // OEOFF
                    "F3=84", "F4=AA", "F1=05", "F2=55", "F3=04", "F3=00", "F3=04",  // AAh at 555h
                    "F3=84", "F4=55", "F1=02", "F2=AA", "F3=04", "F3=00", "F3=04",  // 55h at 2AAh
                    "F3=84", "F4=90", "F1=05", "F2=55", "F3=04", "F3=00", "F3=04", "F3=84"}));
@@ -37,7 +37,7 @@ TEST(SendFlashCommand, ThirtyTwoPinChipsTakeTwentyTwoFastWritesAfterOutputEnable
 // One WriteCycle_FLASH / WriteCycle_XICOR: address, data, chip enable, a write strobe on latch 1.
 Lines SlowCycle(const std::string& data, const std::string& reg1, const std::string& reg2,
                 const std::string& reg1_strobed) {
-  return {"L1=" + reg1, "spin300", "L2=" + reg2, "spin300", "L4=" + data, "L3=02",
+  return {"L1=" + reg1,         "spin300", "L2=" + reg2, "spin300", "L4=" + data, "L3=02",
           "L1=" + reg1_strobed, "spin300", "L1=" + reg1, "spin300", "L3=82"};
 }
 
@@ -78,27 +78,25 @@ TEST_P(ProtectionDisable, SixCyclesBetweenLatchThreeSetupAndTheSliderWait) {
   const ProtectionCase c = GetParam();
   Rig r(c.device);
   (r.p.*c.disable)();
-  EXPECT_EQ(Steps(r.io, r.p.board),
-            Concat({{"L0=40", "L3=82"},
-                    SlowCycle("AA", "D5", "55", c.strobed_5555),
-                    SlowCycle("55", c.at_2aaa, "AA", c.strobed_2aaa),
-                    SlowCycle("80", "D5", "55", c.strobed_5555),
-                    SlowCycle("AA", "D5", "55", c.strobed_5555),
-                    SlowCycle("55", c.at_2aaa, "AA", c.strobed_2aaa),
-                    SlowCycle("20", "D5", "55", c.strobed_5555),
-                    {"sleep7"}}));
+  EXPECT_EQ(Steps(r.io, r.p.board), Concat({{"L0=40", "L3=82"},
+                                            SlowCycle("AA", "D5", "55", c.strobed_5555),
+                                            SlowCycle("55", c.at_2aaa, "AA", c.strobed_2aaa),
+                                            SlowCycle("80", "D5", "55", c.strobed_5555),
+                                            SlowCycle("AA", "D5", "55", c.strobed_5555),
+                                            SlowCycle("55", c.at_2aaa, "AA", c.strobed_2aaa),
+                                            SlowCycle("20", "D5", "55", c.strobed_5555),
+                                            {"sleep7"}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BothPageDevices, ProtectionDisable,
-    ::testing::Values(
-        // AT29C256: strobe on latch-1 bit 7, A8..A14 straight.
-        ProtectionCase{"AT29C256", flash_testing::kAT29C256, &ops::Programmer::SDPDisable_FLASH,
-                       "55", "AA", "2A"},
-        // X28C256: strobe on latch-1 bit 6 held high, A14 moved to bit 7.
-        ProtectionCase{"X28C256", flash_testing::kX28C256, &ops::Programmer::SDPDisable_XICOR,
-                       "95", "6A", "2A"}),
-    [](const auto& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(BothPageDevices, ProtectionDisable,
+                         ::testing::Values(
+                             // AT29C256: strobe on latch-1 bit 7, A8..A14 straight.
+                             ProtectionCase{"AT29C256", flash_testing::kAT29C256,
+                                            &ops::Programmer::SDPDisable_FLASH, "55", "AA", "2A"},
+                             // X28C256: strobe on latch-1 bit 6 held high, A14 moved to bit 7.
+                             ProtectionCase{"X28C256", flash_testing::kX28C256,
+                                            &ops::Programmer::SDPDisable_XICOR, "95", "6A", "2A"}),
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(ProgramFlashByte, ThreeUnlockCyclesThenTheDataCycleFromTheShadows) {
   Rig r(flash_testing::kAM29F040);
@@ -108,10 +106,10 @@ TEST(ProgramFlashByte, ThreeUnlockCyclesThenTheDataCycleFromTheShadows) {
   r.p.ProgramByte = 0x5A;
   r.p.ProgramFlashByte();
   EXPECT_EQ(Steps(r.io, r.p.board),
-            (Lines{"F3=84",                                                    //
-                   "F4=AA", "F1=05", "F2=55", "F3=04", "F3=00", "F3=84",       // AAh at 555h
-                   "F4=55", "F1=02", "F2=AA", "F3=04", "F3=00", "F3=84",       // 55h at 2AAh
-                   "F4=A0", "F1=05", "F2=55", "F3=04", "F3=00", "F3=84",       // A0h at 555h
+            (Lines{"F3=84",                                               //
+                   "F4=AA", "F1=05", "F2=55", "F3=04", "F3=00", "F3=84",  // AAh at 555h
+                   "F4=55", "F1=02", "F2=AA", "F3=04", "F3=00", "F3=84",  // 55h at 2AAh
+                   "F4=A0", "F1=05", "F2=55", "F3=04", "F3=00", "F3=84",  // A0h at 555h
                    "F4=5A", "F1=12", "F2=34", "F3=8C", "F3=0C", "F3=08", "F3=8C"}));
   EXPECT_EQ(r.p.board.Reg3, 0x8C);
   EXPECT_EQ(r.p.board.Reg1, 0x12);
@@ -141,7 +139,7 @@ TEST(LoopFlashTest, RepeatsTheProgramCommandAThousandTimesPerSliderStep) {
 
 struct IdCase {
   const char* name;
-  uint8_t maker, device;  // answered in ID mode
+  uint8_t maker, device;   // answered in ID mode
   uint8_t plain0, plain1;  // the bytes at addresses 0 and 1 in array mode
   const char* code;
   Lines log;
@@ -166,26 +164,65 @@ TEST_P(Identify, NamesTheChipFromItsCodes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, Identify,
-    ::testing::Values(
-        IdCase{"Eon", 0x1C, 0x04, 0x00, 0x00, "1C04",
-               {"Device ID# 1C04 - EON EN29F040 Flash Memory"}, 512},
-        IdCase{"Amd010", 0x01, 0x20, 0x12, 0x34, "0120",
-               {"Device ID# 0120 - AMD am29F010 Flash Memory"}, 512},
-        IdCase{"Amic", 0x37, 0x86, 0xFF, 0xFF, "3786",
-               {"Device ID# 3786 - AMIC A29040 Flash Memory"}, 512},
-        IdCase{"Atmel040A", 0x1F, 0xA4, 0xFF, 0xFF, "1FA4",
-               {"Device ID# 1FA4 - ATMEL 29C040A Flash Memory"}, 256},
-        IdCase{"CodeNotInTable", 0x01, 0x0A, 0xFF, 0xFF, "010A",
-               {"Device ID# 010A -  Not Valid!!!"}, 0},
-        // A chip that ignores the commands shows its first two bytes in both modes.
-        IdCase{"IgnoresCommands", 0x1F, 0xDC, 0x1F, 0xDC, "1FDC",
-               {"*** Not a Flash Unit, Address 00&01 = FlashCode ***",
-                "Device ID# 1FDC - ATMEL 29C256 Flash Memory"},
-               64},
-        IdCase{"EmptySocket", 0xFF, 0xFF, 0xFF, 0xFF, "FFFF",
-               {"*** Not a Flash Unit, Address 00&01 = FlashCode ***",
-                "Device ID# FFFF -  Not Valid!!!"},
-               0}),
+    ::testing::Values(IdCase{"Eon",
+                             0x1C,
+                             0x04,
+                             0x00,
+                             0x00,
+                             "1C04",
+                             {"Device ID# 1C04 - EON EN29F040 Flash Memory"},
+                             512},
+                      IdCase{"Amd010",
+                             0x01,
+                             0x20,
+                             0x12,
+                             0x34,
+                             "0120",
+                             {"Device ID# 0120 - AMD am29F010 Flash Memory"},
+                             512},
+                      IdCase{"Amic",
+                             0x37,
+                             0x86,
+                             0xFF,
+                             0xFF,
+                             "3786",
+                             {"Device ID# 3786 - AMIC A29040 Flash Memory"},
+                             512},
+                      IdCase{"Atmel040A",
+                             0x1F,
+                             0xA4,
+                             0xFF,
+                             0xFF,
+                             "1FA4",
+                             {"Device ID# 1FA4 - ATMEL 29C040A Flash Memory"},
+                             256},
+                      IdCase{"CodeNotInTable",
+                             0x01,
+                             0x0A,
+                             0xFF,
+                             0xFF,
+                             "010A",
+                             {"Device ID# 010A -  Not Valid!!!"},
+                             0},
+                      // A chip that ignores the commands shows its first two bytes in both modes.
+                      IdCase{"IgnoresCommands",
+                             0x1F,
+                             0xDC,
+                             0x1F,
+                             0xDC,
+                             "1FDC",
+                             {"*** Not a Flash Unit, Address 00&01 = FlashCode ***",
+                              "Device ID# 1FDC - ATMEL 29C256 Flash Memory"},
+                             64},
+                      IdCase{"EmptySocket",
+                             0xFF,
+                             0xFF,
+                             0xFF,
+                             0xFF,
+                             "FFFF",
+                             {"*** Not a Flash Unit, Address 00&01 = FlashCode ***",
+                              "Device ID# FFFF -  Not Valid!!!"},
+                             0}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST(Identify, EntersIdModeReadsExitsThenReadsArrayModeAndLeavesTheBoardIdle) {

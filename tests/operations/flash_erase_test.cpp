@@ -39,9 +39,9 @@ TEST(EraseFlash, EonChipAsAM29F040GetsTheSixCycleEraseAndPollsAt555h) {
   Rig r(flash_testing::kAM29F040);
   ChipErasing(r, 0x1C, 0x04, 3);
   r.p.EraseFlash_button_Click();
-  EXPECT_EQ(r.ui.log, (Lines{"Device ID# 1C04 - EON EN29F040 Flash Memory",
-                             "Erasing AMIC/AMD/EON Flash Memory... Wait",
-                             "Flash Memory Erase Complete"}));
+  EXPECT_EQ(r.ui.log,
+            (Lines{"Device ID# 1C04 - EON EN29F040 Flash Memory",
+                   "Erasing AMIC/AMD/EON Flash Memory... Wait", "Flash Memory Erase Complete"}));
   EXPECT_EQ(r.ui.sounds, (Lines{"DONE"}));
   const Lines steps = Steps(r.io, r.p.board);
   EXPECT_EQ(Filtered(steps, "F4="), (Lines{"F4=AA", "F4=55", "F4=90", "F4=AA", "F4=55", "F4=F0",
@@ -59,15 +59,15 @@ TEST(EraseFlash, AT29C256GetsSixSlowCyclesWithoutSliderWaitAndPollsAt5555h) {
   Rig r(flash_testing::kAT29C256);
   ChipErasing(r, 0x1F, 0xDC, 0);
   r.p.EraseFlash_button_Click();
-  EXPECT_EQ(r.ui.log, (Lines{"Device ID# 1FDC - ATMEL 29C256 Flash Memory",
-                             "Erasing Atmel 29C256 Flash Memory... Wait",
-                             "Flash Memory Erase Complete"}));
+  EXPECT_EQ(r.ui.log,
+            (Lines{"Device ID# 1FDC - ATMEL 29C256 Flash Memory",
+                   "Erasing Atmel 29C256 Flash Memory... Wait", "Flash Memory Erase Complete"}));
   const Lines steps = Steps(r.io, r.p.board);
   EXPECT_EQ(Filtered(steps, "L4="), (Lines{"L4=AA", "L4=55", "L4=90", "L4=AA", "L4=55", "L4=F0",
                                            "L4=AA", "L4=55", "L4=80", "L4=AA", "L4=55", "L4=10"}));
   // Identification: entry and exit each end with the slider wait; the erase does not.
-  EXPECT_EQ(Filtered(steps, "sleep"), (Lines{"sleep7", "sleep7", "sleep20", "sleep20",
-                                             "sleep100"}));
+  EXPECT_EQ(Filtered(steps, "sleep"),
+            (Lines{"sleep7", "sleep7", "sleep20", "sleep20", "sleep100"}));
   EXPECT_EQ(r.socket.latch[1], 0xD5);
   EXPECT_EQ(r.socket.latch[2], 0x55);
   EXPECT_EQ(r.ui.sounds, (Lines{"DONE"}));
@@ -165,9 +165,9 @@ TEST(EraseFlash, X28C256IsProgrammedWithFFhAndTheCodeBufferIsUntouched) {
     return r.p.ProgramBuffer[static_cast<size_t>(s.AddressX28C256())];
   };
   r.p.EraseFlash_button_Click();
-  EXPECT_EQ(r.ui.log, (Lines{"Erasing Program Buffer", "Erasing XICOR 28C256",
-                             "Programming 28C256 XICOR Device",
-                             "XICOR 28C256 Programmed Sucessfully"}));
+  EXPECT_EQ(r.ui.log,
+            (Lines{"Erasing Program Buffer", "Erasing XICOR 28C256",
+                   "Programming 28C256 XICOR Device", "XICOR 28C256 Programmed Sucessfully"}));
   EXPECT_EQ(Count(Steps(r.io, r.p.board), "L4=FF"), 32768);
   EXPECT_EQ(r.p.buf.CodeBuffer, code);
 }

@@ -4,14 +4,14 @@
 // the socket keeps what the five latches hold (a latch takes the data register when the control
 // register leaves its strobe code) and answers each byte read with a test-chosen function.
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "operations/programmer.h"
 #include "platform/recording_machine.h"
@@ -114,8 +114,7 @@ struct Rig {
   // A 32-pin chip that answers its ID bytes to the first two reads and then reads as `array`
   // says at the Flash wiring's address; by default what ProgramBuffer holds there, as a chip
   // that took every byte would.
-  void ChipWithId(uint8_t maker, uint8_t device,
-                  std::function<uint8_t(int32_t)> array = nullptr) {
+  void ChipWithId(uint8_t maker, uint8_t device, std::function<uint8_t(int32_t)> array = nullptr) {
     if (!array) {
       array = [this](int32_t a) { return p.ProgramBuffer[static_cast<size_t>(a)]; };
     }
@@ -136,8 +135,7 @@ struct Rig {
 // The recorded trace in board terms, one step a line: "L3=84" a normal latch write (value,
 // delay, idle, delay, strobe, idle), "F3=84" a fast one (value, strobe, idle), "read" a nibble
 // read-back, "spin300", "sleep7"; anything else raw.
-inline std::vector<std::string> Steps(const platform::RecordingMachine& io,
-                                      const board::Board& b) {
+inline std::vector<std::string> Steps(const platform::RecordingMachine& io, const board::Board& b) {
   using K = platform::RecordingMachine::Kind;
   const auto& t = io.Trace();
   std::vector<std::string> steps;

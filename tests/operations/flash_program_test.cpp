@@ -23,7 +23,7 @@ std::string Hex2(int v) {
 
 Lines SlowCycle(const std::string& data, const std::string& reg1, const std::string& reg2,
                 const std::string& reg1_strobed) {
-  return {"L1=" + reg1, "spin300", "L2=" + reg2, "spin300", "L4=" + data, "L3=02",
+  return {"L1=" + reg1,         "spin300", "L2=" + reg2, "spin300", "L4=" + data, "L3=02",
           "L1=" + reg1_strobed, "spin300", "L1=" + reg1, "spin300", "L3=82"};
 }
 
@@ -31,7 +31,7 @@ struct PageCase {
   const char* name;
   flash_testing::Device device;
   void (ops::Programmer::*program)();
-  Lines address_load;  // the first address load, before the 500 ms wait
+  Lines address_load;        // the first address load, before the 500 ms wait
   Lines reset_address_load;  // address load after the reset
   std::string r1_5555_strobed, r1_2aaa, r1_2aaa_strobed;
   std::string settle;        // wait after protection-disable
@@ -61,12 +61,17 @@ TEST_P(PageProgramming, PreparesTheChipAndWritesSectorZeroExactly) {
 
   Lines expected = c.address_load;
   expected.insert(expected.end(), {"sleep500", "L3=02", "L0=40", "L3=82"});  // REG4ON OEOFF CEOFF
-  expected.insert(expected.end(), {"L0=40", "L1=" + std::string(c.device.reg1_mask == 0x80 ? "80" : "40"),
-                                   "L2=00", "L3=C6"});  // Reset
+  expected.insert(expected.end(),
+                  {"L0=40", "L1=" + std::string(c.device.reg1_mask == 0x80 ? "80" : "40"), "L2=00",
+                   "L3=C6"});  // Reset
   expected.insert(expected.end(), c.reset_address_load.begin(), c.reset_address_load.end());
   expected.insert(expected.end(), {"L0=40", "L3=82"});
-  for (const auto& [data, at5555] : {std::pair{"AA", true}, {"55", false}, {"80", true},
-                                     {"AA", true}, {"55", false}, {"20", true}}) {
+  for (const auto& [data, at5555] : {std::pair{"AA", true},
+                                     {"55", false},
+                                     {"80", true},
+                                     {"AA", true},
+                                     {"55", false},
+                                     {"20", true}}) {
     const Lines cycle = at5555 ? SlowCycle(data, "D5", "55", c.r1_5555_strobed)
                                : SlowCycle(data, c.r1_2aaa, "AA", c.r1_2aaa_strobed);
     expected.insert(expected.end(), cycle.begin(), cycle.end());
@@ -74,10 +79,10 @@ TEST_P(PageProgramming, PreparesTheChipAndWritesSectorZeroExactly) {
   expected.insert(expected.end(), {"sleep7", c.settle, "L0=40", "L3=82"});
   expected.insert(expected.end(), {"sleep3", "L3=82", "L1=" + c.sector0_reg1});
   for (int i = 0; i < 64; ++i) {
-    expected.insert(expected.end(),
-                    {"L2=" + Hex2(i), "L3=82",
-                     "L4=" + Hex2(r.p.ProgramBuffer[static_cast<size_t>(i)]), "L3=02", "L1=" + c.sector0_reg1_strobed, "L1=" + c.sector0_reg1,
-                     "L3=82"});
+    expected.insert(
+        expected.end(),
+        {"L2=" + Hex2(i), "L3=82", "L4=" + Hex2(r.p.ProgramBuffer[static_cast<size_t>(i)]), "L3=02",
+         "L1=" + c.sector0_reg1_strobed, "L1=" + c.sector0_reg1, "L3=82"});
   }
   expected.insert(expected.end(), {"sleep5", "L3=C2"});
   for (int i = 0; i < 64; ++i) {
@@ -103,9 +108,9 @@ TEST_P(PageProgramming, AllSectorsVerifyFirstTime) {
   EXPECT_EQ(Count(steps, "sleep3"), 512);
   EXPECT_EQ(Count(steps, "sleep5"), 512);
   EXPECT_EQ(Count(steps, "read"), 32768);
-  EXPECT_EQ(std::count(r.ui.repaints.begin(), r.ui.repaints.end(),
-                       platform::Ref(Ctl::Program_label)),
-            64);
+  EXPECT_EQ(
+      std::count(r.ui.repaints.begin(), r.ui.repaints.end(), platform::Ref(Ctl::Program_label)),
+      64);
   EXPECT_EQ(r.p.ProgressStep, 8);
   EXPECT_EQ(r.ui.Max(Ctl::ProgressBar1), 100);  // the final reset
   EXPECT_EQ(r.p.board.Reg0, 0x40);

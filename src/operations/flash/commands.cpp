@@ -23,7 +23,9 @@ constexpr int kStrobeOn = 0x00;
 // Latch 3 before an AT29C256 / X28C256 cycle: chip enable off, data driver on, bit 1 high.
 constexpr int16_t kLatch3PageDevices = 0x82;
 
-int16_t I16(int value) { return static_cast<int16_t>(value); }
+int16_t I16(int value) {
+  return static_cast<int16_t>(value);
+}
 
 }  // namespace
 
@@ -77,9 +79,8 @@ void Programmer::Command_FLASH() {
   board.OEOFF();
   board.Reg3 = kLatch3PageDevices;
   board.SetReg3();
-  const std::array<std::array<int16_t, 2>, 3> cycles = {{{kUnlock1, kUnlockAddress1},
-                                                         {kUnlock2, kUnlockAddress2},
-                                                         {FlashCommand, kUnlockAddress1}}};
+  const std::array<std::array<int16_t, 2>, 3> cycles = {
+      {{kUnlock1, kUnlockAddress1}, {kUnlock2, kUnlockAddress2}, {FlashCommand, kUnlockAddress1}}};
   for (const auto& [data, address] : cycles) {
     board.Reg4 = data;
     FlashCmdAddress = address;
@@ -97,9 +98,8 @@ void Programmer::SendFlashCommand() {
     return;
   }
   board.OEOFF();
-  const std::array<std::array<int, 3>, 3> cycles = {{{kUnlock1, 0x05, 0x55},
-                                                     {kUnlock2, 0x02, 0xAA},
-                                                     {FlashCommand & 0xFF, 0x05, 0x55}}};
+  const std::array<std::array<int, 3>, 3> cycles = {
+      {{kUnlock1, 0x05, 0x55}, {kUnlock2, 0x02, 0xAA}, {FlashCommand & 0xFF, 0x05, 0x55}}};
   for (const auto& [data, mid, low] : cycles) {
     FastLatchWrite(3, kChipOff);
     FastLatchWrite(4, data);

@@ -18,7 +18,9 @@ constexpr int32_t kEepromSize = 32768;
 constexpr int32_t kErasePolls = 500;
 constexpr uint8_t kErased = 0xFF;
 
-bool AmicAmdEon(int16_t maker) { return maker == 0x37 || maker == 0x01 || maker == 0x1C; }
+bool AmicAmdEon(int16_t maker) {
+  return maker == 0x37 || maker == 0x01 || maker == 0x1C;
+}
 
 // A timed-out wait leaves FlashPollState at 0; a chip that read erased leaves the poll count.
 void ReportEraseOutcome(Programmer& p) {
@@ -118,8 +120,7 @@ void Programmer::WaitErased() {
       break;
     }
     io.Sleep(5);
-    ui.SetValue(Ctl::ProgressBar1,
-                static_cast<int>(std::lround(100.0 - FlashPollState / 5.0)));
+    ui.SetValue(Ctl::ProgressBar1, static_cast<int>(std::lround(100.0 - FlashPollState / 5.0)));
   }
   if (!erased) {
     board.CEOFF();

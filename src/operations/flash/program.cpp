@@ -13,7 +13,9 @@ using platform::Ctl;
 
 namespace {
 
-int16_t I16(int32_t value) { return static_cast<int16_t>(value); }
+int16_t I16(int32_t value) {
+  return static_cast<int16_t>(value);
+}
 
 // What tells the X28C256 apart from the AT29C256 in the sector-load algorithm.
 struct PageDevice {
@@ -157,8 +159,12 @@ class PageProgrammer {
   const PageDevice& d_;
 };
 
-bool ReadsBackAfterProgram(int16_t maker) { return maker == 0x37 || maker == 0x01 || maker == 0x1C; }
-bool ProgrammableMaker(int16_t maker) { return ReadsBackAfterProgram(maker) || maker == 0x1F; }
+bool ReadsBackAfterProgram(int16_t maker) {
+  return maker == 0x37 || maker == 0x01 || maker == 0x1C;
+}
+bool ProgrammableMaker(int16_t maker) {
+  return ReadsBackAfterProgram(maker) || maker == 0x1F;
+}
 
 constexpr int32_t kPage = 256;
 constexpr int32_t kBank = 65536;
@@ -172,16 +178,20 @@ int32_t FlashWalkLength(Programmer& p) {
       p.dev.DeviceSize > 0 ? std::min(p.dev.DeviceSize, buffer_pages) : buffer_pages;
   if (p.buf.CodeLength <= limit) return p.buf.CodeLength;
   p.ui.LogMessage("*** Code Length " + std::to_string(p.buf.CodeLength) +
-                " Bytes exceeds the Device Size, Programming the first " + std::to_string(limit) +
-                " Bytes only");
+                  " Bytes exceeds the Device Size, Programming the first " + std::to_string(limit) +
+                  " Bytes only");
   return limit;
 }
 
 }  // namespace
 
-void Programmer::ProgramAT29C256() { PageProgrammer(*this, kAT29C256).Run(); }
+void Programmer::ProgramAT29C256() {
+  PageProgrammer(*this, kAT29C256).Run();
+}
 
-void Programmer::ProgramX28C256() { PageProgrammer(*this, kX28C256).Run(); }
+void Programmer::ProgramX28C256() {
+  PageProgrammer(*this, kX28C256).Run();
+}
 
 void Programmer::ProgramFlashByID() {
   IdentifyFlash();

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/machine.h"
 #include "platform/panel.h"
@@ -63,6 +64,10 @@ class Board {
   int16_t Reg1Mask = 0, Reg3Mask = 0;      // fixed levels of the selected device
 
   void SetIdentityMaps();
+  // Identity maps, then the moves of the device's wiring: the Flash parts "FM", "FL", "FR", "FS"
+  // carry A18 on latch-3 bit 3 (bit 2 is their write strobe), the EEPROM "EN" carries A14 on
+  // latch-1 bit 7 (bit 6 is its write strobe).
+  void SetAddressMaps(std::string_view device_code);
   void Endereco2Adr();  // split CurrentAddress into AddrLow, AddrMid, AddrHigh
   void IncADR();        // next address; loads no latch
   void SETADR();        // latches 1, 2, 3 through the maps

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "board/board.h"
@@ -12,6 +13,8 @@ namespace board {
 // Finds the board: from the settings file, by probing the three ports for a board that echoes
 // data back on the status lines, by the operator's choice of port, or by a forced model. Shows
 // the outcome in the window and keeps it in "meldrix5.ini".
+//
+// settings_path is the full path of "meldrix5.ini" (the program directory joined with it).
 class Detector {
  public:
   Detector(Board& board, platform::Panel& ui, const platform::Clock& clock,
@@ -31,8 +34,19 @@ class Detector {
 
   const std::string& SettingsPath() const { return settings_path_; }
 
+  // Run whenever detection, the settings file or the operator's choice has set PortBase, so that
+  // the window can show how the port is reached. May be left empty.
+  std::function<void()> PortChanged;
+
  private:
   void ForceModel(int16_t model);
+  void SetPort(int16_t base);
+  void SelectPortOption(int16_t base);
+  void AnnounceBoard(int16_t model);
+  int32_t ProbeModel5(uint16_t base);
+  int32_t ProbeModel4(uint16_t base);
+  uint8_t SettledStatus(uint16_t base);
+  void TellPortChanged();
 
   Board& board_;
   platform::Panel& ui_;

@@ -6,7 +6,9 @@ namespace {
 constexpr int32_t kBank = 65536;
 constexpr int32_t kPage = 256;
 
-int16_t Narrow(int32_t value) { return static_cast<int16_t>(value); }
+int16_t Narrow(int32_t value) {
+  return static_cast<int16_t>(value);
+}
 
 }  // namespace
 
@@ -14,6 +16,17 @@ void Board::SetIdentityMaps() {
   for (int16_t i = 0; i < 256; ++i) {
     AddrMidMap[static_cast<size_t>(i)] = i;
     AddrHighMap[static_cast<size_t>(i)] = i;
+  }
+}
+
+void Board::SetAddressMaps(std::string_view device_code) {
+  SetIdentityMaps();
+  if (device_code == "FM" || device_code == "FL" || device_code == "FR" || device_code == "FS") {
+    for (size_t high = 4; high <= 7; ++high)
+      AddrHighMap[high] = Narrow(static_cast<int32_t>(high) + 4);
+  } else if (device_code == "EN") {
+    for (size_t mid = 64; mid <= 127; ++mid)
+      AddrMidMap[mid] = Narrow(static_cast<int32_t>(mid) + 64);
   }
 }
 

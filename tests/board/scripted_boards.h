@@ -1,0 +1,67 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "platform/port_io.h"
+
+namespace testing_support {
+
+// Boards of either model at chosen port blocks, as the board's electronics answer: a latch takes
+// the data register when the control register leaves that latch's strobe code; with latch-3 bit
+// 6 low the board drives latch 4 onto the data bus (nothing else is in the socket, so otherwise
+// the bus floats high); the read-back multiplexer puts one nibble of the bus on the status lines.
+class ScriptedBoards final : public platform::PortIo {
+ public:
+  void Place(uint16_t base, int model) { boards_[base] = Board{model}; }
+
+  void PortOut(uint16_t port, uint8_t value) override {
+    Board* b = At(port);
+    if (b == nullptr) return;
+    if (port == Base(port)) b->data = value;
+    if (port == Base(port) + 2) {
+      const auto& strobes = b->model == 4 ? kModel4Strobes : kModel5Strobes;
+      for (size_t latch = 0; latch < 5; ++latch) {
+        if (b->control == strobes[latch] && value != b->control) b->latch[latch] = b->data;
+      }
+      b->control = value;
+    }
+  }
+
+  uint8_t PortIn(uint16_t port) override {
+    Board* b = At(port);
+    if (b == nullptr || port != Base(port) + 1) return 0xFF;
+    const unsigned bus = (b->latch[3] & 0x40) == 0 ? b->latch[4] : 0xFFU;
+    const bool control_bit2 = (b->control & 0x04) != 0;
+    if (b->model == 4) {
+      const unsigned nibble = control_bit2 ? bus >> 4 : bus & 0x0F;
+      return static_cast<uint8_t>(((nibble & 1U) << 6) | ((~nibble & 2U) << 6) |
+                                  ((nibble & 4U) << 3) | ((nibble & 8U) << 1) | 0x07);
+    }
+    const unsigned nibble = control_bit2 ? bus & 0x0F : bus >> 4;
+    return static_cast<uint8_t>((nibble << 3) | 0x87);
+  }
+
+  std::string Describe() const override { return "scripted boards"; }
+
+ private:
+  static constexpr std::array<uint8_t, 5> kModel4Strobes = {0x0B, 0x03, 0x09, 0x01, 0x0F};
+  static constexpr std::array<uint8_t, 5> kModel5Strobes = {0x04, 0x0C, 0x06, 0x0E, 0x00};
+  struct Board {
+    int model = 0;
+    uint8_t data = 0xFF, control = 0x04;
+    std::array<uint8_t, 5> latch = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  };
+  static uint16_t Base(uint16_t port) {
+    return port >= 0x3BC ? 0x3BC : static_cast<uint16_t>(port & ~3U);
+  }
+  Board* At(uint16_t port) {
+    auto it = boards_.find(Base(port));
+    return it == boards_.end() ? nullptr : &it->second;
+  }
+  std::map<uint16_t, Board> boards_;
+};
+
+}  // namespace testing_support

@@ -78,37 +78,44 @@ inline constexpr Device kAT29C256{"FA", 32768, 0x80, 2};
 inline constexpr Device kX28C256{"EN", 32768, 0x40, 2};
 inline constexpr Device kAM29F040{"FM", 524288, 0, 4};
 inline constexpr Device kAM29F010{"FS", 131072, 0, 4};
+inline constexpr Device kAM29F020{"FR", 262144, 0, 4};
+inline constexpr Device kA29040{"FL", 524288, 0, 4};
 inline constexpr Device kEprom27256{"P4", 32768, 0, 0};
 
-// The programmer with a device selected the way the device list sets it up.
+// The board and device state the device list sets up when this device is selected.
+inline void SelectLikeTheDeviceList(ops::Programmer& p, const Device& d) {
+  p.board.PortBase = 0x378;
+  p.board.BoardModel = 5;
+  p.board.InitControlCodes();
+  p.board.SelectBoardModel();
+  p.board.BuildReadBackTables();
+  p.board.SetIdentityMaps();
+  p.board.LatchDelayCount = 2;
+  const std::string code = d.code;
+  p.dev.DeviceFamily = code.substr(0, 1);
+  p.dev.DeviceType = code.substr(1, 1);
+  p.dev.DeviceCode = code;
+  p.dev.DeviceSize = d.size;
+  p.dev.DeviceSizeKB = d.size / 1024;
+  p.buf.CodeLength = d.size;
+  p.board.Reg1Mask = d.reg1_mask;
+  p.board.Reg3Mask = d.reg3_mask;
+  if (code == "FM" || code == "FL" || code == "FR" || code == "FS") {
+    for (int16_t i = 4; i < 8; ++i) p.board.AddrHighMap[static_cast<size_t>(i)] = i + 4;
+  }
+  if (code == "EN") {
+    for (int16_t i = 64; i < 128; ++i) p.board.AddrMidMap[static_cast<size_t>(i)] = i + 64;
+  }
+  for (size_t i = 0; i < p.ProgramBuffer.size(); ++i) {
+    p.ProgramBuffer[i] = static_cast<uint8_t>((i * 7 + i / 256) & 0xFF);
+  }
+}
+
+// The programmer, with a device selected, on a board whose socket holds a scripted chip.
 struct Rig {
   explicit Rig(const Device& d, bool keep_trace = true) : io(&socket, keep_trace) {
     socket.keep_addresses = keep_trace;
-    p.board.PortBase = 0x378;
-    p.board.BoardModel = 5;
-    p.board.InitControlCodes();
-    p.board.SelectBoardModel();
-    p.board.BuildReadBackTables();
-    p.board.SetIdentityMaps();
-    p.board.LatchDelayCount = 2;
-    const std::string code = d.code;
-    p.dev.DeviceFamily = code.substr(0, 1);
-    p.dev.DeviceType = code.substr(1, 1);
-    p.dev.DeviceCode = code;
-    p.dev.DeviceSize = d.size;
-    p.dev.DeviceSizeKB = d.size / 1024;
-    p.buf.CodeLength = d.size;
-    p.board.Reg1Mask = d.reg1_mask;
-    p.board.Reg3Mask = d.reg3_mask;
-    if (code == "FM" || code == "FL" || code == "FR" || code == "FS") {
-      for (int16_t i = 4; i < 8; ++i) p.board.AddrHighMap[static_cast<size_t>(i)] = i + 4;
-    }
-    if (code == "EN") {
-      for (int16_t i = 64; i < 128; ++i) p.board.AddrMidMap[static_cast<size_t>(i)] = i + 64;
-    }
-    for (size_t i = 0; i < p.ProgramBuffer.size(); ++i) {
-      p.ProgramBuffer[i] = static_cast<uint8_t>((i * 7 + i / 256) & 0xFF);
-    }
+    SelectLikeTheDeviceList(p, d);
   }
 
   // A 32-pin chip that answers its ID bytes to the first two reads and then reads as `array`

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+
+namespace app {
+
+// The program's version, as the About box and the system information show it.
+inline constexpr int kVersionMajor = 1;
+inline constexpr int kVersionMinor = 0;
+inline constexpr int kVersionRevision = 24;
+QString VersionText();  // "1.0.24"
+
+// The About box: title, version, what the program is for and where to report problems. Shown
+// modally over the main window, one at a time; OK unloads it.
+class frmAbout final : public QDialog {
+  Q_OBJECT
+ public:
+  explicit frmAbout(QWidget* owner);
+
+  void cmdOK_Click();
+  void cmdSysInfo_Click();
+
+ private:
+  void Form_Load();
+
+  QLabel* lblTitle_;
+  QLabel* lblVersion_;
+};
+
+}  // namespace app

@@ -1,0 +1,135 @@
+#include "sim/command_flash.h"
+
+namespace sim {
+namespace {
+
+constexpr uint32_t kUnlockMask = 0x7FF;  // A0..A10
+constexpr uint32_t kUnlock1 = 0x555;
+constexpr uint32_t kUnlock2 = 0x2AA;
+
+}  // namespace
+
+CommandFlash::CommandFlash(std::string name, const SocketKind& kind)
+    : Chip(std::move(name), kind.size, kind.pins),
+      maker_(kind.maker),
+      device_(kind.device),
+      sector_size_(kind.sector_size) {}
+
+void CommandFlash::OnSeated() {
+  // Taken out and put back: power-up puts it in read mode, any running operation finished.
+  step_ = Step::Idle;
+  autoselect_ = false;
+  busy_until_ = Nanos{0};
+}
+
+bool CommandFlash::Driving() const {
+  const Lines& l = lines();
+  return l.ce && l.oe && !l.strobe;
+}
+
+uint8_t CommandFlash::Output(Nanos now) {
+  if (now < busy_until_) {
+    return static_cast<uint8_t>((~busy_data_ & 0x80) | toggle_);
+  }
+  if (autoselect_) {
+    switch (lines().address & 0x03) {
+      case 0:
+        return maker_;
+      case 1:
+        return device_;
+      default:
+        return 0x00;  // sector protection: none
+    }
+  }
+  return Cell(lines().address);
+}
+
+void CommandFlash::OnLines(const Lines& before, const Lines& after, Nanos now) {
+  if (!WriteCycle(before) && WriteCycle(after)) cycle_address_ = after.address;
+  // The data is taken on the rising edge of whichever of chip enable and write strobe ends the
+  // cycle, so it is the bus level just before that edge.
+  if (WriteCycle(before) && !WriteCycle(after)) Write(cycle_address_, before.bus, now);
+  // Each new output enable (or chip enable) during an operation flips the toggle bit.
+  const bool was_reading = before.ce && before.oe && !before.strobe;
+  if (!was_reading && Driving()) toggle_ ^= 0x40;
+}
+
+void CommandFlash::Write(uint32_t address, uint8_t data, Nanos now) {
+  if (ignores_commands() || now < busy_until_) return;
+  if (step_ == Step::ProgramArmed) {
+    step_ = Step::Idle;
+    CountProgramPulse();
+    ProgramCell(address, data, Cells::ClearOnly);
+    StartBusy(now, program_time_, data);
+    return;
+  }
+  Command(address, data, now);
+}
+
+void CommandFlash::Command(uint32_t address, uint8_t data, Nanos now) {
+  const uint32_t a = address & kUnlockMask;
+  if (data == 0xF0) {  // read / reset, from any step
+    step_ = Step::Idle;
+    autoselect_ = false;
+    return;
+  }
+  switch (step_) {
+    case Step::Idle:
+    case Step::Erase:
+      if (a == kUnlock1 && data == 0xAA) {
+        step_ = step_ == Step::Erase ? Step::EraseUnlocked1 : Step::Unlocked1;
+        return;
+      }
+      break;
+    case Step::Unlocked1:
+    case Step::EraseUnlocked1:
+      if (a == kUnlock2 && data == 0x55) {
+        step_ = step_ == Step::Unlocked1 ? Step::Unlocked2 : Step::EraseUnlocked2;
+        return;
+      }
+      break;
+    case Step::Unlocked2:
+      if (a == kUnlock1 && data == 0x90) {
+        autoselect_ = true;
+        step_ = Step::Idle;
+        return;
+      }
+      if (a == kUnlock1 && data == 0xA0) {
+        step_ = Step::ProgramArmed;
+        return;
+      }
+      if (a == kUnlock1 && data == 0x80) {
+        step_ = Step::Erase;
+        return;
+      }
+      break;
+    case Step::EraseUnlocked2:
+      if (a == kUnlock1 && data == 0x10) {
+        ++erases_;
+        autoselect_ = false;
+        FillErased();
+        StartBusy(now, erase_time_, 0xFF);
+        step_ = Step::Idle;
+        return;
+      }
+      if (data == 0x30) {
+        ++erases_;
+        autoselect_ = false;
+        Erase(address / sector_size_ * sector_size_, sector_size_);
+        StartBusy(now, erase_time_ / 8, 0xFF);
+        step_ = Step::Idle;
+        return;
+      }
+      break;
+    case Step::ProgramArmed:
+      break;
+  }
+  step_ = Step::Idle;  // a cycle out of sequence drops the command
+}
+
+void CommandFlash::StartBusy(Nanos now, Nanos length, uint8_t data) {
+  busy_until_ = now + length;
+  busy_data_ = data;
+}
+
+}  // namespace sim

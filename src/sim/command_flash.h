@@ -1,0 +1,63 @@
+#pragma once
+
+#include "sim/chip.h"
+#include "sim/socket_kinds.h"
+
+namespace sim {
+
+// A 32-pin 5 V Flash with the usual command set: unlock cycles AAh at 555h and 55h at 2AAh
+// (only A0..A10 decoded), then 90h autoselect (maker at 0, device at 1), A0h byte program,
+// 80h + AAh, 55h, 10h chip erase (or 30h at a sector for that sector), F0h read / reset.
+// Writes are clocked by the write strobe with chip enable asserted and output enable off.
+// While a program or erase runs, reads return status (bit 7 the complement of the data being
+// written, bit 6 toggling with each output enable) and commands are ignored.
+class CommandFlash final : public Chip {
+ public:
+  CommandFlash(std::string name, const SocketKind& kind);
+
+  // A chip answering other codes in autoselect (another maker's chip in this socket).
+  void AnswerIds(uint8_t maker, uint8_t device) {
+    maker_ = maker;
+    device_ = device;
+  }
+  void SetProgramTime(Nanos t) { program_time_ = t; }
+  void SetEraseTime(Nanos t) { erase_time_ = t; }
+  uint64_t Erases() const { return erases_; }
+  bool InAutoselect() const { return autoselect_; }
+
+  bool Driving() const override;
+  uint8_t Output(Nanos now) override;
+
+ protected:
+  void OnLines(const Lines& before, const Lines& after, Nanos now) override;
+  void OnSeated() override;
+
+ private:
+  enum class Step : uint8_t {
+    Idle,
+    Unlocked1,
+    Unlocked2,
+    ProgramArmed,
+    Erase,
+    EraseUnlocked1,
+    EraseUnlocked2
+  };
+  static bool WriteCycle(const Lines& l) { return l.ce && l.strobe && !l.oe; }
+  void Write(uint32_t address, uint8_t data, Nanos now);
+  void Command(uint32_t address, uint8_t data, Nanos now);
+  void StartBusy(Nanos now, Nanos length, uint8_t data);
+
+  uint8_t maker_, device_;
+  uint32_t sector_size_;
+  Step step_ = Step::Idle;
+  bool autoselect_ = false;
+  uint32_t cycle_address_ = 0;
+  Nanos busy_until_{0};
+  uint8_t busy_data_ = 0xFF;
+  uint8_t toggle_ = 0;
+  uint64_t erases_ = 0;
+  Nanos program_time_{std::chrono::microseconds(7)};
+  Nanos erase_time_{std::chrono::milliseconds(1000)};
+};
+
+}  // namespace sim

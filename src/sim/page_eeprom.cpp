@@ -1,0 +1,169 @@
+#include "sim/page_eeprom.h"
+
+#include <algorithm>
+#include <array>
+
+namespace sim {
+namespace {
+
+constexpr uint32_t kPageSize = 64;
+
+constexpr std::array<uint32_t, 6> kCommandAddresses{0x5555, 0x2AAA, 0x5555, 0x5555, 0x2AAA, 0x5555};
+constexpr std::array<uint8_t, 5> kCommandPrefix{0xAA, 0x55, 0x80, 0xAA, 0x55};
+
+}  // namespace
+
+PageEeprom::PageEeprom(std::string name, const SocketKind& kind)
+    : Chip(std::move(name), kind.size, kind.pins),
+      maker_(kind.maker),
+      device_(kind.device),
+      has_id_and_erase_(kind.has_id_and_erase),
+      unloaded_bytes_erased_(kind.has_id_and_erase),
+      load_window_(kind.has_id_and_erase ? std::chrono::microseconds(150)
+                                         : std::chrono::microseconds(100)),
+      page_(kPageSize, -1) {}
+
+void PageEeprom::OnSeated() {
+  loading_ = false;
+  page_has_bytes_ = false;
+  std::fill(page_.begin(), page_.end(), int16_t{-1});
+  command_.clear();
+  id_mode_ = false;
+  busy_until_ = Nanos{0};
+}
+
+bool PageEeprom::Driving() const {
+  const Lines& l = lines();
+  return l.ce && l.oe && !l.strobe;
+}
+
+uint8_t PageEeprom::Output(Nanos now) {
+  Settle(now);
+  if (Busy(now)) return static_cast<uint8_t>((~busy_data_ & 0x80) | toggle_);
+  if (id_mode_) return (lines().address & 1U) != 0 ? device_ : maker_;
+  return Cell(lines().address);
+}
+
+void PageEeprom::OnLines(const Lines& before, const Lines& after, Nanos now) {
+  Settle(now);
+  if (!WriteCycle(before) && WriteCycle(after)) cycle_address_ = after.address;
+  if (WriteCycle(before) && !WriteCycle(after)) Write(cycle_address_, before.bus, now);
+  const bool was_reading = before.ce && before.oe && !before.strobe;
+  if (!was_reading && Driving()) toggle_ ^= 0x40;
+}
+
+void PageEeprom::Write(uint32_t address, uint8_t data, Nanos now) {
+  if (ignores_commands() || Busy(now)) return;
+  last_write_ = now;
+  if (loading_) {
+    LoadByte({address, data});
+    return;
+  }
+  command_.push_back({address, data});
+  switch (MatchCommand()) {
+    case Match::Partial:
+      return;
+    case Match::Mismatch:
+      FlushCommandAsLoads();
+      return;
+    case Match::EnableAndLoad:
+      protected_ = true;
+      loading_ = true;  // the bytes that follow are the page to write
+      break;
+    case Match::Disable:
+      protected_ = false;
+      busy_until_ = now + write_time_;
+      busy_data_ = 0x20;
+      break;
+    case Match::IdEntry:
+      id_mode_ = true;
+      break;
+    case Match::IdExit:
+      id_mode_ = false;
+      break;
+    case Match::ChipErase:
+      ++erases_;
+      FillErased();
+      busy_until_ = now + erase_time_;
+      busy_data_ = 0xFF;
+      break;
+  }
+  command_.clear();
+}
+
+PageEeprom::Match PageEeprom::MatchCommand() const {
+  const size_t n = command_.size();
+  if (n > kCommandAddresses.size()) return Match::Mismatch;
+  for (size_t i = 0; i < n; ++i) {
+    if (command_[i].address != kCommandAddresses[i]) return Match::Mismatch;
+  }
+  // Every cycle but the last of a sequence carries a fixed byte.
+  for (size_t i = 0; i + 1 < n; ++i) {
+    if (command_[i].data != kCommandPrefix[i]) return Match::Mismatch;
+  }
+  const uint8_t last = command_.back().data;
+  switch (n) {
+    case 1:
+    case 2:
+    case 4:
+    case 5:
+      return last == kCommandPrefix[n - 1] ? Match::Partial : Match::Mismatch;
+    case 3:
+      if (last == 0xA0) return Match::EnableAndLoad;
+      if (last == 0x80) return Match::Partial;
+      if (has_id_and_erase_ && last == 0x90) return Match::IdEntry;
+      if (has_id_and_erase_ && last == 0xF0) return Match::IdExit;
+      return Match::Mismatch;
+    case 6:
+      if (last == 0x20) return Match::Disable;
+      if (has_id_and_erase_ && last == 0x10) return Match::ChipErase;
+      return Match::Mismatch;
+    default:
+      return Match::Mismatch;
+  }
+}
+
+void PageEeprom::FlushCommandAsLoads() {
+  // Cycles that turned out not to be a command are plain byte loads, which count only while
+  // the protection is off and the chip is in its normal mode.
+  const std::vector<Cycle> cycles = std::move(command_);
+  command_.clear();
+  if (protected_ || id_mode_) return;
+  for (const Cycle& c : cycles) LoadByte(c);
+}
+
+void PageEeprom::LoadByte(const Cycle& c) {
+  if (!page_has_bytes_) page_base_ = c.address & ~(kPageSize - 1);
+  loading_ = true;
+  page_has_bytes_ = true;
+  page_[c.address & (kPageSize - 1)] = c.data;
+  busy_data_ = c.data;
+}
+
+void PageEeprom::Settle(Nanos now) {
+  if (Busy(now) || now - last_write_ < load_window_) return;
+  // The byte-load window has closed.
+  if (!command_.empty()) FlushCommandAsLoads();
+  if (page_has_bytes_) {
+    CommitPage(last_write_ + load_window_);
+  } else {
+    loading_ = false;
+  }
+}
+
+void PageEeprom::CommitPage(Nanos start) {
+  CountProgramPulse();
+  for (uint32_t i = 0; i < kPageSize; ++i) {
+    if (page_[i] >= 0) {
+      ProgramCell(page_base_ + i, static_cast<uint8_t>(page_[i]), Cells::Rewrite);
+    } else if (unloaded_bytes_erased_) {
+      ProgramCell(page_base_ + i, 0xFF, Cells::Rewrite);
+    }
+    page_[i] = -1;
+  }
+  page_has_bytes_ = false;
+  loading_ = false;
+  busy_until_ = start + write_time_;
+}
+
+}  // namespace sim

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <vector>
+
+#include "sim/chip.h"
+#include "sim/socket_kinds.h"
+
+namespace sim {
+
+// A 32 KB page-write EEPROM-style device (the AT29C256 Flash, the X28C256 EEPROM). Each write
+// cycle loads one byte into the 64-byte page buffer; when no further byte arrives within the
+// byte-load window the page is written, taking the write time, during which reads show status
+// (bit 7 complemented, bit 6 toggling) and writes are ignored.
+//
+// Software data protection: AAh at 5555h, 55h at 2AAAh, A0h at 5555h switches it on and loads
+// the page that follows; AAh, 55h, 80h, AAh, 55h, 20h switches it off. While it is on, loads
+// without that prefix are ignored. The AT29C256 also takes 90h (identification: 1Fh, DCh at
+// addresses 0 and 1), F0h (leave identification) and 80h ... 10h (chip erase).
+class PageEeprom final : public Chip {
+ public:
+  PageEeprom(std::string name, const SocketKind& kind);
+
+  void SetProtected(bool on) { protected_ = on; }
+  bool Protected() const { return protected_; }
+  bool InIdMode() const { return id_mode_; }
+  void SetWriteTime(Nanos t) { write_time_ = t; }
+  uint64_t Erases() const { return erases_; }
+
+  void Tick(Nanos now) override { Settle(now); }
+  bool Driving() const override;
+  uint8_t Output(Nanos now) override;
+
+ protected:
+  void OnLines(const Lines& before, const Lines& after, Nanos now) override;
+  void OnSeated() override;
+
+ private:
+  struct Cycle {
+    uint32_t address;
+    uint8_t data;
+  };
+  enum class Match : uint8_t {
+    Partial,
+    Mismatch,
+    EnableAndLoad,
+    Disable,
+    IdEntry,
+    IdExit,
+    ChipErase
+  };
+  static bool WriteCycle(const Lines& l) { return l.ce && l.strobe && !l.oe; }
+  void Write(uint32_t address, uint8_t data, Nanos now);
+  Match MatchCommand() const;
+  void LoadByte(const Cycle& c);
+  void Settle(Nanos now);
+  void FlushCommandAsLoads();
+  void CommitPage(Nanos start);
+  bool Busy(Nanos now) const { return now < busy_until_; }
+
+  uint8_t maker_, device_;
+  bool has_id_and_erase_;
+  bool unloaded_bytes_erased_;  // the Flash rewrites its whole sector
+  Nanos load_window_;
+  Nanos write_time_{std::chrono::milliseconds(2)};
+  Nanos erase_time_{std::chrono::milliseconds(20)};
+
+  bool protected_ = false;
+  bool id_mode_ = false;
+  bool loading_ = false;  // a load cycle is open (bytes may follow)
+  uint32_t page_base_ = 0;
+  std::vector<int16_t> page_;  // -1: not loaded
+  bool page_has_bytes_ = false;
+  std::vector<Cycle> command_;  // cycles that so far match a command sequence
+  uint32_t cycle_address_ = 0;
+  Nanos last_write_{0};
+  Nanos busy_until_{0};
+  uint8_t busy_data_ = 0xFF;
+  uint8_t toggle_ = 0;
+  uint64_t erases_ = 0;
+};
+
+}  // namespace sim

@@ -29,7 +29,7 @@ bool IsBoardPort(uint32_t base) {
 }
 
 // How the program can reach one port, and what the operator can do when it cannot.
-SystemInformation::Key PortKey(const platform::ParportFacts& port, bool direct_access_possible) {
+SystemInformation::Key PortKey(const platform::KernelParport& port, bool direct_access_possible) {
   SystemInformation::Key key{"Port " + Q(port.name), {}};
   const QString device = Q(port.device);
   key.values.emplace_back("Device", device);
@@ -57,7 +57,7 @@ SystemInformation::Key PortKey(const platform::ParportFacts& port, bool direct_a
 }  // namespace
 
 SystemInformation CollectSystemInformation(const platform::OperatingSystemFacts& os,
-                                           const std::vector<platform::ParportFacts>& ports,
+                                           const std::vector<platform::KernelParport>& ports,
                                            bool direct_access_possible) {
   SystemInformation info;
   info.keys.push_back(
@@ -89,7 +89,7 @@ SystemInformation CollectSystemInformation(const platform::OperatingSystemFacts&
 
 SystemInformation CollectSystemInformation() {
   return CollectSystemInformation(platform::ReadOperatingSystemFacts(),
-                                  platform::ListParportsForReport(),
+                                  platform::ListKernelParports(),
                                   platform::DirectPortAccessPossible());
 }
 

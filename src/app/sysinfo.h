@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/parports.h"
 #include "platform/system_info.h"
 
 class QPlainTextEdit;
@@ -24,7 +25,7 @@ struct SystemInformation {
 // Gathers the facts from the program itself, Qt and the operating system. The port list and
 // the access facts are passed in so that the report can be built for any machine.
 SystemInformation CollectSystemInformation(const platform::OperatingSystemFacts& os,
-                                           const std::vector<platform::ParportFacts>& ports,
+                                           const std::vector<platform::KernelParport>& ports,
                                            bool direct_access_possible);
 // The same for the machine the program runs on.
 SystemInformation CollectSystemInformation();

@@ -27,6 +27,12 @@ std::string PaddedName(const DeviceEntry& entry);
 // The Device list's entry for a row: the padded name, or "N/A - " before it when unsupported.
 std::string ListEntry(const DeviceEntry& entry);
 
+// Tool tips of the programming-voltage options: 12.5 V, and the 21 V and 25 V options.
+inline constexpr std::string_view kVoltageTip12 =
+    "Most CMOS actual Eproms use this Programming Voltage.";
+inline constexpr std::string_view kVoltageTipHigh =
+    "Carefull. Few Eproms Use This Programming Voltage.  Can damage wrong eproms.";
+
 // The selected device, as every operation reads it.
 struct SelectedDevice {
   std::string DeviceName;    // list text without leading and trailing blanks

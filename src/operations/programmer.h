@@ -70,6 +70,12 @@ class Programmer {
   // Told the name of each device the operator selects (trailing blanks removed), so that a
   // simulated socket can hold a chip of that kind. Device_Click calls it when set.
   std::function<void(std::string_view device_name)> DeviceSelected;
+  // The steps of a selection, in the order Device_Click takes them.
+  void TakeDeviceRow(const devices::DeviceEntry& row, std::string name);
+  void SetSpeedFactorsOfDevice();
+  void ShowCodeOnlyControls();
+  void ShowCodeAndDataControls();
+  void OfferVoltagesOfDevice();
 
   // --- Buffers and files ------------------------------------------------------------------------
   void mnuFileOpenCode_Click();
@@ -84,6 +90,13 @@ class Programmer {
   void Erase_button_Click();
   void EraseCodeBuffer();
   void EraseDataBuffer();
+  // Load a whole image file and save one; each reports its own failure and answers false.
+  bool LoadCodeFile(const std::string& path);
+  bool LoadDataFile(const std::string& path);
+  bool SaveCodeFile(const std::string& path, bool chosen);  // chosen: a new name for the image
+  bool SaveDataFile(const std::string& path, bool chosen);
+  void ReportUnreadableFile(const std::string& path, const std::string& reason);
+  void ReportUnwritableFile(const std::string& path, const std::string& reason);
 
   // --- Hex and ASCII view ----------------------------------------------------------------------
   std::string DisplayMode;  // "Read", "DisplayEprom" or empty
@@ -97,6 +110,9 @@ class Programmer {
   void Display_button_Click();
   void Command1_Click();
   void BufferDisplay_DblClick();
+  // Loads the device's address for one read of the view, by the kind of part in the socket.
+  void LoadViewAddress();
+  std::string BufferDisplayPath = "MELDRIX5.BUF";  // in the current directory
 
   // --- Read, blank check, verify ----------------------------------------------------------------
   int16_t LastBank = 0, LastPage = 0;
@@ -104,6 +120,11 @@ class Programmer {
   // into ReadBackByte and answers true to stop the walk.
   using ScanAction = std::function<bool()>;
   void DeviceScan(const ScanAction& action);
+  // The same walk over the first `length` bytes (rounded up to a whole page).
+  void DeviceScan(int32_t length, const ScanAction& action);
+  // How many bytes a walk may cover when `wanted` are asked for: never past the device or the
+  // buffers; logs when it has to cut the walk short.
+  int32_t ScanLength(int32_t wanted);
   void Read_button_Click();
   void ReadCode();
   void ReadDeviceToBuffer();
@@ -140,6 +161,11 @@ class Programmer {
   void ReadBack();
   void ReportProgramFailure();
   void GoProgressiveBar1();
+  // Latch 0 for programming: the model's base value, with the 21 V / 25 V selection where the
+  // algorithm allows it (model 5, VppClass 3); any other model keeps Reg0 as it is.
+  int16_t ProgrammingReg0(bool voltage_selectable) const;
+  // Drive ProgramByte onto the device's data bus again (data driver on, latch 4 loaded).
+  void PresentProgramByte();
 
   // --- Flash and EEPROM ------------------------------------------------------------------------
   int16_t FlashCommand = 0;

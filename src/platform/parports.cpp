@@ -6,49 +6,87 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <sstream>
 #include <string_view>
 #include <system_error>
 
 namespace platform {
 namespace {
 
-// base-addr holds two decimal numbers ("888\t1912"); the first is the data register.
-bool ReadBaseAddress(const std::filesystem::path& file, uint16_t& base) {
-  std::ifstream in(file);
-  std::string text;
-  if (!in || !std::getline(in, text)) return false;
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return false;
-  unsigned value = 0;
-  const char* begin = text.data() + first;
-  const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
-  if (error != std::errc() || end == begin || value > 0xFFFF) return false;
-  base = static_cast<uint16_t>(value);
-  return true;
+namespace fs = std::filesystem;
+
+// Files under /proc and /sys report a length of 0, so they are read as streams.
+std::string ReadProcFile(const fs::path& path) {
+  std::ifstream in(path);
+  if (!in) return {};
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The number text starts with (after blanks), when it is an x86 I/O address.
+std::optional<uint16_t> LeadingAddress(std::string_view text, int radix) {
+  const auto start = text.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return std::nullopt;
+  text.remove_prefix(start);
+  uint32_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, radix);
+  if (error != std::errc() || end == text.data() || value > 0xFFFF) return std::nullopt;
+  return static_cast<uint16_t>(value);
+}
+
+// base-addr holds the base and the extended-register base in decimal: "888\t1912".
+std::optional<uint16_t> BaseFromProc(const fs::path& root, const std::string& name) {
+  return LeadingAddress(ReadProcFile(root / "proc/sys/dev/parport" / name / "base-addr"), 10);
+}
+
+// /proc/ioports lines read "  0378-037a : parport0" with the range in hexadecimal; the data
+// register's range comes before the extended registers' because the file is in address order.
+std::optional<uint16_t> BaseFromIoports(const fs::path& root, const std::string& name) {
+  std::istringstream lines(ReadProcFile(root / "proc/ioports"));
+  for (std::string line; std::getline(lines, line);) {
+    const auto colon = line.find(" : ");
+    if (colon == std::string::npos || line.substr(colon + 3) != name) continue;
+    if (auto base = LeadingAddress(line, 16)) return base;
+  }
+  return std::nullopt;
+}
+
+// The kernel's names of its parallel ports, from the device class or, without sysfs, procfs
+// (whose "default" entry is no port).
+std::vector<std::string> ParportNames(const fs::path& root) {
+  std::vector<std::string> names;
+  for (const char* dir : {"sys/class/parport", "proc/sys/dev/parport"}) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(root / dir, error)) {
+      const std::string name = entry.path().filename().string();
+      if (name.starts_with("parport") && name.size() > 7 &&
+          std::find(names.begin(), names.end(), name) == names.end()) {
+        names.push_back(name);
+      }
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace
 
-std::vector<KernelParport> ListKernelParports() {
-  return ListKernelParports("/proc/sys/dev/parport", "/dev");
-}
-
-std::vector<KernelParport> ListKernelParports(const std::string& proc_root,
-                                              const std::string& dev_root) {
+std::vector<KernelParport> ListKernelParports(const std::string& root) {
+  const fs::path root_dir(root);
   std::vector<KernelParport> ports;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(proc_root, error)) {
-    uint16_t base = 0;
-    if (!ReadBaseAddress(entry.path() / "base-addr", base)) continue;  // "default" has none
+  for (const std::string& name : ParportNames(root_dir)) {
     KernelParport port;
-    port.name = entry.path().filename().string();
-    port.device = (std::filesystem::path(dev_root) / port.name).string();
-    port.base = base;
-    port.accessible = ::access(port.device.c_str(), R_OK | W_OK) == 0;
+    port.name = name;
+    port.base = BaseFromProc(root_dir, name).value_or(0);
+    if (port.base == 0) port.base = BaseFromIoports(root_dir, name).value_or(0);
+    port.device = (root_dir / "dev" / name).string();
+    std::error_code error;
+    port.device_present = fs::exists(port.device, error);
+    port.device_openable = port.device_present && ::access(port.device.c_str(), R_OK | W_OK) == 0;
     ports.push_back(std::move(port));
   }
-  std::sort(ports.begin(), ports.end(),
-            [](const KernelParport& a, const KernelParport& b) { return a.name < b.name; });
   return ports;
 }
 

@@ -4,13 +4,10 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
-#include <system_error>
 
 namespace platform {
 namespace {
@@ -45,51 +42,6 @@ std::string DistributionName() {
   return {};
 }
 
-std::optional<uint32_t> ParseUnsigned(std::string_view text, int base) {
-  uint32_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-  if (error != std::errc() || end == text.data()) return std::nullopt;
-  return value;
-}
-
-// base-addr holds the base and the extended-register base in decimal: "888\t1912".
-uint32_t BaseFromProc(const fs::path& root, const std::string& name) {
-  std::string text = ReadSmallTextFile(root / "proc/sys/dev/parport" / name / "base-addr");
-  const auto start = text.find_first_not_of(" \t");
-  if (start == std::string::npos) return 0;
-  return ParseUnsigned(std::string_view(text).substr(start), 10).value_or(0);
-}
-
-// /proc/ioports lines read "  0378-037a : parport0" with the range in hexadecimal.
-uint32_t BaseFromIoports(const fs::path& root, const std::string& name) {
-  std::istringstream lines(ReadSmallTextFile(root / "proc/ioports"));
-  for (std::string line; std::getline(lines, line);) {
-    const auto colon = line.find(" : ");
-    if (colon == std::string::npos || line.substr(colon + 3) != name) continue;
-    const auto start = line.find_first_not_of(' ');
-    if (start == std::string::npos) continue;
-    if (auto base = ParseUnsigned(std::string_view(line).substr(start), 16)) return *base;
-  }
-  return 0;
-}
-
-// The kernel's names of its parallel ports, from the device class or, without sysfs, procfs.
-std::vector<std::string> ParportNames(const fs::path& root) {
-  std::vector<std::string> names;
-  for (const char* dir : {"sys/class/parport", "proc/sys/dev/parport"}) {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(root / dir, error)) {
-      const std::string name = entry.path().filename().string();
-      if (name.starts_with("parport") && name.size() > 7 &&
-          std::find(names.begin(), names.end(), name) == names.end()) {
-        names.push_back(name);
-      }
-    }
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // Bit 17 of the effective capability set is CAP_SYS_RAWIO, which ioperm() needs.
 [[maybe_unused]] bool HoldsRawIoCapability() {
   std::istringstream lines(ReadSmallTextFile("/proc/self/status"));
@@ -121,24 +73,6 @@ OperatingSystemFacts ReadOperatingSystemFacts() {
   facts.user = (account != nullptr ? std::string(account->pw_name) : std::string("unknown")) +
                " (uid " + std::to_string(uid) + ")";
   return facts;
-}
-
-std::vector<ParportFacts> ListParportsForReport(const std::string& root) {
-  const fs::path base_dir(root);
-  std::vector<ParportFacts> ports;
-  for (const std::string& name : ParportNames(base_dir)) {
-    ParportFacts port;
-    port.name = name;
-    port.base = BaseFromProc(base_dir, name);
-    if (port.base == 0) port.base = BaseFromIoports(base_dir, name);
-    port.device = "/dev/" + name;
-    const fs::path node = base_dir / "dev" / name;
-    std::error_code error;
-    port.device_present = fs::exists(node, error);
-    port.device_openable = port.device_present && ::access(node.c_str(), R_OK | W_OK) == 0;
-    ports.push_back(std::move(port));
-  }
-  return ports;
 }
 
 bool DirectPortAccessPossible() {

@@ -9,7 +9,7 @@
 #include <QWidget>
 
 #include "app/about_dialog.h"
-#include "platform/system_info.h"
+#include "platform/parports.h"
 #include "qt_app.h"
 
 namespace {
@@ -22,7 +22,7 @@ QString Value(const app::SystemInformation& info, const QString& key, const QStr
 
 struct PortCase {
   const char* what;
-  platform::ParportFacts port;
+  platform::KernelParport port;
   bool direct_possible;
   const char* method;
   const char* may_open;
@@ -115,7 +115,7 @@ TEST(SystemInformation, ReportOnThisMachine) {
   EXPECT_TRUE(text.contains("Qt version: " + QString::fromLatin1(qVersion())));
   EXPECT_TRUE(text.contains(QSysInfo::kernelType(), Qt::CaseInsensitive));
   EXPECT_TRUE(text.contains(QSysInfo::kernelVersion())) << text.toStdString();
-  const auto ports = platform::ListParportsForReport();
+  const auto ports = platform::ListKernelParports();
   EXPECT_EQ(Value(info, "Parallel ports", "Count"), QString::number(ports.size()));
   for (const auto& port : ports) {
     EXPECT_TRUE(text.contains("[Port " + QString::fromStdString(port.name) + "]"));

@@ -1,0 +1,283 @@
+// Software cost of the EPROM operations per device byte: the device walk (read), the verify and
+// programming with every cell taking one pulse. The machine below does no port access and no
+// waiting, so what is measured is the program's own work around each port access; a real port
+// access costs about a microsecond on top.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "operations/programmer.h"
+#include "platform/clock.h"
+#include "platform/panel.h"
+#include "platform/recording_machine.h"
+
+#if __has_include("sim/sim_board.h")
+#include "sim/sim_board.h"
+#define MELDRIX_BENCH_SIM 1
+#endif
+
+namespace {
+
+using platform::Color;
+using platform::Ref;
+
+// A window that shows nothing and answers OK.
+class QuietPanel final : public platform::Panel {
+ public:
+  void SetEnabled(Ref, bool) override {}
+  bool Enabled(Ref) const override { return true; }
+  void SetVisible(Ref, bool) override {}
+  bool Visible(Ref) const override { return true; }
+  void SetCaption(Ref, std::string_view) override {}
+  std::string Caption(Ref) const override { return {}; }
+  void SetValue(Ref r, int v) override {
+    if (r.ctl == platform::Ctl::ProgressBar1) progress_ = v;
+  }
+  int Value(Ref r) const override {
+    if (r.ctl == platform::Ctl::CheckCode) return 1;
+    if (r.ctl == platform::Ctl::HiLow_button) return r.index == 0 ? 1 : 0;
+    if (r.ctl == platform::Ctl::ProgressBar1) return progress_;
+    return 0;
+  }
+  void SetMax(Ref, int) override {}
+  int Max(Ref) const override { return 100; }
+  void SetForeColor(Ref r, Color c) override {
+    if (r.ctl == platform::Ctl::Error_label) error_ = c;
+  }
+  Color ForeColor(Ref r) const override {
+    return r.ctl == platform::Ctl::Error_label ? error_ : platform::kGreyText;
+  }
+  void SetBackColor(Ref, Color) override {}
+  Color BackColor(Ref) const override { return platform::kButtonFace; }
+  void Repaint(Ref) override {}
+  void ClearList() override {}
+  void AddListItem(std::string_view) override {}
+  int ListCount() const override { return 0; }
+  std::string ListItem(int) const override { return {}; }
+  void SetListIndex(int) override {}
+  int ListIndex() const override { return -1; }
+  void LogMessage(std::string_view m) override { last_log = m; }
+  void PlayEventSound(std::string_view) override {}
+  void MessageBox(std::string_view, std::string_view, platform::Icon) override {}
+  bool AskOkCancel(std::string_view, std::string_view) override { return true; }
+  std::string InputBox(std::string_view, std::string_view) override { return {}; }
+  std::string OpenFileDialog(std::string_view, std::string_view) override { return {}; }
+  std::string SaveFileDialog(std::string_view, std::string_view) override { return {}; }
+
+  std::string last_log;
+
+ private:
+  int progress_ = 0;
+  Color error_ = platform::kGreyText;
+};
+
+class QuietClock final : public platform::Clock {
+ public:
+  std::string LocaleTime() const override { return "00:00:00"; }
+  std::string LocaleDate() const override { return "01/01/2026"; }
+  std::string Stamp() const override { return "01-01-2026 00:00:00"; }
+};
+
+// A model-5 board whose socket holds an erased chip that takes any byte with its first pulse:
+// reads answer FFh until a pulse has been given, then the byte being programmed. Counts the
+// port accesses; waits for nothing.
+class OnePulseMachine final : public platform::Machine {
+ public:
+  void Watch(const ops::Programmer* p) { p_ = p; }
+  void PortOut(uint16_t port, uint8_t value) override {
+    ++accesses;
+    if (port == 0x37A) control_ = value;
+  }
+  uint8_t PortIn(uint16_t) override {
+    ++accesses;
+    const unsigned byte = pulsed_ ? p_->ProgramByte : 0xFFU;
+    if (control_ == 5) return static_cast<uint8_t>((byte & 0xFU) << 3U);
+    pulsed_ = false;  // the byte is read back: the next one starts erased
+    return static_cast<uint8_t>((byte >> 4U) << 3U);
+  }
+  void Spin(int32_t passes) override {
+    if (passes == p_->board.ShortDelayCount) pulsed_ = true;
+  }
+  void Sleep(int32_t milliseconds) override {
+    if (milliseconds == 5) pulsed_ = true;
+  }
+  int64_t accesses = 0;
+
+ private:
+  const ops::Programmer* p_ = nullptr;
+  uint8_t control_ = 0;
+  bool pulsed_ = false;
+};
+
+struct Device {
+  const char* name;
+  const char* type;
+  int32_t size;
+  int16_t reg3_mask;
+};
+constexpr Device k27C512{"Eprom 27C512", "5", 65536, 2};
+constexpr Device k27C080{"Eprom 27C080", "9", 1048576, 0};
+
+void SelectOnModel5(ops::Programmer& p, const Device& d, const char* name) {
+  auto& b = p.board;
+  b.PortBase = 0x378;
+  b.BoardModel = 5;
+  b.InitControlCodes();
+  b.SelectBoardModel();
+  b.BuildReadBackTables();
+  b.SetIdentityMaps();
+  b.Reg3Mask = d.reg3_mask;
+  b.LatchDelayCount = 12;
+  b.ShortDelayCount = 202;
+  b.LongDelayCount = 1002;
+  p.dev.DeviceFamily = "P";
+  p.dev.DeviceType = d.type;
+  p.dev.DeviceCode = std::string("P") + d.type;
+  p.dev.DeviceSize = d.size;
+  p.dev.VppClass = 1;
+  p.dev.ProgVoltage = 12;
+  p.buf.CodeLength = d.size;
+  p.dev.DeviceName = name;
+}
+
+struct Bench {
+  explicit Bench(const Device& d) {
+    io.Watch(&p);
+    SelectOnModel5(p, d, d.name);
+  }
+  int64_t Accesses() const { return io.accesses; }
+  OnePulseMachine io;
+  QuietPanel ui;
+  QuietClock clock;
+  ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};
+};
+
+template <typename Rig>
+void Report(benchmark::State& state, const Rig& b, int32_t size) {
+  const auto bytes = static_cast<double>(size) * static_cast<double>(state.iterations());
+  state.SetItemsProcessed(static_cast<int64_t>(bytes));
+  state.counters["accesses_per_byte"] = static_cast<double>(b.Accesses()) / bytes;
+  state.counters["ns_per_byte"] =
+      benchmark::Counter(bytes, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns_per_access"] = benchmark::Counter(
+      static_cast<double>(b.Accesses()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+template <typename Rig>
+void RunRead(benchmark::State& state, Device d) {
+  Rig b(d);
+  for (auto _ : state) {
+    b.p.ReadDeviceToBuffer();
+    benchmark::DoNotOptimize(b.p.buf.CodeBuffer.data());
+  }
+  Report(state, b, d.size);
+}
+
+template <typename Rig>
+void RunVerify(benchmark::State& state, Device d) {
+  Rig b(d);
+  std::fill_n(b.p.buf.CodeBuffer.begin(), d.size, uint8_t{0xFF});  // the erased device matches
+  for (auto _ : state) b.p.VerifyCode();
+  if (b.ui.last_log != "Device Contents MATCHES with Buffer Contents")
+    state.SkipWithError("no match");
+  Report(state, b, d.size);
+}
+
+template <typename Rig>
+void RunProgram(benchmark::State& state, Device d) {
+  Rig b(d);
+  for (int32_t i = 0; i < d.size; ++i) {  // no FFh byte: every cell is pulsed
+    b.p.buf.CodeBuffer[static_cast<size_t>(i)] = static_cast<uint8_t>((i * 7 + (i >> 8)) % 255);
+  }
+  for (auto _ : state) b.p.ProgramCode();
+  if (b.ui.last_log != "Programming Device Successfull") state.SkipWithError("not programmed");
+  Report(state, b, d.size);
+}
+
+// The port itself as this benchmark sees it: one call through the Machine interface.
+void BM_PortAccessAlone(benchmark::State& state) {
+  Bench b(k27C512);
+  platform::Machine& m = b.io;
+  for (auto _ : state) {
+    m.PortOut(0x378, 0x5A);
+    benchmark::DoNotOptimize(m.PortIn(0x379));
+  }
+  state.counters["ns_per_access"] =
+      benchmark::Counter(static_cast<double>(b.io.accesses),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_DeviceScanRead(benchmark::State& state, Device d) {
+  RunRead<Bench>(state, d);
+}
+void BM_Verify(benchmark::State& state, Device d) {
+  RunVerify<Bench>(state, d);
+}
+void BM_ProgramOnePulse(benchmark::State& state, Device d) {
+  RunProgram<Bench>(state, d);
+}
+
+#ifdef MELDRIX_BENCH_SIM
+// The same on the simulated board (the chip takes each byte with one pulse), through the
+// recording machine that hands the waits to the board as time passed.
+struct SimBench {
+  explicit SimBench(const Device& d) {
+    SelectOnModel5(p, d, d.name);
+    board.InsertDevice(d.name);
+  }
+  int64_t Accesses() const { return io.Totals().outs + io.Totals().ins; }
+  sim::SimBoard board{5};
+  platform::RecordingMachine io{&board, /*keep_trace=*/false};
+  QuietPanel ui;
+  QuietClock clock;
+  ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};
+};
+
+void BM_DeviceScanReadOnSimulator(benchmark::State& state, Device d) {
+  RunRead<SimBench>(state, d);
+}
+void BM_VerifyOnSimulator(benchmark::State& state, Device d) {
+  RunVerify<SimBench>(state, d);
+}
+
+void BM_ProgramOnSimulator(benchmark::State& state, Device d) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto b = std::make_unique<SimBench>(d);  // a blank chip for every run
+    for (int32_t i = 0; i < d.size; ++i) {
+      b->p.buf.CodeBuffer[static_cast<size_t>(i)] = static_cast<uint8_t>((i * 7 + (i >> 8)) % 255);
+    }
+    const int64_t before = b->Accesses();
+    state.ResumeTiming();
+    b->p.ProgramCode();
+    state.PauseTiming();
+    if (b->ui.last_log != "Programming Device Successfull") state.SkipWithError("not programmed");
+    state.counters["accesses_per_byte"] =
+        static_cast<double>(b->Accesses() - before) / static_cast<double>(d.size);
+    b.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(d.size) * state.iterations());
+}
+
+BENCHMARK_CAPTURE(BM_DeviceScanReadOnSimulator, sim_27C512, k27C512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DeviceScanReadOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_VerifyOnSimulator, sim_27C512, k27C512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_VerifyOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ProgramOnSimulator, sim_27C512, k27C512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ProgramOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
+#endif
+
+BENCHMARK_CAPTURE(BM_DeviceScanRead, 27C512, k27C512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DeviceScanRead, 27C080, k27C080)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Verify, 27C512, k27C512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Verify, 27C080, k27C080)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ProgramOnePulse, 27C512, k27C512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ProgramOnePulse, 27C080, k27C080)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PortAccessAlone);
+
+}  // namespace
+
+BENCHMARK_MAIN();

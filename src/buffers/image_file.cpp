@@ -1,0 +1,42 @@
+#include "buffers/image_file.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/files.h"
+
+namespace buffers {
+
+LoadedImage LoadImage(const std::string& path, size_t max_bytes) {
+  LoadedImage image;
+  const platform::SizeResult size = platform::RegularFileSize(path);
+  if (size.error) {
+    image.error = size.error->reason;
+    return image;
+  }
+  image.length = size.size;
+  if (size.size > max_bytes) {
+    image.too_long = true;
+    return image;
+  }
+  platform::ReadResult read = platform::ReadWholeFile(path, max_bytes);
+  if (read.error) {
+    image.error = read.error->reason;
+    return image;
+  }
+  image.bytes = std::move(read.bytes);
+  image.length = image.bytes.size();
+  return image;
+}
+
+void PlaceImage(std::span<uint8_t> buffer, std::span<const uint8_t> image) {
+  const size_t count = std::min(buffer.size(), image.size());
+  std::copy_n(image.begin(), count, buffer.begin());
+}
+
+std::span<const uint8_t> ImagePart(std::span<const uint8_t> buffer, int64_t length) {
+  const auto count = std::clamp<int64_t>(length, 0, static_cast<int64_t>(buffer.size()));
+  return buffer.first(static_cast<size_t>(count));
+}
+
+}  // namespace buffers

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace buffers {
+
+// A raw binary image as read from a file: byte i of the file is byte i of the image.
+struct LoadedImage {
+  std::vector<uint8_t> bytes;
+  uint64_t length = 0;               // the file's length, also when it was too long to take
+  bool too_long = false;             // longer than the buffer it was meant for; nothing read
+  std::optional<std::string> error;  // missing, unreadable, a directory or a device node
+  bool ok() const { return !too_long && !error; }
+};
+
+// Reads a whole image file of at most max_bytes.
+LoadedImage LoadImage(const std::string& path, size_t max_bytes);
+
+// Copies the image into the start of the buffer; bytes after it keep what they held. An image
+// longer than the buffer is cut to the buffer.
+void PlaceImage(std::span<uint8_t> buffer, std::span<const uint8_t> image);
+
+// The first `length` bytes of a buffer, as a save writes them; a length outside 0..size is
+// kept to the buffer.
+std::span<const uint8_t> ImagePart(std::span<const uint8_t> buffer, int64_t length);
+
+}  // namespace buffers

@@ -1,0 +1,146 @@
+// The hex and ASCII view of the code image, the data image and the device in the socket.
+#include <algorithm>
+#include <span>
+#include <string>
+
+#include "buffers/hex_page.h"
+#include "operations/programmer.h"
+#include "platform/files.h"
+
+namespace ops {
+
+using platform::Ctl;
+
+namespace {
+
+// Names the maker in the first line of the buffer display file.
+constexpr std::string_view kVendor = "MELDRIX5N Programmer";
+
+// The board's address counter spans 24 bits: 65536 pages of 256 bytes.
+constexpr int64_t kLastDevicePage = 65535;
+
+}  // namespace
+
+void Programmer::DisplayPageMemory() {
+  if (dev.DeviceCode == "MJ" && ui.Caption(Ctl::Show_button) == "Show Code") {
+    DisplayDataMemory();
+  } else {
+    DisplayCodeMemory();
+  }
+}
+
+void Programmer::DisplayCodeMemory() {
+  const int32_t page =
+      buffers::PageWithin(ui.Value(Ctl::VScroll1), buffers::kCodePageBytes, buf.CodeBuffer.size());
+  board.CurrentAddress = page * buffers::kCodePageBytes;
+  board.Endereco2Adr();
+  ui.SetCaption(Ctl::BufferDisplay, buffers::CodePageText(buf.CodeBuffer, page));
+}
+
+// The data view pages over the 8192 bytes an EEPROM image may hold.
+void Programmer::DisplayDataMemory() {
+  const auto image = std::span<const uint8_t>(buf.DataBuffer).first(buffers::kMaxDataFile);
+  const int32_t page =
+      buffers::PageWithin(ui.Value(Ctl::VScroll1), buffers::kDataPageBytes, image.size());
+  board.CurrentAddress = page * buffers::kDataPageBytes;
+  board.Endereco2Adr();
+  ui.SetCaption(Ctl::BufferDisplay, buffers::DataPageText(image, page));
+}
+
+void Programmer::LoadViewAddress() {
+  if (dev.DeviceFamily == "P") {
+    board.SETADR();
+  } else if (dev.DeviceCode == "EN") {
+    board.SETADR_XICOR();
+  } else if (dev.DeviceFamily == "F") {
+    board.SETADR_FLASH();
+  }
+}
+
+// Reads one 256-byte page of the device, byte by byte with chip and output enable pulsed
+// around each read-back, and shows it.
+void Programmer::DisplayEprom() {
+  DataFlowIndicatorOn();
+  board.Reset();
+  LoadViewAddress();
+  io.Sleep(500);  // lets the supply and the address lines settle after the reset
+  board.REG4OFF();
+  const auto page =
+      static_cast<int32_t>(std::clamp<int64_t>(ui.Value(Ctl::VScroll1), 0, kLastDevicePage));
+  board.CurrentAddress = page * 256;
+  board.Endereco2Adr();
+  io.Spin(100);
+  for (size_t i = 0; i < 256; ++i) {
+    LoadViewAddress();
+    board.OEON();
+    board.CEON();
+    board.GetNibbles();
+    board.CEOFF();
+    board.OEOFF();
+    PageBuffer[i] = board.ReadBackByte;
+    board.IncADR();
+  }
+  ui.SetCaption(Ctl::BufferDisplay,
+                buffers::DevicePageText(std::span<const uint8_t>(PageBuffer).first<256>(), page));
+  DataFlowIndicatorOff();
+}
+
+void Programmer::VScroll1_Change() {
+  if (DisplayMode == "Read") DisplayPageMemory();
+  if (DisplayMode == "DisplayEprom") DisplayEprom();
+}
+
+void Programmer::Show_button_Click() {
+  if (dev.DeviceCode != "MJ") {
+    ui.SetCaption(Ctl::Frame3, "Code Buffer Hex/Ascii Display");
+    DisplayMode = "Read";
+  } else if (ui.Caption(Ctl::Show_button) == "Show Data") {
+    ui.SetCaption(Ctl::Show_button, "Show Code");
+    SetScrollMax(63);  // 64 pages of 128 bytes
+    ui.SetCaption(Ctl::Frame3, "Data Buffer Hex/Ascii Display");
+  } else {
+    ui.SetCaption(Ctl::Show_button, "Show Data");
+    SetScrollMax(buf.CodeLength / 256 - 1);
+    ui.SetCaption(Ctl::Frame3, "Code Buffer Hex/Ascii Display");
+  }
+  SetScrollValue(0);
+  DisplayPageMemory();
+}
+
+void Programmer::Display_button_Click() {
+  if (!Checked(Ctl::CheckCode)) return;
+  DisplayMode = "DisplayEprom";
+  SetScrollValue(0);
+  ui.LogMessage("Fetching Device Binary Contents to Screen");
+  ui.SetCaption(Ctl::Frame3, "Device Memory Hex/Ascii Display");
+  const std::string& code = dev.DeviceCode;
+  if (code == "EN" || code == "FL" || code == "FM" || code == "FR" || code == "FA" ||
+      code == "FS" || dev.DeviceFamily == "P") {
+    DisplayEprom();
+  }
+  if (dev.DeviceFamily == "M") {
+    ui.MessageBox("Please Write AT90S2313 Code Display ROutine", "Routine Not Ready",
+                  platform::Icon::None);
+  }
+}
+
+void Programmer::Command1_Click() {
+  board.CurrentAddress = 0;
+  board.Endereco2Adr();
+  ui.SetCaption(Ctl::BufferDisplay, buffers::CodePageText(buf.CodeBuffer, 0));
+}
+
+void Programmer::BufferDisplay_DblClick() {
+  const std::string file = buffers::BufferDisplayFile(
+      kVendor, clock.LocaleDate(), clock.LocaleTime(), ui.Caption(Ctl::BufferDisplay));
+  if (const auto error = platform::WriteFileAtomically(BufferDisplayPath, file)) {
+    ui.LogMessage("Buffer DIsplay could not be Saved to MELDRIX5.BUF file: " + error->reason);
+    ui.MessageBox("Can't Save File " + BufferDisplayPath + ": " + error->reason, "File Not Saved",
+                  platform::Icon::Exclamation);
+    return;
+  }
+  ui.LogMessage("Buffer DIsplay was Saved to MELDRIX5.BUF file");
+  ui.PlayEventSound("OK");
+}
+
+}  // namespace ops

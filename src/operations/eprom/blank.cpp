@@ -1,0 +1,64 @@
+// Blank check: every byte of the device must read FFh before it is programmed.
+#include "operations/eprom/hex_text.h"
+#include "operations/programmer.h"
+
+namespace ops {
+
+using platform::Ctl;
+
+void Programmer::Blank_button_Click() {
+  if (Checked(Ctl::CheckCode)) BlankCheckCode();
+  if (Checked(Ctl::CheckData)) BlankCheckData();
+}
+
+void Programmer::BlankCheckCode() {
+  if (dev.DeviceFamily != "F" && dev.DeviceFamily != "P" && dev.DeviceCode != "EN") {
+    ui.MessageBox("Please Write Missing Routines at BLANKCODE", "Missing Routine",
+                  platform::Icon::None);
+    return;
+  }
+  BlankCheckDevice();
+}
+
+void Programmer::BlankCheckData() {
+  ui.MessageBox("Please Write AT90S2313 Check Blank Eeprom Routine", "Routine Not Ready",
+                platform::Icon::None);
+}
+
+void Programmer::BlankCheckDevice() {
+  DataFlowIndicatorOn();
+  ui.LogMessage("Checking Device for BLANK (Erased)... Wait");
+  board.Reset();
+  board.SETADR();
+  io.Sleep(500);
+  board.REG4OFF();
+  board.CEOEON();
+  bool blank = true;
+  DeviceScan(ScanLength(buf.CodeLength), [this, &blank] {
+    if (board.ReadBackByte == 0xFF) return false;
+    ByteIndex = board.AddrMid * 256 + board.AddrHigh * 65536 + board.Reg2;
+    ReportNotBlank();
+    blank = false;
+    return true;
+  });
+  if (!blank) return;
+  DataFlowIndicatorOff();
+  ui.LogMessage("Device IS BLANK (ERASED)");
+  ui.SetValue(Ctl::ProgressBar1, 0);
+  ui.PlayEventSound("OK");
+  board.Reset();
+}
+
+// The board stays as the failing read left it (chip and outputs enabled) until the operator
+// clears the alert, which resets it.
+void Programmer::ReportNotBlank() {
+  LockButtonsOnError();
+  DataFlowIndicatorOff();
+  ui.LogMessage("Device IS NOT BLANK (ERASED)");
+  ui.LogMessage("Address: " + Hex(static_cast<uint32_t>(ByteIndex)) +
+                " ][ Device Data: " + Hex(board.ReadBackByte));
+  ui.LogMessage("Click on [ERROR] alert to Reset the Situation");
+  ui.PlayEventSound("ERROR");
+}
+
+}  // namespace ops

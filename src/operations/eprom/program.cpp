@@ -1,0 +1,150 @@
+// The programming command: confirmation, optional blank check, the algorithm chosen by the
+// device code, the result report and the optional verify.
+#include <algorithm>
+#include <string>
+
+#include "operations/eprom/hex_text.h"
+#include "operations/programmer.h"
+
+namespace ops {
+
+using platform::Ctl;
+
+void Programmer::Program_button_Click() {
+  SetScrollValue(0);
+  board.CurrentAddress = 0;
+  board.Endereco2Adr();
+  if (Checked(Ctl::CheckCode)) ProgramCode();
+  if (Checked(Ctl::CheckData)) ProgramData();
+}
+
+void Programmer::ProgramData() {
+  ui.MessageBox("Please Write A90S2313 Program Data Routine", platform::kAppTitle,
+                platform::Icon::None);
+}
+
+void Programmer::ProgramCode() {
+  ui.LogMessage("Programming Button Pressed");
+  if (!ui.AskOkCancel("Program the Device?", "Safety Question")) {
+    ui.LogMessage("Programming was Canceled by Operator");
+    board.Reset();
+    return;
+  }
+  if (Checked(Ctl::CheckBlankPriorProgramming)) Blank_button_Click();
+  // A failed blank check (or an alert not yet cleared) has said all there is to say.
+  if (platform::IndicatorLit(ui, Ctl::Error_label)) {
+    board.Reset();
+    return;
+  }
+  BuildProgramBuffer();
+  board.Reset();
+  board.SETADR();
+  io.Sleep(500);
+  ProgressStep = static_cast<int16_t>(ProgramLength / 99);
+  ProgressCount = 0;
+  ui.SetValue(Ctl::ProgressBar1, 0);
+  DataFlowIndicatorOn();
+  ProgramIndicatorOn();
+  ProgramFailed = 0;
+  ProgramStatus = 9;
+
+  const std::string& code = dev.DeviceCode;
+  using Algorithm = void (Programmer::*)();
+  Algorithm algorithm = nullptr;
+  if (code == "P1")
+    algorithm = &Programmer::P2732;
+  else if (code == "P2" || code == "P3")
+    algorithm = &Programmer::P2764_128;
+  else if (code == "P4" || code == "P8")
+    algorithm = &Programmer::P27256_040;
+  else if (code == "P5" || code == "P9")
+    algorithm = &Programmer::P27080;
+  else if (code == "P6" || code == "P7")
+    algorithm = &Programmer::P27010_020;
+  else if (code == "EN")
+    algorithm = &Programmer::ProgramX28C256;
+  else if (code == "FA")
+    algorithm = &Programmer::ProgramAT29C256;
+  else if (code == "FM" || code == "FL" || code == "FR" || code == "FS")
+    algorithm = &Programmer::ProgramFlashByID;
+  if (algorithm != nullptr) {
+    ProgramStatus = 1;
+    (this->*algorithm)();
+  }
+
+  if (ProgramFailed == 0 && ProgramStatus == 1) {
+    ui.LogMessage("Programming Device Successfull");
+    DataFlowIndicatorOff();
+    ProgramIndicatorOff();
+    ui.PlayEventSound("OK");
+  }
+  if (ProgramStatus == 9) {
+    ui.LogMessage("Device Not Supported - Status 9 - Please Report");
+    ui.PlayEventSound("ERROR");
+  }
+  board.Reg0 = 0x40;
+  board.SetReg0();
+  ui.SetValue(Ctl::ProgressBar1, 0);
+  if (Checked(Ctl::VerifyAfterProgramming) && ProgramFailed == 0) Verify_button_Click();
+  board.Reset();
+}
+
+// The board stops driving the data bus, so that the device's byte at the latched address can be
+// read; the caller enables the chip's outputs around it.
+void Programmer::ReadBack() {
+  board.Reg4 = 0xFF;
+  board.SetReg4();
+  board.DelayLoop10();
+  board.REG4OFF();
+  board.DelayLoop10();
+  board.GetNibbles();
+}
+
+void Programmer::PresentProgramByte() {
+  board.REG4ON();
+  board.Reg4 = ProgramByte;
+  board.SetReg4();
+}
+
+int16_t Programmer::ProgrammingReg0(bool voltage_selectable) const {
+  if (board.BoardModel == 4) return 0x4C;
+  if (board.BoardModel != 5) return board.Reg0;
+  int16_t value = 0x48;
+  if (voltage_selectable && dev.VppClass == 3) {
+    if (dev.ProgVoltage == 21) value |= 0x02;
+    if (dev.ProgVoltage == 25) value |= 0x03;
+  }
+  return value;
+}
+
+// Programming voltage off first, then the chip: nothing more reaches the cells.
+void Programmer::ReportProgramFailure() {
+  board.Reg0 = 0x00;
+  board.SetReg0();
+  board.CEOFF();
+  board.OEOFF();
+  ui.LogMessage("*** Programming Failure ***");
+  ui.LogMessage("*** Address:" + Hex(static_cast<uint32_t>(board.CurrentAddress)) +
+                "h, Programming BYTE:" + Hex(ProgramByte) +
+                "h, Read BYTE:" + Hex(board.ReadBackByte) + "h");
+  ui.LogMessage("*** Aborting Programming - Click on [ERROR] Indicator to Reset");
+  LockButtonsOnError();
+  ProgramIndicatorOn();
+  ProgramFailed = 1;
+  ui.PlayEventSound("ERROR");
+}
+
+// One call per byte (per page for the page-mode devices); the bar moves one step every
+// ProgressStep calls and stops at its maximum. Fewer than 99 bytes give a step of 0: the bar
+// then stays put.
+void Programmer::GoProgressiveBar1() {
+  if (ProgressStep <= 0) return;
+  if (++ProgressCount != ProgressStep) return;
+  ProgressCount = 0;
+  const int value = ui.Value(Ctl::ProgressBar1);
+  if (value >= ui.Max(Ctl::ProgressBar1)) return;
+  ui.SetValue(Ctl::ProgressBar1, value + 1);
+  ui.Repaint(Ctl::ProgressBar1);
+}
+
+}  // namespace ops

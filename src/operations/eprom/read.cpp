@@ -1,0 +1,72 @@
+// Reading the device into the code buffer.
+#include <string>
+
+#include "operations/programmer.h"
+
+namespace ops {
+
+using platform::Ctl;
+
+void Programmer::Read_button_Click() {
+  if (Checked(Ctl::CheckCode)) ReadCode();
+  if (Checked(Ctl::CheckData)) ReadData();
+}
+
+void Programmer::ReadCode() {
+  if (dev.DeviceFamily != "F" && dev.DeviceFamily != "P" && dev.DeviceCode != "EN") {
+    ui.MessageBox("Please Write Missing Routines at READCODE", "Routine Not Ready",
+                  platform::Icon::None);
+    return;
+  }
+  ReadDeviceToBuffer();
+}
+
+void Programmer::ReadDeviceToBuffer() {
+  DataFlowIndicatorOn();
+  board.Reset();
+  board.SETADR();
+  io.Sleep(500);  // supply and address lines settle before the first read
+  DisplayMode = "Read";
+  board.REG4OFF();
+  board.CEOEON();
+  const int32_t length = ScanLength(buf.CodeLength);
+  auto& code = buf.CodeBuffer;
+  DeviceScan(length, [this, &code] {
+    const auto at = static_cast<size_t>(board.CurrentAddress);
+    if (at >= code.size()) return true;
+    code[at] = board.ReadBackByte;
+    ++board.CurrentAddress;
+    return false;
+  });
+  DataFlowIndicatorOff();
+  ui.LogMessage(std::to_string(length) + " bytes Read from Device");
+  ui.SetCaption(Ctl::BufferDisplay, "");
+  SetScrollMax(buf.CodeLength / 256 - 1);
+  ui.LogMessage("Data is available at above Window, use Scroll Bar");
+  ui.LogMessage("You can Save the file using [FILE - Save As] menu");
+  DisplayPageMemory();
+  ui.SetValue(Ctl::ProgressBar1, 0);
+  ui.SetCaption(Ctl::sbStatusBar, "");
+  for (Ctl c : {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode,
+                Ctl::Erase_button, Ctl::menuEraseCode, Ctl::mnuFileSaveCodeAs}) {
+    ui.SetEnabled(c, true);
+  }
+  buf.CodeLoaded = 1;
+  ui.PlayEventSound("OK");
+  board.Reset();
+}
+
+// The microcontroller's data memory has no read routine: the operator is told so and the board
+// is left as the message found it.
+void Programmer::ReadData() {
+  DisplayMode = "Read";
+  board.REG4OFF();
+  board.CEOEON();
+  DataFlowIndicatorOn();
+  ui.LogMessage("Start Device Reading Operation");
+  ui.SetCaption(Ctl::sbStatusBar, "Reading Device... Wait");
+  ui.MessageBox("Please Write AT90S2313 Eeprom Read Routine", "Routine Not Ready",
+                platform::Icon::None);
+}
+
+}  // namespace ops

@@ -1,0 +1,65 @@
+// The bank / page / byte walk over the device that reading, blank checking and verifying share.
+#include <algorithm>
+#include <string>
+
+#include "operations/programmer.h"
+
+namespace ops {
+
+using platform::Ctl;
+
+namespace {
+
+constexpr int32_t kBank = 65536;
+constexpr int32_t kPage = 256;
+// The largest device of the catalogue; without a selected device no walk goes further, so the
+// program buffer (one byte longer) and the code buffer always hold the bytes walked.
+constexpr int32_t kLargestDevice = 1048576;
+
+}  // namespace
+
+int32_t Programmer::ScanLength(int32_t wanted) {
+  const int32_t device =
+      dev.DeviceSize > 0 ? std::min(dev.DeviceSize, kLargestDevice) : kLargestDevice;
+  if (wanted <= device) return wanted;
+  ui.LogMessage("Buffer holds " + std::to_string(wanted) + " bytes, more than the Device: only " +
+                std::to_string(device) + " bytes are used");
+  return device;
+}
+
+void Programmer::DeviceScan(const ScanAction& action) {
+  DeviceScan(ScanLength(buf.CodeLength), action);
+}
+
+// Latch 3 (bank) is loaded once per bank, latch 1 (page) once per page and latch 2 for every
+// byte, so that a byte costs one latch write and one read-back.
+void Programmer::DeviceScan(int32_t length, const ScanAction& action) {
+  const int32_t pages = length > 0 ? (length + kPage - 1) / kPage : 0;
+  ui.SetValue(Ctl::ProgressBar1, 0);
+  ui.SetMax(Ctl::ProgressBar1, pages);
+  if (pages == 0) return;
+  LastBank = static_cast<int16_t>((length - 1) / kBank);
+  LastPage = static_cast<int16_t>(((length - 1) % kBank) / kPage);
+  int progress = 0;
+  for (board.AddrHigh = 0; board.AddrHigh <= LastBank; ++board.AddrHigh) {
+    board.Reg3 = static_cast<int16_t>(board.AddrHighMap[static_cast<size_t>(board.AddrHigh)] |
+                                      (board.Reg3 & 0xF0) | board.Reg3Mask);
+    board.SetReg3();
+    const int32_t last_page = board.AddrHigh == LastBank ? LastPage : 255;
+    for (board.AddrMid = 0; board.AddrMid <= last_page; ++board.AddrMid) {
+      board.Reg1 = static_cast<int16_t>(board.AddrMidMap[static_cast<size_t>(board.AddrMid)] |
+                                        board.Reg1Mask);
+      board.SetReg1();
+      ui.SetValue(Ctl::ProgressBar1, ++progress);
+      ui.Repaint(Ctl::ProgressBar1);
+      for (int16_t low = 0; low < kPage; ++low) {
+        board.Reg2 = low;
+        board.SetReg2();
+        board.GetNibbles();
+        if (action()) return;
+      }
+    }
+  }
+}
+
+}  // namespace ops

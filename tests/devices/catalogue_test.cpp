@@ -1,0 +1,89 @@
+#include "devices/catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct ExpectedRow {
+  const char* name;
+  char family;
+  char type;
+  int size_kb;
+  int bytes;
+  int reg1_mask;
+  int reg3_mask;
+  int vpp_class;
+  char supported;
+};
+
+// The catalogue as the board's documentation lists it, typed in by hand.
+constexpr ExpectedRow kExpected[] = {
+    {"Eprom 2732A", 'P', '1', 4, 4096, 0x20, 0, 3, 'Y'},
+    {"Eprom 2732B", 'P', '1', 4, 4096, 0x20, 0, 1, 'Y'},
+    {"Eprom 2732", 'P', '1', 4, 4096, 0x20, 0, 3, 'Y'},
+    {"Eprom 27C32", 'P', '1', 4, 4096, 0x20, 0, 3, 'Y'},
+    {"Eprom 2764", 'P', '2', 8, 8192, 0xC0, 2, 3, 'Y'},
+    {"Eprom 27C64", 'P', '2', 8, 8192, 0xC0, 2, 1, 'Y'},
+    {"Eprom 27128", 'P', '3', 16, 16384, 0xC0, 2, 3, 'Y'},
+    {"Eprom 27C128", 'P', '3', 16, 16384, 0xC0, 2, 1, 'Y'},
+    {"Eprom 27256", 'P', '4', 32, 32768, 0x80, 2, 3, 'Y'},
+    {"Eprom 27C256", 'P', '4', 32, 32768, 0x80, 2, 1, 'Y'},
+    {"Eprom 27C512", 'P', '5', 64, 65536, 0, 2, 1, 'Y'},
+    {"Eprom 27C1001", 'P', '6', 128, 131072, 0, 0x0C, 1, 'Y'},
+    {"Eprom 27C010", 'P', '6', 128, 131072, 0, 0x0C, 1, 'Y'},
+    {"Eprom 27C2001", 'P', '7', 256, 262144, 0, 0x0C, 1, 'Y'},
+    {"Eprom 27C020", 'P', '7', 256, 262144, 0, 0x0C, 1, 'Y'},
+    {"Eprom 27C4001", 'P', '8', 512, 524288, 0, 8, 1, 'Y'},
+    {"Eprom 27C040", 'P', '8', 512, 524288, 0, 8, 1, 'Y'},
+    {"Eprom 27C801", 'P', '9', 1024, 1048576, 0, 0, 1, 'Y'},
+    {"Eprom 27C080", 'P', '9', 1024, 1048576, 0, 0, 1, 'Y'},
+    {"Eprom 27C080 OTP", 'P', 'M', 1024, 1048576, 0, 0, 1, 'N'},
+    {"Flash Atmel AT29C256", 'F', 'A', 32, 32768, 0x80, 2, 0, 'Y'},
+    {"Flash AMIC A29040", 'F', 'L', 512, 524288, 0, 4, 0, 'Y'},
+    {"Flash AMD AM29F010", 'F', 'S', 128, 131072, 0, 4, 0, 'Y'},
+    {"Flash AMD AM29F020", 'F', 'R', 256, 262144, 0, 4, 0, 'Y'},
+    {"Flash AMD AM29F040", 'F', 'M', 512, 524288, 0, 4, 0, 'Y'},
+    {"Flash EON EN29F040", 'F', 'M', 512, 524288, 0, 4, 0, 'Y'},
+    {"Flash Atmel AT29F040", 'F', 'N', 512, 524288, 0, 4, 0, 'N'},
+    {"Flash Catalyst CAT28F001", 'F', 'O', 128, 131072, 0, 0x0C, 0, 'N'},
+    {"Flash Catalyst CAT28F010", 'F', 'P', 128, 131072, 0, 0x0C, 0, 'N'},
+    {"Flash Catalyst CAT28F020", 'F', 'Q', 256, 262144, 0, 0x0C, 0, 'N'},
+    {"Eeprom XICOR X28C256", 'E', 'N', 32, 32768, 0x40, 2, 0, 'Y'},
+    {"Eeprom Catalyst CAT28C256", 'E', 'O', 32, 32768, 0x40, 2, 0, 'N'},
+    {"Eeprom Catalyst CAT28C257", 'E', 'P', 32, 32768, 0x40, 2, 0, 'N'},
+    {"Eeprom 24C08 Serial (8 pins)", 'E', 'A', 1, 1024, 0, 0, 0, 'N'},
+    {"Eeprom 24C16 Serial (8 pins)", 'E', 'B', 2, 2048, 0, 0, 0, 'N'},
+    {"Eeprom 24C32 Serial (8 pins)", 'E', 'C', 4, 4096, 0, 0, 0, 'N'},
+    {"Eeprom 24C256 Serial (8 pins)", 'E', 'E', 32, 32768, 0, 0, 0, 'N'},
+    {"uC Atmel AT90S2313 Micro", 'M', 'J', 1024, 1048576, 0, 0, 0, 'N'},
+};
+static_assert(std::size(kExpected) == devices::kDeviceCount);
+
+TEST(Catalogue, EveryRowMatchesTheDeviceList) {
+  for (size_t row = 0; row < devices::kDeviceCount; ++row) {
+    SCOPED_TRACE("row " + std::to_string(row));
+    const ExpectedRow& want = kExpected[row];
+    const devices::DeviceEntry& got = devices::DeviceTable[row];
+    EXPECT_EQ(got.Name, want.name);
+    EXPECT_EQ(got.Family, want.family);
+    EXPECT_EQ(got.Type, want.type);
+    EXPECT_EQ(got.SizeKB, want.size_kb);
+    EXPECT_EQ(got.SizeKB * 1024, want.bytes);
+    EXPECT_EQ(got.Reg1Mask, want.reg1_mask);
+    EXPECT_EQ(got.Reg3Mask, want.reg3_mask);
+    EXPECT_EQ(got.VppClass, want.vpp_class);
+    EXPECT_EQ(got.Supported, want.supported == 'Y');
+  }
+}
+
+TEST(Catalogue, ListEntriesArePaddedToThirtyAndMarkUnsupportedRows) {
+  EXPECT_EQ(devices::ListEntry(devices::DeviceTable[4]), "Eprom 2764                    ");
+  EXPECT_EQ(devices::ListEntry(devices::DeviceTable[19]), "N/A - Eprom 27C080 OTP              ");
+  // The longest name leaves a single blank.
+  EXPECT_EQ(devices::ListEntry(devices::DeviceTable[36]), "N/A - Eeprom 24C256 Serial (8 pins) ");
+  EXPECT_EQ(devices::PaddedName(devices::DeviceTable[36]).size(), 30U);
+}
+
+}  // namespace

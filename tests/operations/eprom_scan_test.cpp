@@ -1,0 +1,270 @@
+// The device walk and the three operations built on it: read, blank check and verify.
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "eprom_fixture.h"
+
+namespace eprom_test {
+namespace {
+
+using platform::Ctl;
+
+// Some device contents that differ from byte to byte and from page to page.
+uint8_t Pattern(int64_t address) {
+  return static_cast<uint8_t>((address * 7) ^ (address >> 8));
+}
+
+// Bank latch, page latch, then for every byte its low address and a read-back.
+TEST(DeviceScan, FirstPageIsBankPageThenByteReads) {
+  for (int model : {4, 5}) {
+    Rig rig(model, "Eprom 27C256");
+    rig.p.board.Reg3 = 0x42;  // chip enabled, data driver off, as the callers leave it
+    rig.device.answer = Pattern;
+    int bytes = 0;
+    rig.p.DeviceScan(256, [&bytes] { return ++bytes == 256; });
+    std::vector<Step> steps = {L(3, 0x42), L(1, 0x80)};
+    for (int i = 0; i < 256; ++i) steps.insert(steps.end(), {L(2, i), R(Pattern(i))});
+    EXPECT_EQ(rig.io.Trace(), rig.Expected(steps)) << "model " << model;
+    EXPECT_EQ(rig.ui.Max(Ctl::ProgressBar1), 1);
+    EXPECT_EQ(rig.ui.Value(Ctl::ProgressBar1), 1);
+  }
+}
+
+struct WalkCase {
+  const char* device;
+  int32_t code_length;
+  std::vector<int> banks;  // latch-3 address nibbles, in order
+  int pages;               // latch-1 writes
+  int bytes;               // read-backs
+};
+
+void PrintTo(const WalkCase& c, std::ostream* os) {
+  *os << c.device << ", " << c.code_length << " bytes";
+}
+
+class Walk : public ::testing::TestWithParam<WalkCase> {};
+
+// Whole pages are walked; banks go through the high map with the device's mask; a code length
+// longer than the device is cut to the device.
+TEST_P(Walk, CoversCodeLengthInWholePages) {
+  const WalkCase c = GetParam();
+  Rig rig(5, c.device);
+  rig.p.buf.CodeLength = c.code_length;
+  rig.p.board.Reg3 = 0x40;
+  rig.p.DeviceScan([] { return false; });
+  std::vector<int> banks;
+  for (int v : rig.Latch(3)) banks.push_back(v & 0x0F);
+  EXPECT_EQ(banks, c.banks);
+  EXPECT_EQ(static_cast<int>(rig.Latch(1).size()), c.pages);
+  EXPECT_EQ(rig.device.reads, c.bytes);
+  EXPECT_EQ(rig.ui.Max(Ctl::ProgressBar1), c.pages);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Walk,
+    ::testing::Values(WalkCase{"Eprom 27C512", 65536, {2}, 256, 65536},
+                      WalkCase{"Eprom 27C256", 1000, {2}, 4, 1024},
+                      WalkCase{"Eprom 27C010", 96 * 1024, {0x0C, 0x0D}, 384, 98304},
+                      WalkCase{
+                          "Eprom 27C040", 524288, {8, 9, 10, 11, 12, 13, 14, 15}, 2048, 524288},
+                      WalkCase{"Eprom 2732", 70000, {0}, 16, 4096},
+                      WalkCase{"Eprom 27C256", 0, {}, 0, 0}));
+
+TEST(DeviceScan, LongerCodeThanDeviceIsCutAndSaidSo) {
+  Rig rig(5, "Eprom 2732");
+  rig.p.buf.CodeLength = 70000;
+  rig.p.DeviceScan([] { return false; });
+  EXPECT_EQ(rig.ui.log,
+            std::vector<std::string>{
+                "Buffer holds 70000 bytes, more than the Device: only 4096 bytes are used"});
+}
+
+// --- Read --------------------------------------------------------------------------------------
+
+TEST(Read, FillsCodeBufferAndReports) {
+  Rig rig(4, "Eprom 27C040");
+  rig.device.answer = Pattern;
+  rig.p.Read_button_Click();
+  const auto& code = rig.p.buf.CodeBuffer;
+  EXPECT_EQ(code[0], Pattern(0));
+  EXPECT_EQ(code[300000], Pattern(300000));
+  EXPECT_EQ(code[524287], Pattern(524287));
+  EXPECT_EQ(rig.ui.log,
+            (std::vector<std::string>{"524288 bytes Read from Device",
+                                      "Data is available at above Window, use Scroll Bar",
+                                      "You can Save the file using [FILE - Save As] menu"}));
+  EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"OK"});
+  EXPECT_EQ(rig.p.buf.CodeLoaded, 1);
+  EXPECT_EQ(rig.p.DisplayMode, "Read");
+  EXPECT_EQ(rig.ui.Max(Ctl::VScroll1), 2047);
+  for (Ctl c : {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode,
+                Ctl::Erase_button, Ctl::menuEraseCode, Ctl::mnuFileSaveCodeAs})
+    EXPECT_TRUE(rig.ui.Enabled(c));
+  EXPECT_FALSE(platform::IndicatorLit(rig.ui, Ctl::DataFlow_label));
+  EXPECT_EQ(rig.Count(platform::SleepOf(500)), 1);
+  EXPECT_EQ(rig.p.board.Reg3, 0xC4 | 8);  // reset at the end
+}
+
+// A short code file: whole pages are read, the report names the code length.
+TEST(Read, ShortCodeLengthReadsWholePages) {
+  Rig rig(5, "Eprom 27C256");
+  rig.p.buf.CodeLength = 1000;
+  rig.device.answer = Pattern;
+  rig.p.ReadCode();
+  EXPECT_EQ(rig.device.reads, 1024);
+  EXPECT_EQ(rig.p.buf.CodeBuffer[1023], Pattern(1023));
+  EXPECT_EQ(rig.p.buf.CodeBuffer[1024], 0);
+  EXPECT_EQ(rig.ui.log.at(0), "1000 bytes Read from Device");
+}
+
+// Both boxes checked: the device is read, then the data read says it has no routine.
+TEST(Read, DataReadOnlyReports) {
+  Rig rig(5, "Eprom 2732");
+  rig.ui.SetValue(Ctl::CheckData, 1);
+  rig.p.Read_button_Click();
+  EXPECT_EQ(rig.device.reads, 4096);
+  ASSERT_EQ(rig.ui.boxes.size(), 1U);
+  EXPECT_EQ(rig.ui.boxes[0].text, "Please Write AT90S2313 Eeprom Read Routine");
+  EXPECT_EQ(rig.ui.boxes[0].title, "Routine Not Ready");
+  EXPECT_EQ(rig.ui.log.back(), "Start Device Reading Operation");
+  EXPECT_EQ(rig.ui.Caption(Ctl::sbStatusBar), "Reading Device... Wait");
+}
+
+TEST(Read, FamilyWithoutRoutineIsRefused) {
+  Rig rig(5, "Eprom 2732");
+  rig.p.dev.DeviceFamily = "M";
+  rig.p.dev.DeviceCode = "MJ";
+  rig.p.Read_button_Click();
+  EXPECT_EQ(rig.device.reads, 0);
+  ASSERT_EQ(rig.ui.boxes.size(), 1U);
+  EXPECT_EQ(rig.ui.boxes[0].text, "Please Write Missing Routines at READCODE");
+}
+
+// --- Blank check -------------------------------------------------------------------------------
+
+TEST(BlankCheck, ErasedDeviceIsBlank) {
+  Rig rig(4, "Eprom 2732");
+  rig.p.Blank_button_Click();
+  EXPECT_EQ(rig.ui.log, (std::vector<std::string>{"Checking Device for BLANK (Erased)... Wait",
+                                                  "Device IS BLANK (ERASED)"}));
+  EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"OK"});
+  EXPECT_EQ(rig.device.reads, 4096);
+  EXPECT_FALSE(platform::IndicatorLit(rig.ui, Ctl::Error_label));
+}
+
+struct NotBlankCase {
+  const char* device;
+  int64_t at;
+  uint8_t data;
+  const char* line;
+};
+
+void PrintTo(const NotBlankCase& c, std::ostream* os) {
+  *os << c.device << " at " << c.at;
+}
+
+class NotBlank : public ::testing::TestWithParam<NotBlankCase> {};
+
+// The first byte that is not FFh ends the check; the board stays active for the operator.
+TEST_P(NotBlank, ReportsFirstByteAndLocksButtons) {
+  const NotBlankCase c = GetParam();
+  Rig rig(5, c.device);
+  for (Ctl b : {Ctl::Program_button, Ctl::Verify_button, Ctl::Read_button, Ctl::Display_button})
+    rig.ui.SetEnabled(b, true);
+  rig.device.answer = [c](int64_t n) { return n == c.at ? c.data : uint8_t{0xFF}; };
+  rig.p.Blank_button_Click();
+  EXPECT_EQ(rig.ui.log,
+            (std::vector<std::string>{"Checking Device for BLANK (Erased)... Wait",
+                                      "Device IS NOT BLANK (ERASED)", c.line,
+                                      "Click on [ERROR] alert to Reset the Situation"}));
+  EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"ERROR"});
+  EXPECT_EQ(rig.device.reads, c.at + 1);
+  for (Ctl b : {Ctl::Program_button, Ctl::Verify_button, Ctl::Read_button, Ctl::Display_button})
+    EXPECT_FALSE(rig.ui.Enabled(b));
+  EXPECT_EQ(rig.p.board.Reg3 & 0x80, 0);  // chip still enabled: not reset
+  const auto& last = rig.io.Trace().back();
+  EXPECT_EQ(last.kind, platform::RecordingMachine::Kind::In);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, NotBlank,
+    ::testing::Values(NotBlankCase{"Eprom 27C256", 0x7FFF, 0x00, "Address: 7FFF ][ Device Data: 0"},
+                      NotBlankCase{"Eprom 2764", 0, 0xFE, "Address: 0 ][ Device Data: FE"},
+                      NotBlankCase{"Eprom 27C080", 0xABCDE, 0x7F,
+                                   "Address: ABCDE ][ Device Data: 7F"}));
+
+// --- Program buffer and verify ------------------------------------------------------------------
+
+TEST(BuildProgramBuffer, HiAndLowBytesSplitTheFirstDeviceSizeBytes) {
+  Rig rig(5, "Eprom 27C256");
+  auto& code = rig.p.buf.CodeBuffer;
+  for (size_t i = 0; i < 40000; ++i) code[i] = Pattern(static_cast<int64_t>(i));
+  const auto& program = rig.p.ProgramBuffer;
+  rig.p.BuildProgramBuffer();  // "Both"
+  EXPECT_EQ(rig.p.ProgramLength, 32768);
+  EXPECT_TRUE(std::equal(program.begin(), program.begin() + 32768, code.begin()));
+  EXPECT_EQ(program[32768], 0);  // the code beyond the device is not taken
+  rig.ui.SetValue(platform::HiLow_button(0), 0);
+  rig.ui.SetValue(platform::HiLow_button(2), 1);
+  rig.p.BuildProgramBuffer();  // "Low Byte": the even bytes
+  EXPECT_EQ(rig.p.ProgramLength, 16384);
+  EXPECT_EQ(program[1], code[2]);
+  EXPECT_EQ(program[16383], code[32766]);
+  EXPECT_EQ(program[20000], code[20000]);  // the upper half keeps the earlier build
+  rig.ui.SetValue(platform::HiLow_button(2), 0);
+  rig.ui.SetValue(platform::HiLow_button(1), 1);
+  rig.p.BuildProgramBuffer();  // "Hi Byte": the odd bytes
+  EXPECT_EQ(rig.p.ProgramLength, 16384);
+  EXPECT_EQ(program[0], code[1]);
+  EXPECT_EQ(program[16383], code[32767]);
+}
+
+TEST(Verify, MismatchIsReportedAndBoardReset) {
+  Rig rig(4, "Eprom 27C64");
+  auto& code = rig.p.buf.CodeBuffer;
+  for (size_t i = 0; i < 8192; ++i) code[i] = Pattern(static_cast<int64_t>(i));
+  code[0x10] = 0x3C;
+  rig.device.answer = [](int64_t n) { return n == 0x10 ? uint8_t{0x3D} : Pattern(n); };
+  rig.p.Verify_button_Click();
+  EXPECT_EQ(rig.ui.log,
+            (std::vector<std::string>{"Verify Function Started... Wait", std::string(50, '*'),
+                                      "Device Memory DOES NOT VERIFY with Buffer Contents",
+                                      "Address: 10 ][ Buffer Data: 3C ][ Device Data: 3D",
+                                      "Click on [ERROR] Alert to Reset the Situation"}));
+  EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"ERROR"});
+  EXPECT_EQ(rig.device.reads, 0x11);
+  EXPECT_TRUE(platform::IndicatorLit(rig.ui, Ctl::Error_label));
+  EXPECT_EQ(rig.ui.BackColor(Ctl::Verify_button), platform::kButtonFace);
+  EXPECT_EQ(rig.p.board.Reg3, 0xC6);  // reset
+}
+
+// Reading then verifying the same device matches.
+TEST(Verify, ReadThenVerifyMatches) {
+  Rig rig(5, "Eprom 27C512");
+  rig.device.answer = [](int64_t n) { return Pattern(n % 65536); };
+  rig.p.ReadCode();
+  rig.ui.log.clear();
+  rig.p.VerifyCode();
+  EXPECT_EQ(rig.ui.log, (std::vector<std::string>{"Verify Function Started... Wait",
+                                                  "Device Contents MATCHES with Buffer Contents"}));
+  EXPECT_FALSE(platform::IndicatorLit(rig.ui, Ctl::Error_label));
+}
+
+// With "Low Byte" the device holds half the image: the verify stops there and does not compare
+// the upper half with what an earlier build left in the program buffer.
+TEST(Verify, HalfImageStopsAtProgramLength) {
+  Rig rig(5, "Eprom 27C256");
+  auto& code = rig.p.buf.CodeBuffer;
+  for (size_t i = 0; i < 32768; ++i) code[i] = Pattern(static_cast<int64_t>(i));
+  std::fill_n(rig.p.ProgramBuffer.begin(), 32768, uint8_t{0x55});  // an earlier build
+  rig.ui.SetValue(platform::HiLow_button(0), 0);
+  rig.ui.SetValue(platform::HiLow_button(2), 1);
+  rig.device.answer = [](int64_t n) { return n < 16384 ? Pattern(2 * n) : uint8_t{0xFF}; };
+  rig.p.VerifyCode();
+  EXPECT_EQ(rig.device.reads, 16384);
+  EXPECT_EQ(rig.ui.log.back(), "Device Contents MATCHES with Buffer Contents");
+}
+
+}  // namespace
+}  // namespace eprom_test

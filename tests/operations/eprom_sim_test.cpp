@@ -1,0 +1,192 @@
+// End to end on the simulated board: every EPROM of the catalogue blank-checked, programmed,
+// verified and read back, and the failures an operator must see.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "eprom_fixture.h"
+#include "sim/sim_board.h"
+
+namespace eprom_test {
+namespace {
+
+using platform::Ctl;
+
+// A model-5 board at 378h with the device in its socket; sleeps and busy-waits cost no real
+// time but reach the simulated board as time passed.
+struct SimRig {
+  explicit SimRig(const std::string& device, int model = 5) : board(model) {
+    BoardAt378(p, model);
+    SelectLikeTheList(p, device);
+    EXPECT_TRUE(board.InsertDevice(device));
+    ui.SetValue(Ctl::CheckCode, 1);
+    platform::SetIndicator(ui, Ctl::Error_label, false);
+    platform::SetIndicator(ui, Ctl::Program_label, false);
+    for (Ctl c : {Ctl::Program_button, Ctl::Verify_button, Ctl::Read_button, Ctl::Display_button})
+      ui.SetEnabled(c, true);
+    p.board.Reset();
+  }
+  int32_t Size() const { return p.dev.DeviceSize; }
+  std::span<const uint8_t> Chip() const { return board.chip()->Contents(); }
+  void LoadCode(const std::vector<uint8_t>& image) {
+    std::copy(image.begin(), image.end(), p.buf.CodeBuffer.begin());
+  }
+  bool Logged(const std::string& line) const {
+    return std::find(ui.log.begin(), ui.log.end(), line) != ui.log.end();
+  }
+  void HiLow(int option) {
+    for (int i = 0; i < 3; ++i) ui.SetValue(platform::HiLow_button(i), i == option ? 1 : 0);
+  }
+
+  sim::SimBoard board;
+  platform::RecordingMachine io{&board, /*keep_trace=*/false};
+  testing_support::FakePanel ui;
+  testing_support::FakeClock clock;
+  ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};
+};
+
+// Random bytes with long runs of FFh between them, the way real images look.
+std::vector<uint8_t> Image(int32_t size, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::vector<uint8_t> image(static_cast<size_t>(size));
+  for (size_t i = 0; i < image.size(); ++i) {
+    const bool erased_run = (i / 1024) % 4 != 1;  // 1 KB of data in every 4 KB
+    image[i] = erased_run ? uint8_t{0xFF} : static_cast<uint8_t>(random());
+  }
+  return image;
+}
+
+class EveryEprom : public ::testing::TestWithParam<EpromRow> {};
+
+// Blank, program with verify, read back: the chip and the code buffer both hold the image.
+TEST_P(EveryEprom, BlankProgramVerifyRead) {
+  SimRig rig(std::string(GetParam().name));
+  rig.p.Blank_button_Click();
+  EXPECT_EQ(rig.ui.log.back(), "Device IS BLANK (ERASED)");
+  const auto image = Image(rig.Size(), static_cast<uint32_t>(rig.Size()));
+  rig.LoadCode(image);
+  rig.ui.SetValue(Ctl::VerifyAfterProgramming, 1);
+  rig.ui.log.clear();
+  rig.p.Program_button_Click();
+  EXPECT_TRUE(rig.Logged("Programming Device Successfull"));
+  EXPECT_EQ(rig.ui.log.back(), "Device Contents MATCHES with Buffer Contents");
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.Chip().begin(), rig.Chip().end()));
+  std::fill_n(rig.p.buf.CodeBuffer.begin(), rig.Size(), uint8_t{0});
+  rig.p.Read_button_Click();
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.p.buf.CodeBuffer.begin()));
+  EXPECT_FALSE(platform::IndicatorLit(rig.ui, Ctl::Error_label));
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, EveryEprom, ::testing::ValuesIn(kEpromRows),
+                         [](const auto& row) {
+                           std::string name(row.param.name.substr(6));
+                           std::replace(name.begin(), name.end(), ' ', '_');
+                           return name;
+                         });
+
+// "Low Byte" and "Hi Byte": each device gets every other byte of a two-device image, and the
+// verify stops at the half it holds.
+TEST(EpromOnSimulator, HiAndLowByteSplits) {
+  for (int option : {1, 2}) {
+    SimRig rig("Eprom 27C64");
+    const auto image = Image(2 * rig.Size(), 7);
+    rig.LoadCode(image);
+    rig.HiLow(option);
+    rig.ui.SetValue(Ctl::VerifyAfterProgramming, 1);
+    rig.p.Program_button_Click();
+    EXPECT_EQ(rig.ui.log.back(), "Device Contents MATCHES with Buffer Contents");
+    const auto chip = rig.Chip();
+    const size_t first = option == 1 ? 1 : 0;
+    for (size_t i = 0; i < 4096; ++i) ASSERT_EQ(chip[i], image[2 * i + first]) << i;
+    EXPECT_TRUE(std::all_of(chip.begin() + 4096, chip.end(), [](uint8_t b) { return b == 0xFF; }));
+  }
+}
+
+TEST(EpromOnSimulator, NotBlankNamesAddressAndData) {
+  SimRig rig("Eprom 27C2001");
+  const uint8_t programmed[] = {0x00};
+  rig.board.chip()->Load(programmed, 0x2ABCD);
+  rig.p.Blank_button_Click();
+  EXPECT_EQ(rig.ui.log, (std::vector<std::string>{
+                            "Checking Device for BLANK (Erased)... Wait",
+                            "Device IS NOT BLANK (ERASED)", "Address: 2ABCD ][ Device Data: 0",
+                            "Click on [ERROR] alert to Reset the Situation"}));
+}
+
+class CellNeverPrograms : public ::testing::TestWithParam<const char*> {};
+
+// Exactly 254 pulses reach the bad cell, the report names it, nothing after it is programmed
+// and no verify runs.
+TEST_P(CellNeverPrograms, ReportsAfter254PulsesWithoutVerify) {
+  SimRig rig(GetParam());
+  std::vector<uint8_t> image(static_cast<size_t>(rig.Size()), 0xFF);
+  image[0x0FF] = 0x11;
+  image[0x100] = 0x00;
+  image[0x101] = 0x22;
+  rig.LoadCode(image);
+  rig.board.chip()->NeverPrograms(0x100);
+  rig.ui.SetValue(Ctl::VerifyAfterProgramming, 1);
+  rig.p.Program_button_Click();
+  EXPECT_EQ(rig.board.chip()->ProgramPulses(), 1U + 254U);
+  EXPECT_EQ(rig.ui.log, (std::vector<std::string>{
+                            "Programming Button Pressed", "Programming Started... Wait ",
+                            "*** Programming Failure ***",
+                            "*** Address:100h, Programming BYTE:0h, Read BYTE:FFh",
+                            "*** Aborting Programming - Click on [ERROR] Indicator to Reset"}));
+  EXPECT_EQ(rig.Chip()[0x0FF], 0x11);
+  EXPECT_EQ(rig.Chip()[0x101], 0xFF);
+  EXPECT_TRUE(platform::IndicatorLit(rig.ui, Ctl::Error_label));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryAlgorithm, CellNeverPrograms,
+                         ::testing::Values("Eprom 2732A", "Eprom 27128", "Eprom 27256",
+                                           "Eprom 27C080", "Eprom 27C1001"));
+
+// A bit stuck at zero programs fine (EPROM cells only lose bits) but fails the verify.
+TEST(EpromOnSimulator, VerifyMismatchAfterProgramming) {
+  SimRig rig("Eprom 27C512");
+  rig.board.chip()->StuckAtZero(0x20, 0);
+  rig.ui.SetValue(Ctl::VerifyAfterProgramming, 1);
+  std::fill_n(rig.p.buf.CodeBuffer.begin(), rig.Size(), uint8_t{0xFF});
+  rig.p.buf.CodeBuffer[0x10] = 0x3C;
+  rig.p.Program_button_Click();
+  EXPECT_EQ(rig.ui.log,
+            (std::vector<std::string>{"Programming Button Pressed", "Programming Started... Wait ",
+                                      "Programming Device Successfull",
+                                      "Verify Function Started... Wait", std::string(50, '*'),
+                                      "Device Memory DOES NOT VERIFY with Buffer Contents",
+                                      "Address: 20 ][ Buffer Data: FF ][ Device Data: FE",
+                                      "Click on [ERROR] Alert to Reset the Situation"}));
+}
+
+// Cells that need several pulses get the byte presented again before each further pulse.
+TEST(EpromOnSimulator, CellsNeedingSeveralPulses) {
+  for (const char* device :
+       {"Eprom 2732", "Eprom 2764", "Eprom 27C256", "Eprom 27C512", "Eprom 27C010"}) {
+    SimRig rig(device);
+    rig.board.chip()->SetPulsesNeeded(3);
+    rig.board.chip()->SlowCell(5, 80);  // into the lengthened pulses
+    const auto image = Image(512, 3);
+    rig.LoadCode(image);
+    rig.p.buf.CodeLength = 512;
+    rig.p.dev.DeviceSize = 512;  // a short run is enough
+    rig.p.Program_button_Click();
+    EXPECT_TRUE(rig.Logged("Programming Device Successfull")) << device;
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.Chip().begin())) << device;
+  }
+}
+
+TEST(EpromOnSimulator, CancelLeavesTheChipBlank) {
+  SimRig rig("Eprom 27C256");
+  rig.LoadCode(Image(rig.Size(), 1));
+  rig.ui.ok_cancel_replies = {false};
+  rig.p.Program_button_Click();
+  EXPECT_EQ(rig.ui.log.back(), "Programming was Canceled by Operator");
+  EXPECT_EQ(rig.board.chip()->ProgramPulses(), 0U);
+  EXPECT_TRUE(
+      std::all_of(rig.Chip().begin(), rig.Chip().end(), [](uint8_t b) { return b == 0xFF; }));
+}
+
+}  // namespace
+}  // namespace eprom_test

@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "operations/programmer.h"
+#include "platform/recording_machine.h"
+#include "support/fake_clock.h"
+#include "support/fake_panel.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Ctl;
+using Box = testing_support::FakePanel::Box;
+
+std::vector<uint8_t> EveryByteValue(size_t length) {
+  std::vector<uint8_t> bytes(length);
+  for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>((i * 7 + i / 256) & 0xFF);
+  return bytes;
+}
+
+class Files : public ::testing::Test {
+ protected:
+  Files() {
+    dir = fs::temp_directory_path() /
+          ("meldrix files " + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+           "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + " é");
+    fs::create_directories(dir);
+    p.FillDeviceList();
+  }
+  ~Files() override { fs::remove_all(dir); }
+
+  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+    const fs::path path = dir / name;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path.string();
+  }
+  static std::vector<uint8_t> Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  void OpenCode(const std::string& path) {
+    ui.text_replies.push_back(path);
+    p.mnuFileOpenCode_Click();
+  }
+  void OpenData(const std::string& path) {
+    ui.text_replies.push_back(path);
+    p.mnuFileOpenData_Click();
+  }
+
+  fs::path dir;
+  platform::RecordingMachine io;
+  testing_support::FakePanel ui;
+  testing_support::FakeClock clock;
+  ops::Programmer p{io, ui, clock, "unused.ini"};
+};
+
+TEST_F(Files, CodeFileLoadsEveryByteAndSavesBackIdentically) {
+  p.SetDeviceIndex(9);  // Eprom 27C256
+  ui.log.clear();
+  const auto image = EveryByteValue(32768);
+  const std::string path = Write("image ß.bin", image);
+  OpenCode(path);
+  EXPECT_EQ(ui.dialogs, std::vector<std::string>{"Open Code File"});
+  EXPECT_EQ(ui.log,
+            (std::vector<std::string>{"File " + path + " - was read into Buffer. 32768 bytes long.",
+                                      "You can Install a Blank Eprom for Programming"}));
+  EXPECT_EQ(ui.Caption(Ctl::FileNameCodeSize), "(32768)");
+  EXPECT_EQ(ui.Max(Ctl::VScroll1), 127);
+  EXPECT_EQ(p.buf.CodeFileName, path);
+  EXPECT_EQ(p.buf.CodeLoaded, 1);
+  EXPECT_TRUE(ui.Enabled(Ctl::Program_button));
+  EXPECT_TRUE(ui.Enabled(platform::ToolbarButton(2)));
+  EXPECT_EQ(ui.sounds.back(), "DONE");
+  EXPECT_EQ(ui.Caption(Ctl::sbStatusBar), "");
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), p.buf.CodeBuffer.begin()));
+
+  ui.log.clear();
+  const std::string copy = (dir / "copy ü.bin").string();
+  ui.text_replies.push_back(copy);
+  p.mnuFileSaveCodeAs_Click();
+  EXPECT_EQ(Read(copy), image);
+  EXPECT_EQ(ui.Caption(Ctl::FileNameCodeText), copy);
+  EXPECT_EQ(ui.log, std::vector<std::string>{"File Sucessfully Saved as " + copy});
+}
+
+TEST_F(Files, CodeFileLengthsAtTheEdgesOfTheBuffer) {
+  struct Case {
+    size_t length;
+    int scroll_max;
+  };
+  for (const Case& c : {Case{0, -1}, Case{1, -1}, Case{100, -1}, Case{2100001, 8202}}) {
+    SCOPED_TRACE(c.length);
+    std::fill(p.buf.CodeBuffer.begin(), p.buf.CodeBuffer.end(), uint8_t{0xA5});
+    const auto image = EveryByteValue(c.length);
+    OpenCode(Write("edge.bin", image));
+    EXPECT_EQ(p.buf.CodeLength, static_cast<int32_t>(c.length));
+    EXPECT_EQ(ui.Max(Ctl::VScroll1), c.scroll_max);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), p.buf.CodeBuffer.begin()));
+    if (c.length < p.buf.CodeBuffer.size()) {
+      EXPECT_EQ(p.buf.CodeBuffer[c.length], 0xA5);
+    }
+    // Every view of the scroll range stays inside the buffer.
+    for (int position : {ui.Max(Ctl::VScroll1), 0, 8203}) {
+      ui.SetValue(Ctl::VScroll1, position);
+      p.DisplayCodeMemory();
+      EXPECT_EQ(ui.Caption(Ctl::BufferDisplay).size(), 16U * 64U);
+    }
+    ui.text_replies.push_back((dir / "edge saved.bin").string());
+    p.mnuFileSaveCodeAs_Click();
+    EXPECT_EQ(Read((dir / "edge saved.bin").string()), image);
+    p.buf.CodeFileName.clear();
+  }
+}
+
+TEST_F(Files, CodeFileLongerThanTheBufferIsRefusedAndNothingChanges) {
+  OpenCode(Write("small.bin", {1, 2, 3}));
+  const std::string caption = ui.Caption(Ctl::FileNameCodeText);
+  ui.log.clear();
+  OpenCode(Write("huge.bin", std::vector<uint8_t>(2100002, 0x11)));
+  EXPECT_EQ(ui.boxes, (std::vector<Box>{{"Can't Open Code File Bigger than 2100001 Bytes",
+                                         "Code File to Big", platform::Icon::Exclamation}}));
+  EXPECT_EQ(ui.log, std::vector<std::string>{
+                        "Code File Size is 2100002 bytes, bigger than the 2100001 allowed - Will "
+                        "Not Open"});
+  EXPECT_EQ(p.buf.CodeLength, 3);
+  EXPECT_EQ(p.buf.CodeBuffer[3], 0);
+  EXPECT_EQ(p.buf.CodeFileName, (dir / "small.bin").string());
+  EXPECT_EQ(ui.Caption(Ctl::FileNameCodeText), caption);
+  EXPECT_FALSE(platform::IndicatorLit(ui, Ctl::DataFlow_label));
+}
+
+TEST_F(Files, UnreadableFilesAreReportedAndLeaveEverythingAsItWas) {
+  OpenCode(Write("first.bin", {9, 8, 7}));
+  const std::string caption = ui.Caption(Ctl::FileNameCodeText);
+  for (const std::string& path :
+       {(dir / "missing.bin").string(), dir.string(), std::string("/dev/zero")}) {
+    SCOPED_TRACE(path);
+    ui.log.clear();
+    ui.boxes.clear();
+    OpenCode(path);
+    ASSERT_EQ(ui.boxes.size(), 1U);
+    EXPECT_EQ(ui.boxes[0].title, "File Not Read");
+    ASSERT_EQ(ui.log.size(), 1U);
+    EXPECT_EQ(ui.log[0].rfind("File " + path + " - could not be read: ", 0), 0U);
+    EXPECT_EQ(p.buf.CodeLength, 3);
+    EXPECT_EQ(p.buf.CodeFileName, (dir / "first.bin").string());
+    EXPECT_EQ(ui.Caption(Ctl::FileNameCodeText), caption);
+
+    ui.boxes.clear();
+    OpenData(path);
+    EXPECT_EQ(ui.boxes.size(), 1U);
+    EXPECT_EQ(p.buf.DataLoaded, 0);
+    EXPECT_EQ(ui.Caption(Ctl::FileNameDataText), "Click To Select a File");
+  }
+}
+
+TEST_F(Files, DataFileOfUpTo8192BytesIsTakenAndLongerIsRefused) {
+  const auto image = EveryByteValue(8192);
+  const std::string path = Write("data.bin", image);
+  OpenData(path);
+  EXPECT_EQ(ui.dialogs, std::vector<std::string>{"Open Data File (eeprom)"});
+  EXPECT_EQ(p.buf.DataLength, 8192);
+  EXPECT_EQ(p.buf.DataLoaded, 1);
+  EXPECT_EQ(ui.Caption(Ctl::FileNameDataSize), "(8192)");
+  EXPECT_EQ(ui.log.front(), "File " + path + " - was read into DataBuffer. 8192 bytes long.");
+  EXPECT_TRUE(ui.Enabled(Ctl::mnuFileSaveDataAs));
+
+  ui.log.clear();
+  OpenData(Write("big.bin", std::vector<uint8_t>(8193, 0x33)));
+  EXPECT_EQ(ui.log,
+            std::vector<std::string>{
+                "Data File Size is 8193 bytes, bigger than the 8192 allowed - Will Not Open"});
+  EXPECT_EQ(ui.boxes, (std::vector<Box>{{"Can't Open Data File Bigger than 8192 Bytes",
+                                         "Data File to Big", platform::Icon::Exclamation}}));
+  EXPECT_EQ(p.buf.DataLength, 8192);
+  EXPECT_EQ(p.buf.DataBuffer[0], image[0]);
+  // A later Save Data goes to the file that was loaded, never over the refused one.
+  EXPECT_EQ(p.buf.DataFileName, path);
+  p.mnuFileSaveData_Click();
+  EXPECT_EQ(Read((dir / "big.bin").string()).size(), 8193U);
+  EXPECT_EQ(Read(path), image);
+}
+
+TEST_F(Files, SaveCodeReusesTheNameOrAsksForOne) {
+  p.SetDeviceIndex(9);
+  p.buf.CodeBuffer[0] = 0x42;
+  p.mnuFileSaveCode_Click();  // no name yet, dialog cancelled
+  EXPECT_EQ(ui.dialogs, std::vector<std::string>{"Save CODE BUFFER ..."});
+  const std::string path = (dir / "read back.bin").string();
+  ui.text_replies.push_back(path);
+  p.mnuFileSaveCode_Click();
+  EXPECT_EQ(Read(path).size(), 32768U);
+  EXPECT_EQ(Read(path)[0], 0x42);
+  p.buf.CodeBuffer[0] = 0x43;
+  p.mnuFileSaveCode_Click();  // the name is known now: no dialog
+  EXPECT_EQ(ui.dialogs.size(), 2U);
+  EXPECT_EQ(Read(path)[0], 0x43);
+}
+
+TEST_F(Files, FailedSaveKeepsTheEarlierFileAndTheName) {
+  const std::string path = Write("keep.bin", {1, 2, 3, 4});
+  OpenCode(path);
+  p.buf.CodeLength = 100000;
+  // A file-size limit makes the write run out of room, as a full disk would.
+  rlimit before{};
+  ::getrlimit(RLIMIT_FSIZE, &before);
+  auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = before;
+  small.rlim_cur = 4096;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  p.mnuFileSaveCode_Click();
+  ::setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, old_handler);
+
+  EXPECT_EQ(Read(path), (std::vector<uint8_t>{1, 2, 3, 4}));
+  ASSERT_EQ(ui.boxes.size(), 1U);
+  EXPECT_EQ(ui.boxes[0].title, "File Not Saved");
+  EXPECT_EQ(ui.log.back().rfind("File " + path + " - could not be saved: ", 0), 0U);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+
+  ui.boxes.clear();
+  ui.text_replies.push_back((dir / "no such dir" / "x.bin").string());
+  p.mnuFileSaveCodeAs_Click();
+  EXPECT_EQ(ui.boxes.size(), 1U);
+  EXPECT_EQ(p.buf.CodeFileName, path);
+}
+
+TEST_F(Files, EraseFillsTheCheckedBuffersOnly) {
+  p.buf.CodeLength = 5;
+  p.buf.DataLength = 7;
+  ui.SetValue(Ctl::CheckCode, 1);
+  ui.SetValue(Ctl::CheckData, 1);
+  p.Erase_button_Click();
+  EXPECT_EQ(ui.log, (std::vector<std::string>{"Buffer has been Erased", "Buffer has been Erased"}));
+  EXPECT_EQ(std::count(p.buf.CodeBuffer.begin(), p.buf.CodeBuffer.end(), 0xFF), 1048577);
+  EXPECT_EQ(p.buf.CodeBuffer[1048577], 0);
+  EXPECT_EQ(std::count(p.buf.DataBuffer.begin(), p.buf.DataBuffer.end(), 0xFF), 8193);
+  EXPECT_EQ(p.buf.CodeLength, 5);
+  EXPECT_EQ(p.buf.DataLength, 7);
+  EXPECT_FALSE(ui.Enabled(Ctl::Program_button));
+  EXPECT_FALSE(ui.Enabled(Ctl::menuVerifyData));
+  EXPECT_EQ(p.DisplayMode, "Read");
+
+  ui.log.clear();
+  std::fill(p.buf.DataBuffer.begin(), p.buf.DataBuffer.end(), uint8_t{0});
+  ui.SetValue(Ctl::CheckData, 0);
+  p.Erase_button_Click();
+  EXPECT_EQ(ui.log.size(), 1U);
+  EXPECT_EQ(p.buf.DataBuffer[0], 0);
+}
+
+TEST_F(Files, FileNameOpensTheDialogOnlyWhileNoFileIsChosen) {
+  ui.SetCaption(Ctl::FileNameCodeText, " Click To Select a File ");
+  p.FileNameCodeText_Click();
+  EXPECT_EQ(ui.dialogs, std::vector<std::string>{"Open Code File"});
+  ui.SetCaption(Ctl::FileNameCodeText, "/TMP/A.BIN");
+  p.FileNameCodeText_Click();
+  EXPECT_EQ(ui.dialogs.size(), 1U);
+}
+
+}  // namespace

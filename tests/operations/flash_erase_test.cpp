@@ -170,6 +170,8 @@ TEST(EraseFlash, X28C256IsProgrammedWithFFhAndTheCodeBufferIsUntouched) {
                    "Programming 28C256 XICOR Device", "XICOR 28C256 Programmed Sucessfully"}));
   EXPECT_EQ(Count(Steps(r.io, r.p.board), "L4=FF"), 32768);
   EXPECT_EQ(r.p.buf.CodeBuffer, code);
+  // The operator's image is back in the program buffer afterwards.
+  EXPECT_TRUE(std::equal(code.begin(), code.begin() + 32768, r.p.ProgramBuffer.begin()));
 }
 
 TEST(EraseFlash, ButtonDoesNothingForAnEprom) {

@@ -137,6 +137,8 @@ TEST_P(PageProgramming, ASectorThatNeverVerifiesFailsAfterSeventyNineLoads) {
   EXPECT_EQ(r.p.board.ReadBackByte, r.p.ProgramBuffer[kBad] ^ 0x10);
   EXPECT_EQ(r.p.board.Reg0, 0);
   EXPECT_EQ(steps.back(), "L0=00");
+  EXPECT_EQ(r.p.ProgramFailed, 1);
+  EXPECT_TRUE(platform::IndicatorLit(r.ui, Ctl::Error_label));
   EXPECT_EQ(std::count(r.ui.log.begin(), r.ui.log.end(), c.log.back()), 0);
 }
 
@@ -234,6 +236,8 @@ TEST(ProgramFlashById, ByteThatNeverProgramsFailsAfterFortyNineCommands) {
   EXPECT_EQ(r.socket.reads, 4 + 16 + 49);
   EXPECT_EQ(r.p.board.CurrentAddress, 0x10);
   EXPECT_EQ(r.p.ProgramByte, r.p.ProgramBuffer[0x10]);
+  EXPECT_EQ(r.p.ProgramFailed, 1);
+  EXPECT_EQ(r.ui.log.end()[-3], "*** Programming Failure ***");
   EXPECT_EQ(r.p.FlashPollState, 1);
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,12 @@ namespace {
 
 using flash_testing::Device;
 using Lines = std::vector<std::string>;
+
+std::string HexByte(uint8_t v) {
+  char text[4];
+  std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(v));
+  return text;
+}
 
 struct SimRig {
   SimRig(const char* chip, const Device& d) {
@@ -138,6 +145,9 @@ TEST(SimulatedFlash, ByteThatNeverProgramsStopsAfterFortyNineCommands) {
   r.p.ProgramFlashByID();
   EXPECT_EQ(r.p.board.CurrentAddress, 0x123);
   EXPECT_EQ(r.board.chip()->ProgramPulses(), 0x123U + 49U);
+  EXPECT_EQ(r.p.ProgramFailed, 1);
+  EXPECT_EQ(r.ui.log.end()[-2], "*** Address:123h, Programming BYTE:" +
+                                    HexByte(r.p.ProgramBuffer[0x123]) + "h, Read BYTE:FFh");
 }
 
 TEST(SimulatedFlash, SectorThatNeverVerifiesStopsAfterSeventyNineLoads) {
@@ -146,6 +156,9 @@ TEST(SimulatedFlash, SectorThatNeverVerifiesStopsAfterSeventyNineLoads) {
   r.p.ProgramAT29C256();
   EXPECT_EQ(r.p.board.CurrentAddress, 0x105);
   EXPECT_EQ(r.board.chip()->ProgramPulses(), 4U + 79U);
+  EXPECT_EQ(r.p.ProgramFailed, 1);
+  EXPECT_EQ(r.ui.log.end()[-2], "*** Address:105h, Programming BYTE:" +
+                                    HexByte(r.p.ProgramBuffer[0x105]) + "h, Read BYTE:FFh");
   EXPECT_EQ(r.p.board.Reg0, 0);
 }
 
@@ -159,6 +172,24 @@ TEST(SimulatedFlash, EraseThatNeverCompletesRaisesTheErrorAlert) {
   // Identification 2 x 20 ms, 100 ms before polling, then 500 polls 5 ms apart.
   EXPECT_EQ(r.io.Totals().sleeps, 3 + 500);
   EXPECT_EQ(r.io.Totals().sleep_ms, 40 + 100 + 2500);
+}
+
+// The operator's way: the row picked from the device list, an image in the code buffer, then
+// Program and Verify.
+TEST(SimulatedFlash, ProgramAndVerifyCommandsOnAnAM29F010PickedFromTheList) {
+  SimRig r("Flash AMD AM29F010", flash_testing::kAM29F010);
+  r.p.FillDeviceList();
+  r.p.SetDeviceIndex(22);
+  ASSERT_EQ(r.p.dev.DeviceCode, "FS");
+  for (size_t i = 0; i < 131072; ++i) r.p.buf.CodeBuffer[i] = static_cast<uint8_t>(i * 5 + 1);
+  r.p.buf.CodeLoaded = 1;
+  r.ui.log.clear();
+  r.p.Program_button_Click();
+  EXPECT_EQ(r.ui.log.back(), "Programming Device Successfull");
+  r.p.Verify_button_Click();
+  EXPECT_EQ(r.ui.log.back(), "Device Contents MATCHES with Buffer Contents");
+  const std::vector<uint8_t> cells = r.Contents();
+  EXPECT_TRUE(std::equal(cells.begin(), cells.end(), r.p.buf.CodeBuffer.begin()));
 }
 
 }  // namespace

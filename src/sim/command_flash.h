@@ -2,6 +2,7 @@
 
 #include "sim/chip.h"
 #include "sim/socket_kinds.h"
+#include "sim/write_status.h"
 
 namespace sim {
 
@@ -52,9 +53,7 @@ class CommandFlash final : public Chip {
   Step step_ = Step::Idle;
   bool autoselect_ = false;
   uint32_t cycle_address_ = 0;
-  Nanos busy_until_{0};
-  uint8_t busy_data_ = 0xFF;
-  uint8_t toggle_ = 0;
+  WriteStatus status_;
   uint64_t erases_ = 0;
   Nanos program_time_{std::chrono::microseconds(7)};
   Nanos erase_time_{std::chrono::milliseconds(1000)};

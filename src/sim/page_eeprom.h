@@ -4,6 +4,7 @@
 
 #include "sim/chip.h"
 #include "sim/socket_kinds.h"
+#include "sim/write_status.h"
 
 namespace sim {
 
@@ -55,7 +56,7 @@ class PageEeprom final : public Chip {
   void Settle(Nanos now);
   void FlushCommandAsLoads();
   void CommitPage(Nanos start);
-  bool Busy(Nanos now) const { return now < busy_until_; }
+  bool Busy(Nanos now) const { return status_.Busy(now); }
 
   uint8_t maker_, device_;
   bool has_id_and_erase_;
@@ -73,9 +74,7 @@ class PageEeprom final : public Chip {
   std::vector<Cycle> command_;  // cycles that so far match a command sequence
   uint32_t cycle_address_ = 0;
   Nanos last_write_{0};
-  Nanos busy_until_{0};
-  uint8_t busy_data_ = 0xFF;
-  uint8_t toggle_ = 0;
+  WriteStatus status_;
   uint64_t erases_ = 0;
 };
 

@@ -42,10 +42,7 @@ uint8_t CommandFlash::Output(Nanos now) {
 }
 
 void CommandFlash::OnLines(const Lines& before, const Lines& after, Nanos now) {
-  if (!WriteCycle(before) && WriteCycle(after)) cycle_address_ = after.address;
-  // The data is taken on the rising edge of whichever of chip enable and write strobe ends the
-  // cycle, so it is the bus level just before that edge.
-  if (WriteCycle(before) && !WriteCycle(after)) Write(cycle_address_, before.bus, now);
+  if (cycle_.Ended(before, after)) Write(cycle_.address, before.bus, now);
   // Each new output enable (or chip enable) during an operation flips the toggle bit.
   status_.LinesChanged(before, Driving());
 }

@@ -45,8 +45,7 @@ uint8_t PageEeprom::Output(Nanos now) {
 
 void PageEeprom::OnLines(const Lines& before, const Lines& after, Nanos now) {
   Settle(now);
-  if (!WriteCycle(before) && WriteCycle(after)) cycle_address_ = after.address;
-  if (WriteCycle(before) && !WriteCycle(after)) Write(cycle_address_, before.bus, now);
+  if (cycle_.Ended(before, after)) Write(cycle_.address, before.bus, now);
   status_.LinesChanged(before, Driving());
 }
 

@@ -49,7 +49,6 @@ class PageEeprom final : public Chip {
     IdExit,
     ChipErase
   };
-  static bool WriteCycle(const Lines& l) { return l.ce && l.strobe && !l.oe; }
   void Write(uint32_t address, uint8_t data, Nanos now);
   Match MatchCommand() const;
   void LoadByte(const Cycle& c);
@@ -72,7 +71,7 @@ class PageEeprom final : public Chip {
   std::vector<int16_t> page_;  // -1: not loaded
   bool page_has_bytes_ = false;
   std::vector<Cycle> command_;  // cycles that so far match a command sequence
-  uint32_t cycle_address_ = 0;
+  WriteCycleEdges cycle_;
   Nanos last_write_{0};
   WriteStatus status_;
   uint64_t erases_ = 0;

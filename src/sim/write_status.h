@@ -1,5 +1,5 @@
 // What the Flash and EEPROM chips, which time their own writes, share: when they drive the bus,
-// and the status byte they answer with while a write runs.
+// the write cycles they take, and the status byte they answer with while a write runs.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,24 @@ namespace sim {
 inline bool ReadCycle(const Lines& l) {
   return l.ce && l.oe && !l.strobe;
 }
+
+// A write cycle: CE and the write strobe asserted, OE not.
+inline bool WriteCycle(const Lines& l) {
+  return l.ce && l.strobe && !l.oe;
+}
+
+// The address is taken as a write cycle starts and the data as it ends, on the edge of whichever
+// of CE and the write strobe ends it, so the data is the bus level just before that edge.
+struct WriteCycleEdges {
+  uint32_t address = 0;  // of the cycle under way
+
+  // After every change of the lines; true when a write cycle has just ended, its data being
+  // before.bus.
+  bool Ended(const Lines& before, const Lines& after) {
+    if (!WriteCycle(before) && WriteCycle(after)) address = after.address;
+    return WriteCycle(before) && !WriteCycle(after);
+  }
+};
 
 // While a write runs a read answers bit 7 the complement of the byte being written (data
 // polling) and bit 6 flipping at every new read (toggle bit).

@@ -2,59 +2,19 @@
 // every latch write, busy-wait pass, read-back and address load on top of the port itself.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
 #include "board/board.h"
 #include "platform/machine.h"
 #include "platform/port_router.h"
 
 namespace {
 
-using platform::Color;
-using platform::Ref;
-
-// A window nobody sees.
-class NoPanel final : public platform::Panel {
- public:
-  void SetEnabled(Ref, bool) override {}
-  bool Enabled(Ref) const override { return true; }
-  void SetVisible(Ref, bool) override {}
-  bool Visible(Ref) const override { return true; }
-  void SetCaption(Ref, std::string_view) override {}
-  std::string Caption(Ref) const override { return {}; }
-  void SetValue(Ref, int) override {}
-  int Value(Ref) const override { return 0; }
-  void SetMax(Ref, int) override {}
-  int Max(Ref) const override { return 0; }
-  void SetForeColor(Ref, Color) override {}
-  Color ForeColor(Ref) const override { return 0; }
-  void SetBackColor(Ref, Color) override {}
-  Color BackColor(Ref) const override { return 0; }
-  void Repaint(Ref) override {}
-  void ClearList() override {}
-  void AddListItem(std::string_view) override {}
-  int ListCount() const override { return 0; }
-  std::string ListItem(int) const override { return {}; }
-  void SetListIndex(int) override {}
-  int ListIndex() const override { return -1; }
-  void LogMessage(std::string_view) override {}
-  void PlayEventSound(std::string_view) override {}
-  void MessageBox(std::string_view, std::string_view, platform::Icon) override {}
-  bool AskOkCancel(std::string_view, std::string_view) override { return true; }
-  std::string InputBox(std::string_view, std::string_view) override { return {}; }
-  std::string OpenFileDialog(std::string_view, std::string_view) override { return {}; }
-  std::string SaveFileDialog(std::string_view, std::string_view) override { return {}; }
-};
-
 struct Rig {
   explicit Rig(platform::PortIo& port, int16_t model = 5) : io(port), board(io, ui) {
-    board.PortBase = 0x378;
-    board.BoardModel = model;
-    board.InitControlCodes();
-    board.SelectBoardModel();
-    board.BuildReadBackTables();
-    board.SetIdentityMaps();
+    bench::SetUpBoardAt378(board, model);
   }
   platform::LiveMachine io;
-  NoPanel ui;
+  bench::QuietPanel ui;
   board::Board board;
 };
 

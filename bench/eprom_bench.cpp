@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "bench_support.h"
 #include "operations/programmer.h"
 #include "platform/clock.h"
 #include "platform/panel.h"
@@ -23,15 +24,10 @@ namespace {
 using platform::Color;
 using platform::Ref;
 
-// A window that shows nothing and answers OK.
-class QuietPanel final : public platform::Panel {
+// The window as the EPROM operations need it: the code image is the one ticked, the high
+// address half is selected, and the progress bar, error label and last log line are kept.
+class EpromPanel final : public bench::QuietPanel {
  public:
-  void SetEnabled(Ref, bool) override {}
-  bool Enabled(Ref) const override { return true; }
-  void SetVisible(Ref, bool) override {}
-  bool Visible(Ref) const override { return true; }
-  void SetCaption(Ref, std::string_view) override {}
-  std::string Caption(Ref) const override { return {}; }
   void SetValue(Ref r, int v) override {
     if (r.ctl == platform::Ctl::ProgressBar1) progress_ = v;
   }
@@ -41,7 +37,6 @@ class QuietPanel final : public platform::Panel {
     if (r.ctl == platform::Ctl::ProgressBar1) return progress_;
     return 0;
   }
-  void SetMax(Ref, int) override {}
   int Max(Ref) const override { return 100; }
   void SetForeColor(Ref r, Color c) override {
     if (r.ctl == platform::Ctl::Error_label) error_ = c;
@@ -49,22 +44,8 @@ class QuietPanel final : public platform::Panel {
   Color ForeColor(Ref r) const override {
     return r.ctl == platform::Ctl::Error_label ? error_ : platform::kGreyText;
   }
-  void SetBackColor(Ref, Color) override {}
   Color BackColor(Ref) const override { return platform::kButtonFace; }
-  void Repaint(Ref) override {}
-  void ClearList() override {}
-  void AddListItem(std::string_view) override {}
-  int ListCount() const override { return 0; }
-  std::string ListItem(int) const override { return {}; }
-  void SetListIndex(int) override {}
-  int ListIndex() const override { return -1; }
   void LogMessage(std::string_view m) override { last_log = m; }
-  void PlayEventSound(std::string_view) override {}
-  void MessageBox(std::string_view, std::string_view, platform::Icon) override {}
-  bool AskOkCancel(std::string_view, std::string_view) override { return true; }
-  std::string InputBox(std::string_view, std::string_view) override { return {}; }
-  std::string OpenFileDialog(std::string_view, std::string_view) override { return {}; }
-  std::string SaveFileDialog(std::string_view, std::string_view) override { return {}; }
 
   std::string last_log;
 
@@ -122,12 +103,7 @@ constexpr Device k27C080{"Eprom 27C080", "9", 1048576, 0};
 
 void SelectOnModel5(ops::Programmer& p, const Device& d, const char* name) {
   auto& b = p.board;
-  b.PortBase = 0x378;
-  b.BoardModel = 5;
-  b.InitControlCodes();
-  b.SelectBoardModel();
-  b.BuildReadBackTables();
-  b.SetIdentityMaps();
+  bench::SetUpBoardAt378(b, 5);
   b.Reg3Mask = d.reg3_mask;
   b.LatchDelayCount = 12;
   b.ShortDelayCount = 202;
@@ -149,7 +125,7 @@ struct Bench {
   }
   int64_t Accesses() const { return io.accesses; }
   OnePulseMachine io;
-  QuietPanel ui;
+  EpromPanel ui;
   QuietClock clock;
   ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};
 };
@@ -230,7 +206,7 @@ struct SimBench {
   int64_t Accesses() const { return io.Totals().outs + io.Totals().ins; }
   sim::SimBoard board{5};
   platform::RecordingMachine io{&board, /*keep_trace=*/false};
-  QuietPanel ui;
+  EpromPanel ui;
   QuietClock clock;
   ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};
 };

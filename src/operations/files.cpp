@@ -2,8 +2,10 @@
 #include "platform/files.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "buffers/image_file.h"
 #include "operations/programmer.h"
@@ -33,24 +35,126 @@ std::string Trimmed(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
+// One of the two images with the fields that describe it.
+struct ImageSlot {
+  std::vector<uint8_t>& buffer;
+  int32_t& length;
+  std::string& file_name;
+  Ctl name_text;  // the clickable file name
+};
+
+ImageSlot CodeSlot(Programmer& p) {
+  return {p.buf.CodeBuffer, p.buf.CodeLength, p.buf.CodeFileName, Ctl::FileNameCodeText};
+}
+
+ImageSlot DataSlot(Programmer& p) {
+  return {p.buf.DataBuffer, p.buf.DataLength, p.buf.DataFileName, Ctl::FileNameDataText};
+}
+
+// Both Open entries start afresh: indicators off, the display back to showing the image.
+// Returns the chosen path, empty when the operator cancels.
+std::string AskFileToOpen(Programmer& p, std::string_view title) {
+  p.ErrorIndicatorOff();
+  p.DataFlowIndicatorOff();
+  p.DisplayMode = "Read";
+  return p.ui.OpenFileDialog(title, kAllFiles);
+}
+
+// Tells the operator why the file did not become the image: too long for it (`kind` is "Code"
+// or "Data", `limit` the longest file accepted) or not readable at all.
+void ReportRefusedFile(Programmer& p, const std::string& path, const buffers::LoadedImage& image,
+                       const std::string& kind, size_t limit) {
+  if (!image.too_long) {
+    p.ReportUnreadableFile(path, *image.error);
+    return;
+  }
+  const std::string most = std::to_string(limit);
+  p.ui.LogMessage(kind + " File Size is " + std::to_string(image.length) +
+                  " bytes, bigger than the " + most + " allowed - Will Not Open");
+  p.ui.MessageBox("Can't Open " + kind + " File Bigger than " + most + " Bytes",
+                  kind + " File to Big", Icon::Exclamation);
+}
+
+// The file's bytes and name become the image; the operator is told how long it is and the
+// display and progress bar start over. `buffer_name` is how the log names the buffer.
+void TakeImage(Programmer& p, ImageSlot slot, const buffers::LoadedImage& image,
+               const std::string& path, const std::string& buffer_name) {
+  slot.file_name = path;
+  slot.length = static_cast<int32_t>(image.bytes.size());
+  buffers::PlaceImage(slot.buffer, image.bytes);
+  p.DataFlowIndicatorOff();
+  p.ui.LogMessage("File " + path + " - was read into " + buffer_name + ". " +
+                  std::to_string(slot.length) + " bytes long.");
+  p.ui.LogMessage("You can Install a Blank Eprom for Programming");
+  p.DisplayPageMemory();
+  p.SetScrollMax(p.buf.CodeLength / 256 - 1);
+  p.ui.SetValue(Ctl::ProgressBar1, 0);
+  p.ui.SetCaption(Ctl::sbStatusBar, "");
+}
+
+// The file is written beside its final name and renamed over it, so a failed save leaves the
+// earlier file whole; the image's name changes only once the file is written, and only when
+// the operator chose it. `what` names the file in the status bar.
+bool SaveImage(Programmer& p, ImageSlot slot, const std::string& what, const std::string& path,
+               bool chosen) {
+  p.ui.SetCaption(Ctl::sbStatusBar, "Writing " + what + " " + path + " ... Wait");
+  const auto error =
+      platform::WriteFileAtomically(path, buffers::ImagePart(slot.buffer, slot.length));
+  if (error) {
+    p.ui.SetCaption(Ctl::sbStatusBar, "");
+    p.ReportUnwritableFile(path, error->reason);
+    return false;
+  }
+  if (chosen) {
+    slot.file_name = path;
+    p.ui.SetCaption(slot.name_text, path);
+  }
+  p.ui.LogMessage("File Sucessfully Saved as " + path);
+  p.ui.SetCaption(Ctl::sbStatusBar, "");
+  return true;
+}
+
+using SaveFile = bool (Programmer::*)(const std::string& path, bool chosen);
+
+// Save As: to a file the operator chooses; nothing is written when the dialog is cancelled.
+void SaveToChosenFile(Programmer& p, std::string_view title, SaveFile save) {
+  const std::string path = p.ui.SaveFileDialog(title, kAllFiles);
+  if (path.empty()) return;
+  (p.*save)(path, true);
+}
+
+// Save: over the image's own file when it has one, otherwise as Save As.
+void SaveToOwnFile(Programmer& p, const std::string& own, std::string_view title, SaveFile save) {
+  if (!own.empty()) {
+    (p.*save)(own, false);
+    return;
+  }
+  SaveToChosenFile(p, title, save);
+}
+
+// An erased device reads FFh everywhere; `filled` bytes of the image become FFh, and what
+// needs an image (`uses`) is disabled until one is opened again.
+void EraseImage(Programmer& p, std::vector<uint8_t>& buffer, size_t filled,
+                std::initializer_list<Ctl> uses) {
+  std::fill_n(buffer.begin(), filled, uint8_t{0xFF});
+  for (Ctl c : uses) p.ui.SetEnabled(c, false);
+  p.ui.LogMessage("Buffer has been Erased");
+  p.DisplayMode = "Read";
+  p.DisplayPageMemory();
+}
+
 }  // namespace
 
 // --- Opening -------------------------------------------------------------------------------
 
 void Programmer::mnuFileOpenCode_Click() {
-  ErrorIndicatorOff();
-  DataFlowIndicatorOff();
-  DisplayMode = "Read";
-  const std::string path = ui.OpenFileDialog("Open Code File", kAllFiles);
+  const std::string path = AskFileToOpen(*this, "Open Code File");
   if (path.empty()) return;
   LoadCodeFile(path);
 }
 
 void Programmer::mnuFileOpenData_Click() {
-  ErrorIndicatorOff();
-  DataFlowIndicatorOff();
-  DisplayMode = "Read";
-  const std::string path = ui.OpenFileDialog("Open Data File (eeprom)", kAllFiles);
+  const std::string path = AskFileToOpen(*this, "Open Data File (eeprom)");
   if (path.empty()) return;
   LoadDataFile(path);
 }
@@ -81,30 +185,11 @@ bool Programmer::LoadCodeFile(const std::string& path) {
     DataFlowIndicatorOff();
     ui.SetCaption(Ctl::sbStatusBar, "");
     DisplayPageMemory();
-    if (image.too_long) {
-      ui.LogMessage("Code File Size is " + std::to_string(image.length) +
-                    " bytes, bigger than the " + std::to_string(buffers::kCodeBufferSize) +
-                    " allowed - Will Not Open");
-      ui.MessageBox(
-          "Can't Open Code File Bigger than " + std::to_string(buffers::kCodeBufferSize) + " Bytes",
-          "Code File to Big", Icon::Exclamation);
-    } else {
-      ReportUnreadableFile(path, *image.error);
-    }
+    ReportRefusedFile(*this, path, image, "Code", buffers::kCodeBufferSize);
     return false;
   }
 
-  buf.CodeFileName = path;
-  buf.CodeLength = static_cast<int32_t>(image.bytes.size());
-  buffers::PlaceImage(buf.CodeBuffer, image.bytes);
-  DataFlowIndicatorOff();
-  ui.LogMessage("File " + path + " - was read into Buffer. " + std::to_string(buf.CodeLength) +
-                " bytes long.");
-  ui.LogMessage("You can Install a Blank Eprom for Programming");
-  DisplayPageMemory();
-  SetScrollMax(buf.CodeLength / 256 - 1);
-  ui.SetValue(Ctl::ProgressBar1, 0);
-  ui.SetCaption(Ctl::sbStatusBar, "");
+  TakeImage(*this, CodeSlot(*this), image, path, "Buffer");
   if (!dev.DeviceCode.empty()) {
     for (Ctl c :
          {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode}) {
@@ -140,28 +225,11 @@ bool Programmer::LoadDataFile(const std::string& path) {
   if (!image.ok()) {
     ui.SetCaption(Ctl::FileNameDataText, shown_before);
     DataFlowIndicatorOff();
-    if (image.too_long) {
-      ui.LogMessage("Data File Size is " + std::to_string(image.length) +
-                    " bytes, bigger than the 8192 allowed - Will Not Open");
-      ui.MessageBox("Can't Open Data File Bigger than 8192 Bytes", "Data File to Big",
-                    Icon::Exclamation);
-    } else {
-      ReportUnreadableFile(path, *image.error);
-    }
+    ReportRefusedFile(*this, path, image, "Data", buffers::kMaxDataFile);
     return false;
   }
 
-  buf.DataFileName = path;
-  buf.DataLength = static_cast<int32_t>(image.bytes.size());
-  buffers::PlaceImage(buf.DataBuffer, image.bytes);
-  DataFlowIndicatorOff();
-  ui.LogMessage("File " + path + " - was read into DataBuffer. " + std::to_string(buf.DataLength) +
-                " bytes long.");
-  ui.LogMessage("You can Install a Blank Eprom for Programming");
-  DisplayPageMemory();
-  SetScrollMax(buf.CodeLength / 256 - 1);
-  ui.SetValue(Ctl::ProgressBar1, 0);
-  ui.SetCaption(Ctl::sbStatusBar, "");
+  TakeImage(*this, DataSlot(*this), image, path, "DataBuffer");
   ui.SetCaption(Ctl::FileNameDataSize, "(" + std::to_string(buf.DataLength) + ")");
   ui.SetEnabled(ToolbarButton(5), true);
   for (Ctl c :
@@ -185,74 +253,28 @@ void Programmer::FileNameCodeText_Click() {
 // --- Saving --------------------------------------------------------------------------------
 
 void Programmer::mnuFileSaveCodeAs_Click() {
-  const std::string path = ui.SaveFileDialog("Save CODE BUFFER As...", kAllFiles);
-  if (path.empty()) return;
-  SaveCodeFile(path, true);
+  SaveToChosenFile(*this, "Save CODE BUFFER As...", &Programmer::SaveCodeFile);
 }
 
 void Programmer::mnuFileSaveCode_Click() {
-  if (!buf.CodeFileName.empty()) {
-    SaveCodeFile(buf.CodeFileName, false);
-    return;
-  }
-  const std::string path = ui.SaveFileDialog("Save CODE BUFFER ...", kAllFiles);
-  if (path.empty()) return;
-  SaveCodeFile(path, true);
+  SaveToOwnFile(*this, buf.CodeFileName, "Save CODE BUFFER ...", &Programmer::SaveCodeFile);
 }
 
 void Programmer::mnuFileSaveData_Click() {
-  if (!buf.DataFileName.empty()) {
-    SaveDataFile(buf.DataFileName, false);
-    return;
-  }
-  const std::string path = ui.SaveFileDialog("Save DATA Buffer ...", kAllFiles);
-  if (path.empty()) return;
-  SaveDataFile(path, true);
+  SaveToOwnFile(*this, buf.DataFileName, "Save DATA Buffer ...", &Programmer::SaveDataFile);
 }
 
 // Save Data under a name of the operator's choosing, as Save Code As does for the code image.
 void Programmer::mnuFileSaveDataAs_Click() {
-  const std::string path = ui.SaveFileDialog("Save DATA Buffer As...", kAllFiles);
-  if (path.empty()) return;
-  SaveDataFile(path, true);
+  SaveToChosenFile(*this, "Save DATA Buffer As...", &Programmer::SaveDataFile);
 }
 
-// The file is written beside its final name and renamed over it, so a failed save leaves the
-// earlier file whole; the image's name changes only once the file is written.
 bool Programmer::SaveCodeFile(const std::string& path, bool chosen) {
-  ui.SetCaption(Ctl::sbStatusBar, "Writing Binary File " + path + " ... Wait");
-  const auto error =
-      platform::WriteFileAtomically(path, buffers::ImagePart(buf.CodeBuffer, buf.CodeLength));
-  if (error) {
-    ui.SetCaption(Ctl::sbStatusBar, "");
-    ReportUnwritableFile(path, error->reason);
-    return false;
-  }
-  if (chosen) {
-    buf.CodeFileName = path;
-    ui.SetCaption(Ctl::FileNameCodeText, path);
-  }
-  ui.LogMessage("File Sucessfully Saved as " + path);
-  ui.SetCaption(Ctl::sbStatusBar, "");
-  return true;
+  return SaveImage(*this, CodeSlot(*this), "Binary File", path, chosen);
 }
 
 bool Programmer::SaveDataFile(const std::string& path, bool chosen) {
-  ui.SetCaption(Ctl::sbStatusBar, "Writing Data Binary File " + path + " ... Wait");
-  const auto error =
-      platform::WriteFileAtomically(path, buffers::ImagePart(buf.DataBuffer, buf.DataLength));
-  if (error) {
-    ui.SetCaption(Ctl::sbStatusBar, "");
-    ReportUnwritableFile(path, error->reason);
-    return false;
-  }
-  if (chosen) {
-    buf.DataFileName = path;
-    ui.SetCaption(Ctl::FileNameDataText, path);
-  }
-  ui.LogMessage("File Sucessfully Saved as " + path);
-  ui.SetCaption(Ctl::sbStatusBar, "");
-  return true;
+  return SaveImage(*this, DataSlot(*this), "Data Binary File", path, chosen);
 }
 
 void Programmer::ReportUnwritableFile(const std::string& path, const std::string& reason) {
@@ -267,27 +289,15 @@ void Programmer::Erase_button_Click() {
   if (Checked(Ctl::CheckData)) EraseDataBuffer();
 }
 
-// An erased EPROM reads FFh everywhere; the image is filled to one byte past the largest part.
+// The code image is filled to one byte past the largest part.
 void Programmer::EraseCodeBuffer() {
-  std::fill_n(buf.CodeBuffer.begin(), 1048577, uint8_t{0xFF});
-  for (Ctl c :
-       {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode}) {
-    ui.SetEnabled(c, false);
-  }
-  ui.LogMessage("Buffer has been Erased");
-  DisplayMode = "Read";
-  DisplayPageMemory();
+  EraseImage(*this, buf.CodeBuffer, 1048577,
+             {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode});
 }
 
 void Programmer::EraseDataBuffer() {
-  std::fill_n(buf.DataBuffer.begin(), 8193, uint8_t{0xFF});
-  for (Ctl c :
-       {Ctl::Verify_button, Ctl::menuVerifyData, Ctl::Program_button, Ctl::menuProgramData}) {
-    ui.SetEnabled(c, false);
-  }
-  ui.LogMessage("Buffer has been Erased");
-  DisplayMode = "Read";
-  DisplayPageMemory();
+  EraseImage(*this, buf.DataBuffer, 8193,
+             {Ctl::Verify_button, Ctl::menuVerifyData, Ctl::Program_button, Ctl::menuProgramData});
 }
 
 }  // namespace ops

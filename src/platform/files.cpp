@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
 
 namespace platform {
 namespace {
@@ -128,6 +130,14 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path, uint6
     lines.push_back(std::move(line));
   }
   return lines;
+}
+
+std::string ReadKernelTextFile(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) return {};
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 }  // namespace platform

@@ -39,4 +39,8 @@ bool FileExists(const std::string& path);
 // Reads a text file as lines, with CR LF or LF endings removed. Empty optional: unreadable.
 std::optional<std::vector<std::string>> ReadLines(const std::string& path, uint64_t max_bytes);
 
+// The text of a file the kernel makes up as it is read (under /proc and /sys): such files
+// report a length of 0, so they are read as a stream. Empty when the file cannot be opened.
+std::string ReadKernelTextFile(const std::string& path);
+
 }  // namespace platform

@@ -5,25 +5,17 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string_view>
 #include <system_error>
 
+#include "platform/files.h"
+
 namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Files under /proc and /sys report a length of 0, so they are read as streams.
-std::string ReadProcFile(const fs::path& path) {
-  std::ifstream in(path);
-  if (!in) return {};
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The number text starts with (after blanks), when it is an x86 I/O address.
 std::optional<uint16_t> LeadingAddress(std::string_view text, int radix) {
@@ -38,13 +30,13 @@ std::optional<uint16_t> LeadingAddress(std::string_view text, int radix) {
 
 // base-addr holds the base and the extended-register base in decimal: "888\t1912".
 std::optional<uint16_t> BaseFromProc(const fs::path& root, const std::string& name) {
-  return LeadingAddress(ReadProcFile(root / "proc/sys/dev/parport" / name / "base-addr"), 10);
+  return LeadingAddress(ReadKernelTextFile(root / "proc/sys/dev/parport" / name / "base-addr"), 10);
 }
 
 // /proc/ioports lines read "  0378-037a : parport0" with the range in hexadecimal; the data
 // register's range comes before the extended registers' because the file is in address order.
 std::optional<uint16_t> BaseFromIoports(const fs::path& root, const std::string& name) {
-  std::istringstream lines(ReadProcFile(root / "proc/ioports"));
+  std::istringstream lines(ReadKernelTextFile(root / "proc/ioports"));
   for (std::string line; std::getline(lines, line);) {
     const auto colon = line.find(" : ");
     if (colon == std::string::npos || line.substr(colon + 3) != name) continue;

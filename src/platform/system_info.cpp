@@ -6,22 +6,14 @@
 
 #include <charconv>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
+
+#include "platform/files.h"
 
 namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Files under /proc and /sys report a length of 0, so they are read as streams.
-std::string ReadSmallTextFile(const fs::path& path) {
-  std::ifstream in(path);
-  if (!in) return {};
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 std::string Unquoted(std::string value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -34,7 +26,7 @@ std::string Unquoted(std::string value) {
 // PRETTY_NAME from os-release, the distribution's own name for itself.
 std::string DistributionName() {
   for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
-    std::istringstream lines(ReadSmallTextFile(path));
+    std::istringstream lines(ReadKernelTextFile(path));
     for (std::string line; std::getline(lines, line);) {
       if (line.starts_with("PRETTY_NAME=")) return Unquoted(line.substr(12));
     }
@@ -44,7 +36,7 @@ std::string DistributionName() {
 
 // Bit 17 of the effective capability set is CAP_SYS_RAWIO, which ioperm() needs.
 [[maybe_unused]] bool HoldsRawIoCapability() {
-  std::istringstream lines(ReadSmallTextFile("/proc/self/status"));
+  std::istringstream lines(ReadKernelTextFile("/proc/self/status"));
   for (std::string line; std::getline(lines, line);) {
     if (!line.starts_with("CapEff:")) continue;
     const auto start = line.find_first_not_of(" \t", 7);

@@ -19,18 +19,15 @@ void CommandFlash::OnSeated() {
   // Taken out and put back: power-up puts it in read mode, any running operation finished.
   step_ = Step::Idle;
   autoselect_ = false;
-  busy_until_ = Nanos{0};
+  status_.until = Nanos{0};
 }
 
 bool CommandFlash::Driving() const {
-  const Lines& l = lines();
-  return l.ce && l.oe && !l.strobe;
+  return ReadCycle(lines());
 }
 
 uint8_t CommandFlash::Output(Nanos now) {
-  if (now < busy_until_) {
-    return static_cast<uint8_t>((~busy_data_ & 0x80) | toggle_);
-  }
+  if (status_.Busy(now)) return status_.Byte();
   if (autoselect_) {
     switch (lines().address & 0x03) {
       case 0:
@@ -45,17 +42,13 @@ uint8_t CommandFlash::Output(Nanos now) {
 }
 
 void CommandFlash::OnLines(const Lines& before, const Lines& after, Nanos now) {
-  if (!WriteCycle(before) && WriteCycle(after)) cycle_address_ = after.address;
-  // The data is taken on the rising edge of whichever of chip enable and write strobe ends the
-  // cycle, so it is the bus level just before that edge.
-  if (WriteCycle(before) && !WriteCycle(after)) Write(cycle_address_, before.bus, now);
+  if (cycle_.Ended(before, after)) Write(cycle_.address, before.bus, now);
   // Each new output enable (or chip enable) during an operation flips the toggle bit.
-  const bool was_reading = before.ce && before.oe && !before.strobe;
-  if (!was_reading && Driving()) toggle_ ^= 0x40;
+  status_.LinesChanged(before, Driving());
 }
 
 void CommandFlash::Write(uint32_t address, uint8_t data, Nanos now) {
-  if (ignores_commands() || now < busy_until_) return;
+  if (ignores_commands() || status_.Busy(now)) return;
   if (step_ == Step::ProgramArmed) {
     step_ = Step::Idle;
     CountProgramPulse();
@@ -128,8 +121,8 @@ void CommandFlash::Command(uint32_t address, uint8_t data, Nanos now) {
 }
 
 void CommandFlash::StartBusy(Nanos now, Nanos length, uint8_t data) {
-  busy_until_ = now + length;
-  busy_data_ = data;
+  status_.until = now + length;
+  status_.data = data;
 }
 
 }  // namespace sim

@@ -2,6 +2,7 @@
 
 #include "sim/chip.h"
 #include "sim/socket_kinds.h"
+#include "sim/write_status.h"
 
 namespace sim {
 
@@ -42,7 +43,6 @@ class CommandFlash final : public Chip {
     EraseUnlocked1,
     EraseUnlocked2
   };
-  static bool WriteCycle(const Lines& l) { return l.ce && l.strobe && !l.oe; }
   void Write(uint32_t address, uint8_t data, Nanos now);
   void Command(uint32_t address, uint8_t data, Nanos now);
   void StartBusy(Nanos now, Nanos length, uint8_t data);
@@ -51,10 +51,8 @@ class CommandFlash final : public Chip {
   uint32_t sector_size_;
   Step step_ = Step::Idle;
   bool autoselect_ = false;
-  uint32_t cycle_address_ = 0;
-  Nanos busy_until_{0};
-  uint8_t busy_data_ = 0xFF;
-  uint8_t toggle_ = 0;
+  WriteCycleEdges cycle_;
+  WriteStatus status_;
   uint64_t erases_ = 0;
   Nanos program_time_{std::chrono::microseconds(7)};
   Nanos erase_time_{std::chrono::milliseconds(1000)};

@@ -29,27 +29,24 @@ void PageEeprom::OnSeated() {
   std::fill(page_.begin(), page_.end(), int16_t{-1});
   command_.clear();
   id_mode_ = false;
-  busy_until_ = Nanos{0};
+  status_.until = Nanos{0};
 }
 
 bool PageEeprom::Driving() const {
-  const Lines& l = lines();
-  return l.ce && l.oe && !l.strobe;
+  return ReadCycle(lines());
 }
 
 uint8_t PageEeprom::Output(Nanos now) {
   Settle(now);
-  if (Busy(now)) return static_cast<uint8_t>((~busy_data_ & 0x80) | toggle_);
+  if (Busy(now)) return status_.Byte();
   if (id_mode_) return (lines().address & 1U) != 0 ? device_ : maker_;
   return Cell(lines().address);
 }
 
 void PageEeprom::OnLines(const Lines& before, const Lines& after, Nanos now) {
   Settle(now);
-  if (!WriteCycle(before) && WriteCycle(after)) cycle_address_ = after.address;
-  if (WriteCycle(before) && !WriteCycle(after)) Write(cycle_address_, before.bus, now);
-  const bool was_reading = before.ce && before.oe && !before.strobe;
-  if (!was_reading && Driving()) toggle_ ^= 0x40;
+  if (cycle_.Ended(before, after)) Write(cycle_.address, before.bus, now);
+  status_.LinesChanged(before, Driving());
 }
 
 void PageEeprom::Write(uint32_t address, uint8_t data, Nanos now) {
@@ -72,8 +69,8 @@ void PageEeprom::Write(uint32_t address, uint8_t data, Nanos now) {
       break;
     case Match::Disable:
       protected_ = false;
-      busy_until_ = now + write_time_;
-      busy_data_ = 0x20;
+      status_.until = now + write_time_;
+      status_.data = 0x20;
       break;
     case Match::IdEntry:
       id_mode_ = true;
@@ -84,8 +81,8 @@ void PageEeprom::Write(uint32_t address, uint8_t data, Nanos now) {
     case Match::ChipErase:
       ++erases_;
       FillErased();
-      busy_until_ = now + erase_time_;
-      busy_data_ = 0xFF;
+      status_.until = now + erase_time_;
+      status_.data = 0xFF;
       break;
   }
   command_.clear();
@@ -137,7 +134,7 @@ void PageEeprom::LoadByte(const Cycle& c) {
   loading_ = true;
   page_has_bytes_ = true;
   page_[c.address & (kPageSize - 1)] = c.data;
-  busy_data_ = c.data;
+  status_.data = c.data;
 }
 
 void PageEeprom::Settle(Nanos now) {
@@ -163,7 +160,7 @@ void PageEeprom::CommitPage(Nanos start) {
   }
   page_has_bytes_ = false;
   loading_ = false;
-  busy_until_ = start + write_time_;
+  status_.until = start + write_time_;
 }
 
 }  // namespace sim

@@ -4,6 +4,7 @@
 
 #include "sim/chip.h"
 #include "sim/socket_kinds.h"
+#include "sim/write_status.h"
 
 namespace sim {
 
@@ -48,14 +49,13 @@ class PageEeprom final : public Chip {
     IdExit,
     ChipErase
   };
-  static bool WriteCycle(const Lines& l) { return l.ce && l.strobe && !l.oe; }
   void Write(uint32_t address, uint8_t data, Nanos now);
   Match MatchCommand() const;
   void LoadByte(const Cycle& c);
   void Settle(Nanos now);
   void FlushCommandAsLoads();
   void CommitPage(Nanos start);
-  bool Busy(Nanos now) const { return now < busy_until_; }
+  bool Busy(Nanos now) const { return status_.Busy(now); }
 
   uint8_t maker_, device_;
   bool has_id_and_erase_;
@@ -71,11 +71,9 @@ class PageEeprom final : public Chip {
   std::vector<int16_t> page_;  // -1: not loaded
   bool page_has_bytes_ = false;
   std::vector<Cycle> command_;  // cycles that so far match a command sequence
-  uint32_t cycle_address_ = 0;
+  WriteCycleEdges cycle_;
   Nanos last_write_{0};
-  Nanos busy_until_{0};
-  uint8_t busy_data_ = 0xFF;
-  uint8_t toggle_ = 0;
+  WriteStatus status_;
   uint64_t erases_ = 0;
 };
 

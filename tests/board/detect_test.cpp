@@ -1,7 +1,6 @@
 #include "board/detect.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>  // mkdtemp
 
 #include <algorithm>
 #include <array>
@@ -17,6 +16,7 @@
 #include "platform/recording_machine.h"
 #include "support/fake_clock.h"
 #include "support/fake_panel.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -24,19 +24,6 @@ using platform::Ctl;
 using platform::LPTSelection;
 using platform::RecordingMachine;
 using testing_support::ScriptedBoards;
-
-// A temporary directory for the settings file, removed afterwards.
-struct TempDir {
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "detect_XXXXXX").string();
-    path = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code error;
-    std::filesystem::remove_all(path, error);
-  }
-  std::string path;
-};
 
 struct Rig {
   Rig() : io(&boards), detect(board, ui, clock, dir.path + "/meldrix5.ini") {
@@ -61,7 +48,7 @@ struct Rig {
     return std::find(ui.log.begin(), ui.log.end(), line) != ui.log.end();
   }
 
-  TempDir dir;
+  testing_support::TempDir dir{"detect"};
   ScriptedBoards boards;
   RecordingMachine io;
   testing_support::FakePanel ui;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "eprom_fixture.h"
 #include "operations/programmer.h"
 #include "platform/recording_machine.h"
 #include "sim/sim_board.h"
@@ -25,11 +26,7 @@ struct ViewCase {
 class DeviceViewOnSimulatedBoard : public ::testing::TestWithParam<ViewCase> {
  protected:
   DeviceViewOnSimulatedBoard() {
-    p.board.PortBase = 0x378;
-    p.board.BoardModel = 5;
-    p.board.InitControlCodes();
-    p.board.SelectBoardModel();
-    p.board.BuildReadBackTables();
+    eprom_test::BoardAt378(p, 5);
     p.DeviceSelected = [this](std::string_view name) { socket.InsertDevice(name); };
     p.FillDeviceList();
   }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "eprom_fixture.h"
 #include "operations/programmer.h"
 #include "platform/recording_machine.h"
 #include "support/fake_clock.h"
@@ -36,11 +37,7 @@ class ScriptedSocket final : public platform::PortIo {
 class Display : public ::testing::Test {
  protected:
   Display() {
-    p.board.PortBase = 0x378;
-    p.board.BoardModel = 5;
-    p.board.InitControlCodes();
-    p.board.SelectBoardModel();
-    p.board.BuildReadBackTables();
+    eprom_test::BoardAt378(p, 5);
     p.FillDeviceList();
     p.SetDeviceIndex(9);  // Eprom 27C256: 128 pages
     for (int i = 0; i < 256; ++i) socket.bytes.push_back(static_cast<uint8_t>(255 - i));

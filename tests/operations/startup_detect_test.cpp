@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>  // mkdtemp
 
 #include <filesystem>
 #include <fstream>
@@ -10,23 +9,16 @@
 #include "platform/recording_machine.h"
 #include "support/fake_clock.h"
 #include "support/fake_panel.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 using platform::Ctl;
 
 struct StartUpRig {
-  StartUpRig() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "startup_XXXXXX").string();
-    dir = ::mkdtemp(pattern.data());
-  }
-  ~StartUpRig() {
-    std::error_code error;
-    std::filesystem::remove_all(dir, error);
-  }
-  std::string SettingsPath() const { return dir + "/meldrix5.ini"; }
+  std::string SettingsPath() const { return dir.path + "/meldrix5.ini"; }
 
-  std::string dir;
+  testing_support::TempDir dir{"startup"};
   testing_support::ScriptedBoards boards;
   platform::RecordingMachine io{&boards};
   testing_support::FakePanel ui;

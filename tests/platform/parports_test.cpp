@@ -1,11 +1,13 @@
 #include "platform/parports.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>  // mkdtemp, geteuid
+#include <unistd.h>  // geteuid
 
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -14,14 +16,6 @@ namespace fs = std::filesystem;
 // A directory laid out like the kernel's view of its parallel ports.
 class KernelTree : public ::testing::Test {
  protected:
-  KernelTree() {
-    std::string pattern = (fs::temp_directory_path() / "parports_XXXXXX").string();
-    root_ = ::mkdtemp(pattern.data());
-  }
-  ~KernelTree() override {
-    std::error_code error;
-    fs::remove_all(root_, error);
-  }
   void Write(const fs::path& path, const std::string& text) const {
     fs::create_directories((root_ / path).parent_path());
     std::ofstream(root_ / path) << text;
@@ -39,7 +33,8 @@ class KernelTree : public ::testing::Test {
   std::vector<platform::KernelParport> List() const {
     return platform::ListKernelParports(root_.string());
   }
-  fs::path root_;
+  testing_support::TempDir dir_{"parports"};
+  const fs::path root_{dir_.path};
 };
 
 // Three ports: one procfs gives a base for, one only /proc/ioports places, one the kernel gives

@@ -7,6 +7,8 @@ namespace ops {
 
 namespace {
 
+using board::Board;
+
 constexpr int kFirstTry = 255;       // a byte gets at most kFirstTry - 1 pulses
 constexpr int kLengthenBelow = 200;  // from the 56th pulse on each pulse is lengthened
 
@@ -47,6 +49,79 @@ void LogStarted(Programmer& p) {
   p.ui.LogMessage("Programming Started... Wait ");
 }
 
+// Walks the image from address 0 with `index` following the byte. `program_one` handles the
+// byte at the current address and returns false when the algorithm must stop at once; every
+// byte handled, programmed or skipped, then moves the address on.
+template <typename ProgramOne>
+void ForEachImageByte(Programmer& p, int32_t& index, int32_t lamp_period, ProgramOne program_one) {
+  for (int32_t i = 0; i < p.ProgramLength; ++i) {
+    index = i;
+    p.ProgramByte = p.ProgramBuffer[static_cast<size_t>(i)];
+    if (!program_one()) return;
+    FinishByte(p, i, lamp_period);
+  }
+}
+
+// A pulse lasts the short delay, lengthened by the long one once the byte has resisted.
+void HoldPulse(Board& b, bool lengthen) {
+  b.ShortDelay();
+  if (lengthen) b.LongDelay();
+}
+
+// After a pulse on PGM or CE: let the cell settle, then read the byte back with OE active.
+void SettleAndReadBack(Programmer& p) {
+  p.board.DelayLoop20();
+  p.board.OEON();
+  p.ReadBack();
+  p.board.OEOFF();
+}
+
+// A PGM pin driven by one latch bit, high at rest.
+struct PgmBit {
+  int16_t Board::*reg;     // shadow value of the latch
+  void (Board::*write)();  // writes that latch
+  int16_t bit;
+};
+constexpr PgmBit kPgmLatch1Bit6{&Board::Reg1, &Board::SetReg1, 0x40};
+constexpr PgmBit kPgmLatch3Bit2{&Board::Reg3, &Board::SetReg3, 0x04};
+
+// One low pulse on PGM, then the byte read back.
+void PulsePgm(Programmer& p, PgmBit pgm, bool lengthen) {
+  auto& b = p.board;
+  b.*pgm.reg &= static_cast<int16_t>(0xFF ^ pgm.bit);
+  (b.*pgm.write)();
+  HoldPulse(b, lengthen);
+  b.*pgm.reg |= pgm.bit;
+  (b.*pgm.write)();
+  SettleAndReadBack(p);
+}
+
+// Before another pulse on a device whose CE stays active for reading back: the chip must not
+// drive the bus while the board does.
+void ReleaseBusAndPresent(Programmer& p) {
+  p.board.CEOFF();
+  p.PresentProgramByte();
+}
+
+// End of a pulse with the programming voltage on the OE/VPP pin: voltage off, then the byte is
+// read back through CE with OE still active.
+void EndVpp24PulseAndReadBack(Programmer& p) {
+  p.board.CEOFF();
+  p.board.VPP24_OFF();
+  p.board.CEON();
+  p.board.DelayLoop20();
+  p.ReadBack();
+}
+
+// Presents the byte at the current address and pulses it with `pulse` until it reads back.
+template <typename Pulse>
+bool PresentAndPulse(Programmer& p, Pulse pulse) {
+  p.PresentProgramByte();
+  p.board.SETADR();
+  return PulseUntilProgrammed(
+      p, [&p] { p.PresentProgramByte(); }, pulse);
+}
+
 }  // namespace
 
 // 2732: OE/VPP pin takes the voltage, a 5 ms low pulse on CE programs. Bytes the device already
@@ -60,39 +135,26 @@ void Programmer::P2732() {
   SettleHighVoltage(*this);
   LogStarted(*this);
   b.OEON();
-  for (int32_t i = 0; i < ProgramLength; ++i) {
-    ByteIndex = i;
-    ProgramByte = ProgramBuffer[static_cast<size_t>(i)];
-    b.SETADR();
-    b.VPP24_OFF();
-    b.OEON();
-    b.CEON();
+  ForEachImageByte(*this, ByteIndex, 64, [this] {
+    board.SETADR();
+    board.VPP24_OFF();
+    board.OEON();
+    board.CEON();
     ReadBack();
-    b.CEOFF();
-    if (ProgramByte != 0xFF && b.ReadBackByte != ProgramByte) {
-      PresentProgramByte();
-      b.SETADR();
-      const bool done = PulseUntilProgrammed(
-          *this,
-          [this] {
-            board.CEOFF();  // the chip must not drive the bus while the board does
-            PresentProgramByte();
-          },
-          [this](bool) {
-            board.CEOFF();
-            board.VPP24_ON();
-            board.CEON();
-            io.Sleep(5);
-            board.CEOFF();
-            board.VPP24_OFF();
-            board.CEON();
-            board.DelayLoop20();
-            ReadBack();
-          });
-      if (!done) return;
-    }
-    FinishByte(*this, i, 64);
-  }
+    board.CEOFF();
+    if (ProgramByte == 0xFF || board.ReadBackByte == ProgramByte) return true;
+    PresentProgramByte();
+    board.SETADR();
+    return PulseUntilProgrammed(
+        *this, [this] { ReleaseBusAndPresent(*this); },
+        [this](bool) {
+          board.CEOFF();
+          board.VPP24_ON();
+          board.CEON();
+          io.Sleep(5);
+          EndVpp24PulseAndReadBack(*this);
+        });
+  });
 }
 
 // 2764 / 27128: VPP on its own pin (routed by latch-0 bit 4), PGM is latch-1 bit 6.
@@ -104,31 +166,15 @@ void Programmer::P2764_128() {
   b.SetReg0();
   SettleHighVoltage(*this);
   LogStarted(*this);
-  for (int32_t i = 0; i < ProgramLength; ++i) {
-    ByteIndex = i;
-    ProgramByte = ProgramBuffer[static_cast<size_t>(i)];
-    if (ProgramByte != 0xFF) {
-      PresentProgramByte();
-      b.SETADR();
-      b.CEON();
-      const bool done = PulseUntilProgrammed(
-          *this, [this] { PresentProgramByte(); },
-          [this](bool lengthen) {
-            board.Reg1 &= 0xBF;
-            board.SetReg1();
-            board.ShortDelay();
-            if (lengthen) board.LongDelay();
-            board.Reg1 |= 0x40;
-            board.SetReg1();
-            board.DelayLoop20();
-            board.OEON();
-            ReadBack();
-            board.OEOFF();
-          });
-      if (!done) return;
-    }
-    FinishByte(*this, i, 512);
-  }
+  ForEachImageByte(*this, ByteIndex, 512, [this] {
+    if (ProgramByte == 0xFF) return true;
+    PresentProgramByte();
+    board.SETADR();
+    board.CEON();
+    return PulseUntilProgrammed(
+        *this, [this] { PresentProgramByte(); },
+        [this](bool lengthen) { PulsePgm(*this, kPgmLatch1Bit6, lengthen); });
+  });
   b.CEOFF();
 }
 
@@ -143,29 +189,16 @@ void Programmer::P27256_040() {
   b.Reg0 = reg0;
   b.SetReg0();
   LogStarted(*this);
-  for (int32_t i = 0; i < ProgramLength; ++i) {
-    ByteIndex = i;
-    ProgramByte = ProgramBuffer[static_cast<size_t>(i)];
-    if (ProgramByte != 0xFF) {
-      PresentProgramByte();
-      b.SETADR();
-      const bool done = PulseUntilProgrammed(
-          *this, [this] { PresentProgramByte(); },
-          [this](bool lengthen) {
-            board.CEOEOFF();
-            board.CEON();
-            board.ShortDelay();
-            if (lengthen) board.LongDelay();
-            board.CEOFF();
-            board.DelayLoop20();
-            board.OEON();
-            ReadBack();
-            board.OEOFF();
-          });
-      if (!done) return;
-    }
-    FinishByte(*this, i, 512);
-  }
+  ForEachImageByte(*this, ByteIndex, 512, [this] {
+    if (ProgramByte == 0xFF) return true;
+    return PresentAndPulse(*this, [this](bool lengthen) {
+      board.CEOEOFF();
+      board.CEON();
+      HoldPulse(board, lengthen);
+      board.CEOFF();
+      SettleAndReadBack(*this);
+    });
+  });
 }
 
 // 27C512 / 27C080: OE/VPP pin (socket pin 24) takes the voltage, the pulse is on CE. Bytes the
@@ -178,36 +211,22 @@ void Programmer::P27080() {
   b.SetReg0();
   LogStarted(*this);
   b.OEON();
-  for (int32_t i = 0; i < ProgramLength; ++i) {
-    ByteIndex = i;
-    ProgramByte = ProgramBuffer[static_cast<size_t>(i)];
-    b.SETADR();
-    b.CEON();
+  ForEachImageByte(*this, ByteIndex, 1024, [this] {
+    board.SETADR();
+    board.CEON();
     ReadBack();
-    b.CEOFF();
-    if (ProgramByte != 0xFF && b.ReadBackByte != ProgramByte) {
-      PresentProgramByte();
-      const bool done = PulseUntilProgrammed(
-          *this,
-          [this] {
-            board.CEOFF();  // the chip must not drive the bus while the board does
-            PresentProgramByte();
-          },
-          [this](bool lengthen) {
-            board.VPP24_ON();
-            board.CEON();
-            board.ShortDelay();
-            if (lengthen) board.LongDelay();
-            board.CEOFF();
-            board.VPP24_OFF();
-            board.CEON();
-            board.DelayLoop20();
-            ReadBack();
-          });
-      if (!done) return;
-    }
-    FinishByte(*this, i, 1024);
-  }
+    board.CEOFF();
+    if (ProgramByte == 0xFF || board.ReadBackByte == ProgramByte) return true;
+    PresentProgramByte();
+    return PulseUntilProgrammed(
+        *this, [this] { ReleaseBusAndPresent(*this); },
+        [this](bool lengthen) {
+          board.VPP24_ON();
+          board.CEON();
+          HoldPulse(board, lengthen);
+          EndVpp24PulseAndReadBack(*this);
+        });
+  });
 }
 
 // 27C010 / 27C020: PGM is latch-3 bit 2, VPP routed by latch-0 bit 5; CE stays active.
@@ -219,29 +238,11 @@ void Programmer::P27010_020() {
   b.Reg0 = static_cast<int16_t>(ProgrammingReg0(false) | 0x20);
   b.SetReg0();
   LogStarted(*this);
-  for (LoopIndex = 0; LoopIndex < ProgramLength; ++LoopIndex) {
-    ProgramByte = ProgramBuffer[static_cast<size_t>(LoopIndex)];
-    if (ProgramByte != 0xFF) {
-      PresentProgramByte();
-      b.SETADR();
-      const bool done = PulseUntilProgrammed(
-          *this, [this] { PresentProgramByte(); },
-          [this](bool lengthen) {
-            board.Reg3 &= 0xFB;
-            board.SetReg3();
-            board.ShortDelay();
-            if (lengthen) board.LongDelay();
-            board.Reg3 |= 0x04;
-            board.SetReg3();
-            board.DelayLoop20();
-            board.OEON();
-            ReadBack();
-            board.OEOFF();
-          });
-      if (!done) return;
-    }
-    FinishByte(*this, LoopIndex, 512);
-  }
+  ForEachImageByte(*this, LoopIndex, 512, [this] {
+    if (ProgramByte == 0xFF) return true;
+    return PresentAndPulse(*this,
+                           [this](bool lengthen) { PulsePgm(*this, kPgmLatch3Bit2, lengthen); });
+  });
 }
 
 }  // namespace ops

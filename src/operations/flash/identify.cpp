@@ -1,0 +1,120 @@
+// Reading a Flash chip's manufacturer and device code in its ID mode, and naming it.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "operations/programmer.h"
+
+namespace ops {
+namespace {
+
+struct FlashId {
+  std::string_view code;  // maker and device byte, two upper-case hex digits each
+  std::string_view name;
+  int16_t sector_size;
+};
+
+constexpr std::array<FlashId, 12> kFlashIds = {{
+    {"1C04", "EON EN29F040 Flash Memory", 512},
+    {"0120", "AMD am29F010 Flash Memory", 512},
+    {"01A4", "AMD am29F040 Flash Memory", 512},
+    {"3786", "AMIC A29040 Flash Memory", 512},
+    {"37A4", "AMIC A29010 Flash Memory", 512},
+    {"1F5B", "ATMEL 29C040 Flash Memory", 512},
+    {"1FA4", "ATMEL 29C040A Flash Memory", 256},
+    {"1FDA", "ATMEL 29C020 Flash Memory", 256},
+    {"1F25", "ATMEL 29C1024 Flash Memory", 128},
+    {"1FD5", "ATMEL 29C010 Flash Memory", 128},
+    {"1F5D", "ATMEL 29C512 Flash Memory", 128},
+    {"1FDC", "ATMEL 29C256 Flash Memory", 64},
+}};
+
+constexpr int16_t kIdEntry = 0x90;
+constexpr int16_t kIdExit = 0xF0;
+
+std::string TwoHexDigits(int value) {
+  constexpr std::string_view kDigits = "0123456789ABCDEF";
+  const auto v = static_cast<unsigned>(value) & 0xFFU;
+  return {kDigits[v >> 4U], kDigits[v & 0x0FU]};
+}
+
+}  // namespace
+
+void Programmer::IdentifyFlash() {
+  FlashSectorSize = 0;
+  if (dev.DeviceFamily != "F") return;
+  board.Reset();
+  board.LampOn();
+  board.OEOFF();
+
+  FlashCommand = kIdEntry;
+  SendFlashCommand();
+  board.CEOEON();
+  board.REG4OFF();
+  board.SETADR_FLASH();
+  board.GetNibbles();
+  FlashMaker = board.ReadBackByte;
+  board.IncADR();
+  board.SETADR_FLASH();
+  board.GetNibbles();
+  FlashDevice = board.ReadBackByte;
+
+  board.OEOFF();
+  FlashCommand = kIdExit;
+  SendFlashCommand();
+  io.Sleep(20);
+  io.Sleep(20);
+
+  // The same two bytes in normal mode: a chip that ignored the ID entry shows them twice.
+  board.AddrLow = 0;
+  board.AddrMid = 0;
+  board.AddrHigh = 0;
+  board.CEOEON();
+  board.SETADR_FLASH();
+  board.GetNibbles();
+  FlashPlainCode = TwoHexDigits(board.ReadBackByte);
+  board.IncADR();
+  board.SETADR_FLASH();
+  board.GetNibbles();
+  board.CEOEOFF();
+  FlashPlainCode += TwoHexDigits(board.ReadBackByte);
+
+  FlashCode = TwoHexDigits(FlashMaker) + TwoHexDigits(FlashDevice);
+  if (FlashCode == FlashPlainCode) {
+    ui.LogMessage("*** Not a Flash Unit, Address 00&01 = FlashCode ***");
+  }
+  const std::string prefix = "Device ID# " + FlashCode + " - ";
+  for (const FlashId& id : kFlashIds) {
+    if (FlashCode == id.code) {
+      ui.LogMessage(prefix + std::string(id.name));
+      FlashSectorSize = id.sector_size;
+    }
+  }
+  if (FlashSectorSize == 0) ui.LogMessage(prefix + " Not Valid!!!");
+  board.LampOff();
+}
+
+// The AT29C256 is read once in ID mode when it is selected; the codes are not kept.
+void Programmer::ProbeFlashID() {
+  FlashCommand = kIdEntry;
+  SendFlashCommand();
+  board.CEOEON();
+  board.REG4OFF();
+  board.SETADR_FLASH();
+  board.GetNibbles();
+  board.IncADR();
+  board.SETADR_FLASH();
+  board.GetNibbles();
+  board.OEOFF();
+  FlashCommand = kIdExit;
+  SendFlashCommand();
+  io.Sleep(20);
+}
+
+void Programmer::menuFlashShowCodeID_Click() {
+  ui.LogMessage("Reading Flash Code ID_________________ wait");
+  IdentifyFlash();
+}
+
+}  // namespace ops

@@ -1,0 +1,263 @@
+// Programming the Flash and parallel EEPROM devices: the sector-load algorithm of the AT29C256
+// and the X28C256, and the byte-program walk of the 32-pin Flash chips.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "operations/programmer.h"
+
+namespace ops {
+
+using platform::Ctl;
+
+namespace {
+
+int16_t I16(int32_t value) {
+  return static_cast<int16_t>(value);
+}
+
+// What tells the X28C256 apart from the AT29C256 in the sector-load algorithm.
+struct PageDevice {
+  bool xicor;                 // A14 moved to latch-1 bit 7, write strobe on bit 6
+  std::string_view started;   // first log line
+  std::string_view finished;  // success log line
+  int32_t protection_settle_ms;
+};
+
+constexpr PageDevice kAT29C256{false, "Programming Atmel AT29C256",
+                               "FLASH Atmel AT29C256 Programmed Sucessfully", 50};
+constexpr PageDevice kX28C256{true, "Programming 28C256 XICOR Device",
+                              "XICOR 28C256 Programmed Sucessfully", 40};
+
+constexpr int32_t kSectors = 512;
+constexpr int32_t kSectorSize = 64;
+constexpr int kSectorAttempts = 80;  // decremented before each attempt: 79 loads at most
+constexpr int kByteTries = 50;       // the same rule: 49 program commands at most
+
+class PageProgrammer {
+ public:
+  PageProgrammer(Programmer& p, const PageDevice& d) : p_(p), b_(p.board), d_(d) {}
+
+  void Run() {
+    b_.CurrentAddress = 0;
+    b_.Endereco2Adr();
+    LoadAddress();
+    p_.io.Sleep(500);
+    b_.REG4ON();
+    b_.OEOFF();
+    b_.CEOFF();
+    p_.ui.LogMessage(d_.started);
+    b_.Reset();
+    LoadAddress();
+    if (d_.xicor) {
+      p_.SDPDisable_XICOR();
+    } else {
+      p_.SDPDisable_FLASH();
+    }
+    p_.io.Sleep(d_.protection_settle_ms);
+    b_.OEOFF();
+    b_.CEOFF();
+    p_.ui.SetMax(Ctl::ProgressBar1, 64);
+    p_.ProgressStep = 8;
+    p_.ProgressCount = 0;
+    for (int32_t sector = 0; sector < kSectors; ++sector) {
+      if (!ProgramSector(sector)) return;
+      if ((sector & 7) == 0) b_.ToggleProgramLamp();
+      p_.GoProgressiveBar1();
+    }
+    p_.ui.LogMessage(d_.finished);
+    b_.Reset();
+  }
+
+ private:
+  int32_t SliderWait(int32_t extra) const { return p_.SliderMax() - p_.SliderValue() + extra; }
+
+  void LoadAddress() {
+    if (d_.xicor) {
+      b_.SETADR_XICOR();
+    } else {
+      b_.SETADR_FLASH();
+    }
+  }
+
+  // Loads the sector until it reads back whole; false (after the failure report) when 79
+  // loads did not take. The last read-back leaves CurrentAddress at the byte that differed.
+  bool ProgramSector(int32_t sector) {
+    for (int attempts = kSectorAttempts;;) {
+      if (--attempts == 0) {
+        p_.ReportProgramFailure();
+        b_.Reg0 = 0x00;
+        b_.SetReg0();
+        return false;
+      }
+      p_.io.Sleep(SliderWait(1));
+      b_.REG4ON();
+      SelectSectorPage(sector);
+      LoadSector(sector);
+      p_.io.Sleep(SliderWait(3));  // the device writes the sector now
+      b_.REG4OFF();
+      if (SectorReadsBack(sector)) return true;
+      p_.ProgramByte = p_.ProgramBuffer[static_cast<size_t>(b_.CurrentAddress)];
+    }
+  }
+
+  void SelectSectorPage(int32_t sector) {
+    b_.CurrentAddress = kSectorSize * sector;
+    b_.Endereco2Adr();
+    const int32_t mid = d_.xicor ? (b_.AddrMid != 0 ? b_.AddrMid + 0x40 : 0) : b_.AddrMid;
+    if (const int16_t latch1 = I16(mid | b_.Reg1Mask); latch1 != b_.Reg1) {
+      b_.Reg1 = latch1;
+      b_.SetReg1();
+    }
+  }
+
+  // No command prefix: with software data protection off the chip takes the bytes as they
+  // come and writes the sector when the loads stop.
+  void LoadSector(int32_t sector) {
+    const int16_t strobe = d_.xicor ? 0x40 : 0x80;
+    for (int32_t i = 0; i < kSectorSize; ++i) {
+      SelectByte(sector, i);
+      p_.ProgramByte = p_.ProgramBuffer[static_cast<size_t>(b_.CurrentAddress)];
+      b_.REG4ON();
+      b_.Reg4 = p_.ProgramByte;
+      b_.SetReg4();
+      b_.Reg3 = I16(b_.Reg3 & 0x7F);
+      b_.SetReg3();
+      b_.Reg1 = I16(b_.Reg1 & ~strobe & 0xFF);
+      b_.SetReg1();
+      b_.Reg1 = I16(b_.Reg1 | strobe);
+      b_.SetReg1();
+      b_.Reg3 = I16(b_.Reg3 | 0x80);
+      b_.SetReg3();
+    }
+  }
+
+  // Chip enable stays on from byte to byte; only output enable drops after each read.
+  bool SectorReadsBack(int32_t sector) {
+    for (int32_t i = 0; i < kSectorSize; ++i) {
+      SelectByte(sector, i);
+      b_.CEOEON();
+      b_.GetNibbles();
+      b_.OEOFF();
+      if (b_.ReadBackByte != p_.ProgramBuffer[static_cast<size_t>(b_.CurrentAddress)]) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  void SelectByte(int32_t sector, int32_t i) {
+    b_.CurrentAddress = kSectorSize * sector + i;
+    b_.Endereco2Adr();
+    b_.Reg2 = I16(b_.AddrLow);
+    b_.SetReg2();
+  }
+
+  Programmer& p_;
+  board::Board& b_;
+  const PageDevice& d_;
+};
+
+bool ReadsBackAfterProgram(int16_t maker) {
+  return maker == 0x37 || maker == 0x01 || maker == 0x1C;
+}
+bool ProgrammableMaker(int16_t maker) {
+  return ReadsBackAfterProgram(maker) || maker == 0x1F;
+}
+
+constexpr int32_t kPage = 256;
+constexpr int32_t kBank = 65536;
+
+// How many bytes the byte walk covers: CodeLength, but never past the device (a longer file
+// loaded after the selection) and never past the end of ProgramBuffer, since the walk rounds up
+// to a whole page. Says so when it cuts the length.
+int32_t FlashWalkLength(Programmer& p) {
+  const auto buffer_pages = static_cast<int32_t>(p.ProgramBuffer.size()) / kPage * kPage;
+  const int32_t limit =
+      p.dev.DeviceSize > 0 ? std::min(p.dev.DeviceSize, buffer_pages) : buffer_pages;
+  if (p.buf.CodeLength <= limit) return p.buf.CodeLength;
+  p.ui.LogMessage("*** Code Length " + std::to_string(p.buf.CodeLength) +
+                  " Bytes exceeds the Device Size, Programming the first " + std::to_string(limit) +
+                  " Bytes only");
+  return limit;
+}
+
+}  // namespace
+
+void Programmer::ProgramAT29C256() {
+  PageProgrammer(*this, kAT29C256).Run();
+}
+
+void Programmer::ProgramX28C256() {
+  PageProgrammer(*this, kX28C256).Run();
+}
+
+void Programmer::ProgramFlashByID() {
+  IdentifyFlash();
+  if (!ProgrammableMaker(FlashMaker)) {
+    ui.LogMessage("Device ID# " + FlashCode + " - Not Supported");
+    ProgramStatus = 0;
+    return;
+  }
+  ui.LogMessage("Device ID# " + FlashCode + " - Start programming");
+  const int32_t length = FlashWalkLength(*this);
+  ui.SetMax(Ctl::ProgressBar1, length / kPage);
+  board.REG4ON();
+  board.OEOFF();
+  board.CEOFF();
+  LastBank = I16((length - 1) / kBank);
+  LastPage = I16(((length - 1) % kBank) / kPage);
+  board.CurrentAddress = 0;
+  const bool read_back = ReadsBackAfterProgram(FlashMaker);
+  for (int32_t bank = 0; bank <= LastBank; ++bank) {
+    board.Reg3 = I16(board.AddrHighMap[static_cast<size_t>(bank)] | board.Reg3Mask | 0x80);
+    const int32_t last_page = bank == LastBank ? LastPage : 255;
+    for (int32_t page = 0; page <= last_page; ++page) {
+      board.Reg1 = I16(board.AddrMidMap[static_cast<size_t>(page)] | board.Reg1Mask);
+      ui.SetValue(Ctl::ProgressBar1,
+                  std::min(ui.Value(Ctl::ProgressBar1) + 1, ui.Max(Ctl::ProgressBar1)));
+      for (board.Reg2 = 0; board.Reg2 <= 255; ++board.Reg2) {
+        int tries = kByteTries;
+        do {
+          if (--tries == 0) {
+            ReportProgramFailure();
+            return;
+          }
+          ProgramByte = ProgramBuffer[static_cast<size_t>(board.CurrentAddress)];
+          ProgramFlashByte();
+          if (read_back) {
+            VerifyFlashByte();
+          } else {  // Atmel: no read-back, the chip is given 1 ms per byte
+            io.Sleep(1);
+            FlashPollState = 0;
+          }
+        } while (FlashPollState != 0);
+        ++board.CurrentAddress;
+      }
+    }
+  }
+}
+
+void Programmer::VerifyFlashByte() {
+  board.REG4OFF();
+  FlashPollState = 1;
+  board.CEON();
+  board.OEON();
+  board.GetNibbles();
+  board.OEOFF();
+  board.CEOFF();
+  if (board.ReadBackByte == ProgramByte) FlashPollState = 0;
+  board.REG4ON();
+}
+
+// Service test: the same program command over and over, for a scope on the board.
+void Programmer::LoopFlashTest_Click() {
+  const int32_t repeats = SliderValue() * 1000;
+  for (int32_t n = 0; n < repeats; ++n) {
+    ProgramFlashByte();
+    io.Spin(10000);
+  }
+}
+
+}  // namespace ops

@@ -1,0 +1,195 @@
+// Identification, programming and erase of every Flash and EEPROM row on the simulated board.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "flash_fixture.h"
+#include "sim/command_flash.h"
+#include "sim/sim_board.h"
+
+namespace {
+
+using flash_testing::Device;
+using Lines = std::vector<std::string>;
+
+std::string HexByte(uint8_t v) {
+  char text[4];
+  std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(v));
+  return text;
+}
+
+struct SimRig {
+  SimRig(const char* chip, const Device& d) {
+    EXPECT_TRUE(board.InsertDevice(chip));
+    flash_testing::SelectLikeTheDeviceList(p, d);
+  }
+  std::vector<uint8_t> Image() const {
+    return {p.ProgramBuffer.begin(), p.ProgramBuffer.begin() + p.dev.DeviceSize};
+  }
+  std::vector<uint8_t> Contents() const {
+    const auto cells = board.chip()->Contents();
+    return {cells.begin(), cells.end()};
+  }
+  sim::CommandFlash& flash() { return dynamic_cast<sim::CommandFlash&>(*board.chip()); }
+
+  sim::SimBoard board{5};
+  platform::RecordingMachine io{&board, /*keep_trace=*/false};
+  testing_support::FakePanel ui;
+  testing_support::FakeClock clock;
+  ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};
+};
+
+struct Row {
+  const char* chip;
+  Device device;
+  const char* id_line;
+};
+
+const Row kRows[] = {
+    {"Flash Atmel AT29C256", flash_testing::kAT29C256,
+     "Device ID# 1FDC - ATMEL 29C256 Flash Memory"},
+    {"Flash AMIC A29040", flash_testing::kA29040, "Device ID# 3786 - AMIC A29040 Flash Memory"},
+    {"Flash AMD AM29F010", flash_testing::kAM29F010, "Device ID# 0120 - AMD am29F010 Flash Memory"},
+    {"Flash AMD AM29F020", flash_testing::kAM29F020, "Device ID# 018C -  Not Valid!!!"},
+    {"Flash AMD AM29F040", flash_testing::kAM29F040, "Device ID# 01A4 - AMD am29F040 Flash Memory"},
+    {"Flash EON EN29F040", flash_testing::kAM29F040, "Device ID# 1C04 - EON EN29F040 Flash Memory"},
+    {"Eeprom XICOR X28C256", flash_testing::kX28C256, nullptr},
+};
+
+class SimulatedRow : public ::testing::TestWithParam<Row> {};
+
+TEST_P(SimulatedRow, IdentifiesTheChip) {
+  const Row row = GetParam();
+  SimRig r(row.chip, row.device);
+  r.p.menuFlashShowCodeID_Click();
+  Lines expected = {"Reading Flash Code ID_________________ wait"};
+  if (row.id_line != nullptr) expected.emplace_back(row.id_line);
+  EXPECT_EQ(r.ui.log, expected);
+}
+
+// Programs a full image (the 32-pin chips: the first 192 KB, across three banks, or the whole
+// chip when smaller), reads it back from the chip's cells, then erases the chip.
+TEST_P(SimulatedRow, ProgramsTheImageAndErasesTheChip) {
+  const Row row = GetParam();
+  SimRig r(row.chip, row.device);
+  const std::string code = row.device.code;
+  if (code == "FA") {
+    r.p.ProgramAT29C256();
+  } else if (code == "EN") {
+    r.p.ProgramX28C256();
+  } else {
+    r.p.buf.CodeLength = std::min(row.device.size, 3 * 65536);
+    r.p.ProgramFlashByID();
+  }
+  const auto length =
+      static_cast<ptrdiff_t>(code[0] == 'F' && code != "FA" ? r.p.buf.CodeLength : row.device.size);
+  const std::vector<uint8_t> image = r.Image(), cells = r.Contents();
+  EXPECT_TRUE(std::equal(image.begin(), image.begin() + length, cells.begin()))
+      << "first difference at "
+      << std::mismatch(image.begin(), image.begin() + length, cells.begin()).first - image.begin();
+  EXPECT_EQ(r.p.ProgramFailed, 0);
+
+  r.ui.log.clear();
+  r.p.EraseFlash_button_Click();
+  const std::vector<uint8_t> erased = r.Contents();
+  EXPECT_EQ(std::count(erased.begin(), erased.end(), 0xFF), row.device.size);
+  if (code != "EN") {
+    EXPECT_EQ(r.ui.log.back(), "Flash Memory Erase Complete");
+  }
+  EXPECT_FALSE(platform::IndicatorLit(r.ui, platform::Ctl::Error_label));
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, SimulatedRow, ::testing::ValuesIn(kRows), [](const auto& test) {
+  std::string name = test.param.chip;
+  name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }),
+             name.end());
+  return name;
+});
+
+TEST(SimulatedFlash, ChipIgnoringCommandsIsNotAFlashUnit) {
+  SimRig r("Flash AMD AM29F040", flash_testing::kAM29F040);
+  const std::vector<uint8_t> start = {0x01, 0xA4};
+  r.board.chip()->Load(start);
+  r.board.chip()->IgnoreCommands(true);
+  r.p.IdentifyFlash();
+  EXPECT_EQ(r.ui.log, (Lines{"*** Not a Flash Unit, Address 00&01 = FlashCode ***",
+                             "Device ID# 01A4 - AMD am29F040 Flash Memory"}));
+}
+
+TEST(SimulatedFlash, ChipOfAnotherMakerIsRefused) {
+  SimRig r("Flash AMD AM29F040", flash_testing::kAM29F040);
+  r.flash().AnswerIds(0xC2, 0x4F);
+  r.p.ProgramFlashByID();
+  EXPECT_EQ(r.ui.log.back(), "Device ID# C24F - Not Supported");
+  r.p.EraseFlash_button_Click();
+  EXPECT_EQ(r.ui.log.back(), "*** DEVICE NOT SUPPORTED ***");
+  EXPECT_EQ(r.board.chip()->ProgramPulses(), 0U);
+  EXPECT_EQ(r.flash().Erases(), 0U);
+}
+
+TEST(SimulatedFlash, AnAmdChipInTheAT29C256RowIsRefused) {
+  SimRig r("Flash AMD AM29F040", flash_testing::kAT29C256);
+  r.p.EraseFlash_button_Click();
+  EXPECT_EQ(r.ui.log.back(), "*** DEVICE NOT SUPPORTED ***");
+  EXPECT_EQ(r.flash().Erases(), 0U);
+}
+
+TEST(SimulatedFlash, ByteThatNeverProgramsStopsAfterFortyNineCommands) {
+  SimRig r("Flash EON EN29F040", flash_testing::kAM29F040);
+  r.board.chip()->NeverPrograms(0x123);
+  r.p.buf.CodeLength = 0x200;
+  r.p.ProgramFlashByID();
+  EXPECT_EQ(r.p.board.CurrentAddress, 0x123);
+  EXPECT_EQ(r.board.chip()->ProgramPulses(), 0x123U + 49U);
+  EXPECT_EQ(r.p.ProgramFailed, 1);
+  EXPECT_EQ(r.ui.log.end()[-2], "*** Address:123h, Programming BYTE:" +
+                                    HexByte(r.p.ProgramBuffer[0x123]) + "h, Read BYTE:FFh");
+}
+
+TEST(SimulatedFlash, SectorThatNeverVerifiesStopsAfterSeventyNineLoads) {
+  SimRig r("Flash Atmel AT29C256", flash_testing::kAT29C256);
+  r.board.chip()->NeverPrograms(0x105);
+  r.p.ProgramAT29C256();
+  EXPECT_EQ(r.p.board.CurrentAddress, 0x105);
+  EXPECT_EQ(r.board.chip()->ProgramPulses(), 4U + 79U);
+  EXPECT_EQ(r.p.ProgramFailed, 1);
+  EXPECT_EQ(r.ui.log.end()[-2], "*** Address:105h, Programming BYTE:" +
+                                    HexByte(r.p.ProgramBuffer[0x105]) + "h, Read BYTE:FFh");
+  EXPECT_EQ(r.p.board.Reg0, 0);
+}
+
+TEST(SimulatedFlash, EraseThatNeverCompletesRaisesTheErrorAlert) {
+  SimRig r("Flash AMIC A29040", flash_testing::kA29040);
+  r.flash().SetEraseTime(std::chrono::seconds(10));
+  r.p.EraseFlash_button_Click();
+  EXPECT_EQ(r.ui.log.back(),
+            "*** Flash Memory Erase Failed - Device did not Read Erased (500 Polls) ***");
+  EXPECT_TRUE(platform::IndicatorLit(r.ui, platform::Ctl::Error_label));
+  // Identification 2 x 20 ms, 100 ms before polling, then 500 polls 5 ms apart.
+  EXPECT_EQ(r.io.Totals().sleeps, 3 + 500);
+  EXPECT_EQ(r.io.Totals().sleep_ms, 40 + 100 + 2500);
+}
+
+// The operator's way: the row picked from the device list, an image in the code buffer, then
+// Program and Verify.
+TEST(SimulatedFlash, ProgramAndVerifyCommandsOnAnAM29F010PickedFromTheList) {
+  SimRig r("Flash AMD AM29F010", flash_testing::kAM29F010);
+  r.p.FillDeviceList();
+  r.p.SetDeviceIndex(22);
+  ASSERT_EQ(r.p.dev.DeviceCode, "FS");
+  for (size_t i = 0; i < 131072; ++i) r.p.buf.CodeBuffer[i] = static_cast<uint8_t>(i * 5 + 1);
+  r.p.buf.CodeLoaded = 1;
+  r.ui.log.clear();
+  r.p.Program_button_Click();
+  EXPECT_EQ(r.ui.log.back(), "Programming Device Successfull");
+  r.p.Verify_button_Click();
+  EXPECT_EQ(r.ui.log.back(), "Device Contents MATCHES with Buffer Contents");
+  const std::vector<uint8_t> cells = r.Contents();
+  EXPECT_TRUE(std::equal(cells.begin(), cells.end(), r.p.buf.CodeBuffer.begin()));
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QRadioButton>
+#include <QSlider>
 
 #include "window_fixture.h"
 
@@ -78,6 +79,17 @@ TEST(OptionButtons, ClickSelectsOneOptionOfItsGroupEvenWhenAlreadySelected) {
   Click(t.Find<QRadioButton>("Voltage_button(3)"));
   EXPECT_EQ(t.window.Value(platform::Voltage_button(3)), 0);
   EXPECT_EQ(t.window.Value(platform::Voltage_button(1)), 1);
+}
+
+TEST(SpeedSlider, OperatorsStepIsLoggedWithItsSoundButChangesFromCodeAreNot) {
+  WindowUnderTest t;
+  auto* slider = t.Find<QSlider>("Slider1");
+  slider->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_TRUE(t.window.Caption(Ctl::SystemLog).ends_with(">  Program Speed Slider set to: 17"));
+  EXPECT_EQ(t.sound.played, std::vector<std::string>{"/sounds/slide.wav"});
+  const std::string log = t.window.Caption(Ctl::SystemLog);
+  t.window.SetValue(Ctl::Slider1, 5);
+  EXPECT_EQ(t.window.Caption(Ctl::SystemLog), log);
 }
 
 TEST(PlaceholderMenus, CloseAndOptionsShowTheirBoxesAndNothingElse) {

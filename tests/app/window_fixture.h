@@ -11,7 +11,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,6 +23,7 @@
 #include "platform/sound.h"
 #include "qt_app.h"
 #include "support/fake_clock.h"
+#include "support/temp_dir.h"
 
 namespace app_testing {
 
@@ -101,14 +101,20 @@ class FakeDialogs final : public app::Dialogs {
 // Runs a test inside a fresh, empty working directory.
 class TemporaryWorkingDirectory {
  public:
-  TemporaryWorkingDirectory();
-  ~TemporaryWorkingDirectory();
+  TemporaryWorkingDirectory() : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(directory_.path);
+  }
+  ~TemporaryWorkingDirectory() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+  }
   TemporaryWorkingDirectory(const TemporaryWorkingDirectory&) = delete;
   TemporaryWorkingDirectory& operator=(const TemporaryWorkingDirectory&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
+  std::filesystem::path Path() const { return directory_.path; }
 
  private:
-  std::filesystem::path previous_, path_;
+  std::filesystem::path previous_;
+  testing_support::TempDir directory_{"meldrix_app_test"};
 };
 
 // The real window with the real core behind it, on a port that records and answers FFh.
@@ -134,21 +140,6 @@ void Click(QWidget* widget);
 void DoubleClick(QWidget* widget);
 // The whole content of a file.
 std::string ReadFile(const std::filesystem::path& path);
-
-inline TemporaryWorkingDirectory::TemporaryWorkingDirectory()
-    : previous_(std::filesystem::current_path()) {
-  std::random_device entropy;
-  path_ = std::filesystem::temp_directory_path() /
-          ("meldrix_app_test_" + std::to_string(entropy()) + std::to_string(entropy()));
-  std::filesystem::create_directories(path_);
-  std::filesystem::current_path(path_);
-}
-
-inline TemporaryWorkingDirectory::~TemporaryWorkingDirectory() {
-  std::error_code ignored;
-  std::filesystem::current_path(previous_, ignored);
-  std::filesystem::remove_all(path_, ignored);
-}
 
 inline WindowUnderTest::WindowUnderTest()
     : window((QtApp(), clock), sound, settings, "/sounds", std::make_unique<FakeDialogs>(dialogs)),

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "board/board.h"
+#include "platform/clock.h"
 #include "platform/panel.h"
 
 namespace bench {
@@ -45,6 +46,14 @@ class QuietPanel : public platform::Panel {
   std::string InputBox(std::string_view, std::string_view) override { return {}; }
   std::string OpenFileDialog(std::string_view, std::string_view) override { return {}; }
   std::string SaveFileDialog(std::string_view, std::string_view) override { return {}; }
+};
+
+// A clock that always tells the same time, so that log lines and file stamps cost the same.
+class QuietClock final : public platform::Clock {
+ public:
+  std::string LocaleTime() const override { return "00:00:00"; }
+  std::string LocaleDate() const override { return "01/01/2026"; }
+  std::string Stamp() const override { return "01-01-2026 00:00:00"; }
 };
 
 // The board found at 378h as the given model, with its control codes, read-back tables and

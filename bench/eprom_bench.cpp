@@ -54,13 +54,6 @@ class EpromPanel final : public bench::QuietPanel {
   Color error_ = platform::kGreyText;
 };
 
-class QuietClock final : public platform::Clock {
- public:
-  std::string LocaleTime() const override { return "00:00:00"; }
-  std::string LocaleDate() const override { return "01/01/2026"; }
-  std::string Stamp() const override { return "01-01-2026 00:00:00"; }
-};
-
 // A model-5 board whose socket holds an erased chip that takes any byte with its first pulse:
 // reads answer FFh until a pulse has been given, then the byte being programmed. Counts the
 // port accesses; waits for nothing.
@@ -126,7 +119,7 @@ struct Bench {
   int64_t Accesses() const { return io.accesses; }
   OnePulseMachine io;
   EpromPanel ui;
-  QuietClock clock;
+  bench::QuietClock clock;
   ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};
 };
 
@@ -207,7 +200,7 @@ struct SimBench {
   sim::SimBoard board{5};
   platform::RecordingMachine io{&board, /*keep_trace=*/false};
   EpromPanel ui;
-  QuietClock clock;
+  bench::QuietClock clock;
   ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};
 };
 

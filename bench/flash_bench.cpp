@@ -7,65 +7,39 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "operations/programmer.h"
 #include "platform/recording_machine.h"
 #include "sim/sim_board.h"
 
 namespace {
 
-// A window that nobody looks at: keeps only the values the walk reads back (progress bar).
-class QuietPanel final : public platform::Panel {
+// A window that nobody looks at: keeps only the values the walk reads back (progress bar) and
+// sets the write-wait slider.
+class FlashPanel final : public bench::QuietPanel {
  public:
-  void SetEnabled(platform::Ref, bool) override {}
-  bool Enabled(platform::Ref) const override { return true; }
-  void SetVisible(platform::Ref, bool) override {}
-  bool Visible(platform::Ref) const override { return true; }
-  void SetCaption(platform::Ref, std::string_view) override {}
-  std::string Caption(platform::Ref) const override { return {}; }
-  void SetValue(platform::Ref r, int value) override {
+  void SetValue(Ref r, int value) override {
     if (r.ctl == platform::Ctl::ProgressBar1) progress_ = value;
   }
-  int Value(platform::Ref r) const override {
+  int Value(Ref r) const override {
     if (r.ctl == platform::Ctl::Slider1) return 18;
     return r.ctl == platform::Ctl::ProgressBar1 ? progress_ : 0;
   }
-  void SetMax(platform::Ref r, int max) override {
+  void SetMax(Ref r, int max) override {
     if (r.ctl == platform::Ctl::ProgressBar1) progress_max_ = max;
   }
-  int Max(platform::Ref r) const override {
+  int Max(Ref r) const override {
     if (r.ctl == platform::Ctl::Slider1) return 20;
     return r.ctl == platform::Ctl::ProgressBar1 ? progress_max_ : 0;
   }
-  void SetForeColor(platform::Ref, platform::Color) override {}
-  platform::Color ForeColor(platform::Ref) const override { return platform::kGreyText; }
-  void SetBackColor(platform::Ref, platform::Color) override {}
-  platform::Color BackColor(platform::Ref) const override { return platform::kButtonFace; }
-  void Repaint(platform::Ref) override {}
-  void ClearList() override {}
-  void AddListItem(std::string_view) override {}
-  int ListCount() const override { return 0; }
-  std::string ListItem(int) const override { return {}; }
-  void SetListIndex(int) override {}
-  int ListIndex() const override { return -1; }
+  Color ForeColor(Ref) const override { return platform::kGreyText; }
+  Color BackColor(Ref) const override { return platform::kButtonFace; }
   void LogMessage(std::string_view) override { ++log_lines; }
-  void PlayEventSound(std::string_view) override {}
-  void MessageBox(std::string_view, std::string_view, platform::Icon) override {}
-  bool AskOkCancel(std::string_view, std::string_view) override { return true; }
-  std::string InputBox(std::string_view, std::string_view) override { return {}; }
-  std::string OpenFileDialog(std::string_view, std::string_view) override { return {}; }
-  std::string SaveFileDialog(std::string_view, std::string_view) override { return {}; }
 
   int log_lines = 0;
 
  private:
   int progress_ = 0, progress_max_ = 100;
-};
-
-class FixedClock final : public platform::Clock {
- public:
-  std::string LocaleTime() const override { return "00:00:00"; }
-  std::string LocaleDate() const override { return "01/01/2026"; }
-  std::string Stamp() const override { return "01-01-2026 00:00:00"; }
 };
 
 // A port that does nothing but hold the data lines of a chip that reads 01h everywhere (an AMD
@@ -86,12 +60,7 @@ class ChipReadingOne final : public platform::PortIo {
 struct Walk {
   explicit Walk(platform::PortIo& port) : io(&port, /*keep_trace=*/false) {
     auto& b = p.board;
-    b.PortBase = 0x378;
-    b.BoardModel = 5;
-    b.InitControlCodes();
-    b.SelectBoardModel();
-    b.BuildReadBackTables();
-    b.SetIdentityMaps();
+    bench::SetUpBoardAt378(b, 5);
     for (int16_t i = 4; i < 8; ++i) b.AddrHighMap[static_cast<size_t>(i)] = i + 4;
     b.LatchDelayCount = 12;
     b.Reg3Mask = 4;
@@ -99,8 +68,8 @@ struct Walk {
     std::fill(p.ProgramBuffer.begin(), p.ProgramBuffer.end(), uint8_t{0x01});
   }
   platform::RecordingMachine io;
-  QuietPanel ui;
-  FixedClock clock;
+  FlashPanel ui;
+  bench::QuietClock clock;
   ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};
 };
 

@@ -3,6 +3,7 @@
 // X28C256, whose write strobes sit on latch 1.
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "operations/programmer.h"
 
@@ -27,6 +28,60 @@ int16_t I16(int value) {
   return static_cast<int16_t>(value);
 }
 
+using BoardStep = void (board::Board::*)();
+
+// One address/data cycle of the AT29C256 / X28C256: latch 1 and latch 2 take the address (latch
+// 1 with the strobe bits the device needs held high), latch 4 the data already in Reg4; then the
+// write strobe is pulsed with chip enable on.
+void PageDeviceCycle(board::Board& b, int latch1, int latch2, BoardStep strobe_on,
+                     BoardStep strobe_off) {
+  b.Reg1 = I16(latch1);
+  b.Reg2 = I16(latch2);
+  b.SetReg1();
+  b.DelayLoop300();
+  b.SetReg2();
+  b.DelayLoop300();
+  b.SetReg4();
+  b.CEON();
+  (b.*strobe_on)();
+  b.DelayLoop300();
+  (b.*strobe_off)();
+  b.DelayLoop300();
+  b.CEOFF();
+}
+
+using WriteCycle = void (Programmer::*)();
+
+// A command sequence to the AT29C256 / X28C256: outputs off, latch 3 set for these devices, one
+// write cycle per data/address pair, then the operator's write wait.
+void SendPageDeviceCycles(Programmer& p, std::span<const std::array<int16_t, 2>> cycles,
+                          WriteCycle write_cycle) {
+  p.board.OEOFF();
+  p.board.Reg3 = kLatch3PageDevices;
+  p.board.SetReg3();
+  for (const auto& [data, address] : cycles) {
+    p.board.Reg4 = data;
+    p.FlashCmdAddress = address;
+    (p.*write_cycle)();
+  }
+  p.io.Sleep(p.SliderMax() - p.SliderValue() + 5);
+}
+
+// The three cycles of a 32-pin Flash command: AAh at 555h, 55h at 2AAh, the command at 555h
+// (latch-1 byte, latch-2 byte; A16 and up at 0).
+std::array<std::array<int, 3>, 3> FlashCommandCycles(int command) {
+  return {{{kUnlock1, 0x05, 0x55}, {kUnlock2, 0x02, 0xAA}, {command, 0x05, 0x55}}};
+}
+
+// Data and address out on the fast latches, then chip enable on and the write strobe on.
+void StrobeFlashCycle(Programmer& p, int data, int mid, int low) {
+  p.FastLatchWrite(4, data);
+  p.FastLatchWrite(1, mid);
+  p.FastLatchWrite(2, low);
+  p.FastLatchWrite(3, kChipOn);
+  p.FastLatchWrite(3, kStrobeOn);
+}
+
 }  // namespace
 
 void Programmer::FastLatchWrite(int latch, int value) {
@@ -38,55 +93,22 @@ void Programmer::FastLatchWrite(int latch, int value) {
 
 // The AT29C256 takes its write strobe on latch-1 bit 7, where Reg1Mask holds it high.
 void Programmer::WriteCycle_FLASH() {
-  const int hi = FlashCmdAddress / 256;
-  const int lo = FlashCmdAddress % 256;
-  board.Reg1 = I16(hi | board.Reg1Mask);
-  board.Reg2 = I16(lo);
-  board.SetReg1();
-  board.DelayLoop300();
-  board.SetReg2();
-  board.DelayLoop300();
-  board.SetReg4();
-  board.CEON();
-  board.WEA15ON();
-  board.DelayLoop300();
-  board.WEA15OFF();
-  board.DelayLoop300();
-  board.CEOFF();
+  PageDeviceCycle(board, (FlashCmdAddress / 256) | board.Reg1Mask, FlashCmdAddress % 256,
+                  &board::Board::WEA15ON, &board::Board::WEA15OFF);
 }
 
 // The X28C256 has A14 on latch-1 bit 7 and its write strobe on bit 6, held high here.
 void Programmer::WriteCycle_XICOR() {
   const int hi = FlashCmdAddress / 256;
-  const int lo = FlashCmdAddress % 256;
   const int moved = hi != 0 ? hi + 0x40 : hi;
-  board.Reg1 = I16(moved | 0x40);
-  board.Reg2 = I16(lo);
-  board.SetReg1();
-  board.DelayLoop300();
-  board.SetReg2();
-  board.DelayLoop300();
-  board.SetReg4();
-  board.CEON();
-  board.WEA14ON();
-  board.DelayLoop300();
-  board.WEA14OFF();
-  board.DelayLoop300();
-  board.CEOFF();
+  PageDeviceCycle(board, moved | 0x40, FlashCmdAddress % 256, &board::Board::WEA14ON,
+                  &board::Board::WEA14OFF);
 }
 
 void Programmer::Command_FLASH() {
-  board.OEOFF();
-  board.Reg3 = kLatch3PageDevices;
-  board.SetReg3();
   const std::array<std::array<int16_t, 2>, 3> cycles = {
       {{kUnlock1, kUnlockAddress1}, {kUnlock2, kUnlockAddress2}, {FlashCommand, kUnlockAddress1}}};
-  for (const auto& [data, address] : cycles) {
-    board.Reg4 = data;
-    FlashCmdAddress = address;
-    WriteCycle_FLASH();
-  }
-  io.Sleep(SliderMax() - SliderValue() + 5);
+  SendPageDeviceCycles(*this, cycles, &Programmer::WriteCycle_FLASH);
 }
 
 // The 32-pin chips latch address and data on the write strobe (latch-3 bit 2). Each cycle puts
@@ -98,15 +120,9 @@ void Programmer::SendFlashCommand() {
     return;
   }
   board.OEOFF();
-  const std::array<std::array<int, 3>, 3> cycles = {
-      {{kUnlock1, 0x05, 0x55}, {kUnlock2, 0x02, 0xAA}, {FlashCommand & 0xFF, 0x05, 0x55}}};
-  for (const auto& [data, mid, low] : cycles) {
+  for (const auto& [data, mid, low] : FlashCommandCycles(FlashCommand & 0xFF)) {
     FastLatchWrite(3, kChipOff);
-    FastLatchWrite(4, data);
-    FastLatchWrite(1, mid);
-    FastLatchWrite(2, low);
-    FastLatchWrite(3, kChipOn);
-    FastLatchWrite(3, kStrobeOn);
+    StrobeFlashCycle(*this, data, mid, low);
     FastLatchWrite(3, kChipOn);
   }
   FastLatchWrite(3, kChipOff);
@@ -117,14 +133,8 @@ void Programmer::SendFlashCommand() {
 // ends as it began when its bits 7 and 2 were set.
 void Programmer::ProgramFlashByte() {
   FastLatchWrite(3, kChipOff);
-  const std::array<std::array<int, 3>, 3> cycles = {
-      {{kUnlock1, 0x05, 0x55}, {kUnlock2, 0x02, 0xAA}, {0xA0, 0x05, 0x55}}};
-  for (const auto& [data, mid, low] : cycles) {
-    FastLatchWrite(4, data);
-    FastLatchWrite(1, mid);
-    FastLatchWrite(2, low);
-    FastLatchWrite(3, kChipOn);
-    FastLatchWrite(3, kStrobeOn);
+  for (const auto& [data, mid, low] : FlashCommandCycles(0xA0)) {
+    StrobeFlashCycle(*this, data, mid, low);
     FastLatchWrite(3, kChipOff);
   }
   FastLatchWrite(4, ProgramByte);
@@ -152,27 +162,11 @@ constexpr std::array<std::array<int16_t, 2>, 6> kProtectionOff = {{{kUnlock1, kU
 }  // namespace
 
 void Programmer::SDPDisable_FLASH() {
-  board.OEOFF();
-  board.Reg3 = kLatch3PageDevices;
-  board.SetReg3();
-  for (const auto& [data, address] : kProtectionOff) {
-    board.Reg4 = data;
-    FlashCmdAddress = address;
-    WriteCycle_FLASH();
-  }
-  io.Sleep(SliderMax() - SliderValue() + 5);
+  SendPageDeviceCycles(*this, kProtectionOff, &Programmer::WriteCycle_FLASH);
 }
 
 void Programmer::SDPDisable_XICOR() {
-  board.OEOFF();
-  board.Reg3 = kLatch3PageDevices;
-  board.SetReg3();
-  for (const auto& [data, address] : kProtectionOff) {
-    board.Reg4 = data;
-    FlashCmdAddress = address;
-    WriteCycle_XICOR();
-  }
-  io.Sleep(SliderMax() - SliderValue() + 5);
+  SendPageDeviceCycles(*this, kProtectionOff, &Programmer::WriteCycle_XICOR);
 }
 
 }  // namespace ops

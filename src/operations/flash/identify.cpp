@@ -39,6 +39,34 @@ std::string TwoHexDigits(int value) {
   return {kDigits[v >> 4U], kDigits[v & 0x0FU]};
 }
 
+// The byte at the address counter and the one after it, each latched out and read back.
+std::array<uint8_t, 2> ReadTwoBytes(board::Board& b) {
+  b.SETADR_FLASH();
+  b.GetNibbles();
+  const uint8_t first = b.ReadBackByte;
+  b.IncADR();
+  b.SETADR_FLASH();
+  b.GetNibbles();
+  return {first, b.ReadBackByte};
+}
+
+// Puts the chip in its ID mode and reads the maker and device bytes at addresses 0 and 1.
+std::array<uint8_t, 2> ReadIdBytes(Programmer& p) {
+  p.FlashCommand = kIdEntry;
+  p.SendFlashCommand();
+  p.board.CEOEON();
+  p.board.REG4OFF();
+  return ReadTwoBytes(p.board);
+}
+
+// Back to normal reads; the chip needs a moment before its array answers again.
+void LeaveIdMode(Programmer& p) {
+  p.board.OEOFF();
+  p.FlashCommand = kIdExit;
+  p.SendFlashCommand();
+  p.io.Sleep(20);
+}
+
 }  // namespace
 
 void Programmer::IdentifyFlash() {
@@ -48,22 +76,11 @@ void Programmer::IdentifyFlash() {
   board.LampOn();
   board.OEOFF();
 
-  FlashCommand = kIdEntry;
-  SendFlashCommand();
-  board.CEOEON();
-  board.REG4OFF();
-  board.SETADR_FLASH();
-  board.GetNibbles();
-  FlashMaker = board.ReadBackByte;
-  board.IncADR();
-  board.SETADR_FLASH();
-  board.GetNibbles();
-  FlashDevice = board.ReadBackByte;
+  const auto [maker, device] = ReadIdBytes(*this);
+  FlashMaker = maker;
+  FlashDevice = device;
 
-  board.OEOFF();
-  FlashCommand = kIdExit;
-  SendFlashCommand();
-  io.Sleep(20);
+  LeaveIdMode(*this);
   io.Sleep(20);
 
   // The same two bytes in normal mode: a chip that ignored the ID entry shows them twice.
@@ -71,14 +88,9 @@ void Programmer::IdentifyFlash() {
   board.AddrMid = 0;
   board.AddrHigh = 0;
   board.CEOEON();
-  board.SETADR_FLASH();
-  board.GetNibbles();
-  FlashPlainCode = TwoHexDigits(board.ReadBackByte);
-  board.IncADR();
-  board.SETADR_FLASH();
-  board.GetNibbles();
+  const auto [first, second] = ReadTwoBytes(board);
   board.CEOEOFF();
-  FlashPlainCode += TwoHexDigits(board.ReadBackByte);
+  FlashPlainCode = TwoHexDigits(first) + TwoHexDigits(second);
 
   FlashCode = TwoHexDigits(FlashMaker) + TwoHexDigits(FlashDevice);
   if (FlashCode == FlashPlainCode) {
@@ -97,19 +109,8 @@ void Programmer::IdentifyFlash() {
 
 // The AT29C256 is read once in ID mode when it is selected; the codes are not kept.
 void Programmer::ProbeFlashID() {
-  FlashCommand = kIdEntry;
-  SendFlashCommand();
-  board.CEOEON();
-  board.REG4OFF();
-  board.SETADR_FLASH();
-  board.GetNibbles();
-  board.IncADR();
-  board.SETADR_FLASH();
-  board.GetNibbles();
-  board.OEOFF();
-  FlashCommand = kIdExit;
-  SendFlashCommand();
-  io.Sleep(20);
+  ReadIdBytes(*this);
+  LeaveIdMode(*this);
 }
 
 void Programmer::menuFlashShowCodeID_Click() {

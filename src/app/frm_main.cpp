@@ -30,6 +30,7 @@
 
 #include "app/control_names.h"
 #include "app/file_filter.h"
+#include "app/help.h"
 #include "app/log_text.h"
 #include "app/placement.h"
 #include "app/sound_keywords.h"
@@ -510,12 +511,12 @@ void frmMain::BuildMenus() {
 
   QMenu* help = AddSubmenu(nullptr, Ctl::mnuHelp, "&Help");
   connect(AddMenuEntry(help, Ctl::mnuHelpContents, "&Contents", true, nullptr), &QAction::triggered,
-          this, &frmMain::ShowHelpContents);
+          this, [this] { app::ShowHelpContents(*this); });
   connect(AddMenuEntry(help, Ctl::mnuHelpSearchForHelpOn, "&Search For Help On...", true, nullptr),
-          &QAction::triggered, this, &frmMain::ShowHelpSearch);
+          &QAction::triggered, this, [this] { app::ShowHelpSearch(*this); });
   AddSeparator(help, "mnuHelpBar0");
   connect(AddMenuEntry(help, Ctl::mnuHelpAbout, "&About ", true, nullptr), &QAction::triggered,
-          this, &frmMain::ShowAbout);
+          this, [this] { app::ShowAbout(*this); });
 }
 
 void frmMain::BuildToolBar() {
@@ -640,9 +641,6 @@ void frmMain::BoardModelForced(int16_t model) {
   }
 }
 
-void frmMain::ShowHelpContents() {}
-void frmMain::ShowHelpSearch() {}
-void frmMain::ShowAbout() {}
 
 void frmMain::mnuFileClose_Click() {
   MessageBox("Add 'mnuFileClose_Click' code.", platform::kAppTitle, platform::Icon::None);

@@ -136,9 +136,6 @@ class frmMain final : public QMainWindow, public platform::Panel {
   void closeEvent(QCloseEvent* event) override;  // the shutdown sequence
 
  private slots:
-  void ShowHelpContents();
-  void ShowHelpSearch();
-  void ShowAbout();
   void RefreshClock();
 
  private:

@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTextBrowser>
 
+#include "app/help_window.h"
 #include "window_fixture.h"
 
 namespace {
@@ -111,6 +113,24 @@ TEST(ExitMenu, ClosesTheWindowAfterPuttingTheBoardIdle) {
   EXPECT_FALSE(t.window.isVisible());
   EXPECT_FALSE(t.machine.Trace().empty());  // the board was reset on the way out
   EXPECT_EQ(t.settings.values.count("Settings/MainLeft"), 1U);
+}
+
+}  // namespace
+
+namespace {
+
+// The Help menu opens the program's own help window, at its contents page or at its search.
+TEST(HelpMenu, ContentsAndSearchOpenOneHelpWindowOwnedByTheMainWindow) {
+  WindowUnderTest t;
+  t.window.show();
+  t.Find<QAction>("mnuHelpContents")->trigger();
+  auto* help = t.window.findChild<app::HelpWindow*>("HelpWindow", Qt::FindDirectChildrenOnly);
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_FALSE(help->Browser()->source().isEmpty());
+
+  t.Find<QAction>("mnuHelpSearchForHelpOn")->trigger();
+  EXPECT_EQ(t.window.findChildren<app::HelpWindow*>().size(), 1);
 }
 
 }  // namespace

@@ -128,6 +128,10 @@ class Programmer {
   void Read_button_Click();
   void ReadCode();
   void ReadDeviceToBuffer();
+  // The device walk reads every EPROM and Flash part and the X28C256; nothing else yet.
+  bool DeviceWalkSupported() const {
+    return dev.DeviceFamily == "F" || dev.DeviceFamily == "P" || dev.DeviceCode == "EN";
+  }
   void ReadData();
   void Blank_button_Click();
   void BlankCheckCode();

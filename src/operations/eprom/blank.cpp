@@ -12,7 +12,7 @@ void Programmer::Blank_button_Click() {
 }
 
 void Programmer::BlankCheckCode() {
-  if (dev.DeviceFamily != "F" && dev.DeviceFamily != "P" && dev.DeviceCode != "EN") {
+  if (!DeviceWalkSupported()) {
     ui.MessageBox("Please Write Missing Routines at BLANKCODE", "Missing Routine",
                   platform::Icon::None);
     return;

@@ -13,7 +13,7 @@ void Programmer::Read_button_Click() {
 }
 
 void Programmer::ReadCode() {
-  if (dev.DeviceFamily != "F" && dev.DeviceFamily != "P" && dev.DeviceCode != "EN") {
+  if (!DeviceWalkSupported()) {
     ui.MessageBox("Please Write Missing Routines at READCODE", "Routine Not Ready",
                   platform::Icon::None);
     return;

@@ -4,6 +4,7 @@
 // access costs about a microsecond on top.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -85,22 +86,24 @@ class OnePulseMachine final : public platform::Machine {
   bool pulsed_ = false;
 };
 
+// With the delay counts of the default slider (18 of 20) for the device's type.
 struct Device {
   const char* name;
   const char* type;
   int32_t size;
   int16_t reg3_mask;
+  int32_t latch_delay, short_delay, long_delay;
 };
-constexpr Device k27C512{"Eprom 27C512", "5", 65536, 2};
-constexpr Device k27C080{"Eprom 27C080", "9", 1048576, 0};
+constexpr Device k27C512{"Eprom 27C512", "5", 65536, 2, 12, 202, 1002};
+constexpr Device k27C080{"Eprom 27C080", "9", 1048576, 0, 6, 102, 502};
 
 void SelectOnModel5(ops::Programmer& p, const Device& d, const char* name) {
   auto& b = p.board;
   bench::SetUpBoardAt378(b, 5);
   b.Reg3Mask = d.reg3_mask;
-  b.LatchDelayCount = 12;
-  b.ShortDelayCount = 202;
-  b.LongDelayCount = 1002;
+  b.LatchDelayCount = d.latch_delay;
+  b.ShortDelayCount = d.short_delay;
+  b.LongDelayCount = d.long_delay;
   p.dev.DeviceFamily = "P";
   p.dev.DeviceType = d.type;
   p.dev.DeviceCode = std::string("P") + d.type;
@@ -189,8 +192,9 @@ void BM_ProgramOnePulse(benchmark::State& state, Device d) {
 }
 
 #ifdef MELDRIX_BENCH_SIM
-// The same on the simulated board (the chip takes each byte with one pulse), through the
-// recording machine that hands the waits to the board as time passed.
+// The same on the simulated board, whose cells need their datasheet pulse time, through the
+// recording machine that hands the waits to the board as time passed. sim_seconds: the
+// programming's time on the board's clock, what a real board would take.
 struct SimBench {
   explicit SimBench(const Device& d) {
     SelectOnModel5(p, d, d.name);
@@ -219,12 +223,14 @@ void BM_ProgramOnSimulator(benchmark::State& state, Device d) {
       b->p.buf.CodeBuffer[static_cast<size_t>(i)] = static_cast<uint8_t>((i * 7 + (i >> 8)) % 255);
     }
     const int64_t before = b->Accesses();
+    const sim::Nanos started = b->board.Now();
     state.ResumeTiming();
     b->p.ProgramCode();
     state.PauseTiming();
     if (b->ui.last_log != "Programming Device Successfull") state.SkipWithError("not programmed");
     state.counters["accesses_per_byte"] =
         static_cast<double>(b->Accesses() - before) / static_cast<double>(d.size);
+    state.counters["sim_seconds"] = std::chrono::duration<double>(b->board.Now() - started).count();
     b.reset();
     state.ResumeTiming();
   }

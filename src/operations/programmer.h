@@ -180,6 +180,7 @@ class Programmer {
   std::string FlashPlainCode;
   int16_t FlashSectorSize = 0;
   int32_t FlashPollState = 0;
+  bool EraseTimingExceeded = false;  // the last WaitErased stopped on the chip's DQ5 flag
   void FastLatchWrite(int latch, int value);
   void WriteCycle_FLASH();
   void WriteCycle_XICOR();

@@ -7,12 +7,14 @@
 
 namespace platform {
 
-// Counts 1..n through a counter the optimiser must keep: the board's strobes last exactly as
-// long as these passes. Does nothing for n < 1.
-void spin(int32_t n);
+// The time one busy-wait pass stands for. The speed table was laid out for passes of this
+// length: at the default slider 202 passes give the 100 us quick-pulse of the CMOS EPROMs.
+inline constexpr std::chrono::nanoseconds kSpinPassTime{500};
 
-// The nominal time of one pass, as a simulated board is told it (a real pass costs about this).
-inline constexpr std::chrono::nanoseconds kSpinPassTime{1};
+// Busy-waits n passes of kSpinPassTime, checked against the monotonic clock, so that the wait is
+// never shorter than asked whatever the processor's speed or clock frequency; a wait the
+// scheduler interrupts only gets longer. Does nothing for n < 1.
+void spin(int32_t n);
 
 // The one seam between the board code and the computer: port accesses, busy-waits and
 // millisecond sleeps all pass here, so a recording machine can keep them in one ordered trace
@@ -26,7 +28,8 @@ class Machine {
   virtual void Sleep(int32_t milliseconds) = 0;
 };
 
-// The real thing: guarded port access, real busy-waits, real sleeps.
+// The real thing: guarded port access, real busy-waits, real sleeps. A backend that keeps its
+// own clock (a simulated board) is charged the busy-wait's time instead of having it spun.
 class LiveMachine final : public Machine {
  public:
   explicit LiveMachine(PortIo& backend) : guard_(backend) {}

@@ -14,6 +14,9 @@ class PortIo {
   virtual uint8_t PortIn(uint16_t port) = 0;
   // Only a simulated board cares how long the program waited between two accesses.
   virtual void TimePassed(std::chrono::nanoseconds /*elapsed*/) {}
+  // True for a backend with a clock of its own (a simulated board): a busy-wait is charged to
+  // that clock instead of being spun. Real ports need the real time to pass.
+  virtual bool KeepsOwnTime() const { return false; }
   // How the port is reached, for the status bar: "/dev/parport0", "direct I/O", ...
   virtual std::string Describe() const = 0;
 };
@@ -52,6 +55,7 @@ class PortGuard final : public PortIo {
     return IsParallelPortAddress(port) ? backend_->PortIn(port) : uint8_t{0xFF};
   }
   void TimePassed(std::chrono::nanoseconds elapsed) override { backend_->TimePassed(elapsed); }
+  bool KeepsOwnTime() const override { return backend_->KeepsOwnTime(); }
   std::string Describe() const override { return backend_->Describe(); }
 
  private:

@@ -65,6 +65,7 @@ PortIo* PortRouter::RealFor(Block& block) {
 void PortRouter::PortOut(uint16_t port, uint8_t value) {
   Block* block = BlockOf(port);
   if (block == nullptr) return;
+  last_ = block;
   if (PortIo* real = RealFor(*block)) {
     real->PortOut(port, value);
   } else {
@@ -75,6 +76,7 @@ void PortRouter::PortOut(uint16_t port, uint8_t value) {
 uint8_t PortRouter::PortIn(uint16_t port) {
   Block* block = BlockOf(port);
   if (block == nullptr) return 0xFF;
+  last_ = block;
   PortIo* real = RealFor(*block);
   return real != nullptr ? real->PortIn(port) : fallback_.PortIn(port);
 }
@@ -82,6 +84,10 @@ uint8_t PortRouter::PortIn(uint16_t port) {
 // Only a simulated board keeps time; the real ports live in it already.
 void PortRouter::TimePassed(std::chrono::nanoseconds elapsed) {
   fallback_.TimePassed(elapsed);
+}
+
+bool PortRouter::KeepsOwnTime() const {
+  return (last_ == nullptr || !last_->real) && fallback_.KeepsOwnTime();
 }
 
 std::string PortRouter::Describe() const {

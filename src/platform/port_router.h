@@ -32,6 +32,8 @@ class PortRouter final : public PortIo {
   void PortOut(uint16_t port, uint8_t value) override;
   uint8_t PortIn(uint16_t port) override;
   void TimePassed(std::chrono::nanoseconds elapsed) override;
+  // Whether the block accessed last is served by the fallback and that keeps its own clock.
+  bool KeepsOwnTime() const override;
   // The blocks served by real backends ("378h through /dev/parport0"), or what the fallback says.
   std::string Describe() const override;
 
@@ -51,6 +53,7 @@ class PortRouter final : public PortIo {
 
   PortIo& fallback_;
   Opener open_;
+  const Block* last_ = nullptr;  // the block of the latest access
   std::array<Block, 3> blocks_{Block{0x278, false, nullptr}, Block{0x378, false, nullptr},
                                Block{0x3BC, false, nullptr}};
 };

@@ -71,18 +71,19 @@ uint8_t Chip::Faulted(uint32_t address, uint8_t value) const {
   return it == stuck_at_zero_.end() ? value : static_cast<uint8_t>(value & ~it->second);
 }
 
-void Chip::ProgramCell(uint32_t address, uint8_t data, Cells how) {
+void Chip::ProgramCell(uint32_t address, uint8_t data, Cells how, int64_t dose, int64_t full_dose) {
   if (never_programs_.contains(address)) return;
   const uint8_t old = cells_[address];
   const uint8_t wanted =
       Faulted(address, how == Cells::ClearOnly ? static_cast<uint8_t>(old & data) : data);
   if (wanted == old) return;
   const auto slow = slow_cells_.find(address);
-  const int needed = slow == slow_cells_.end() ? pulses_needed_ : slow->second;
-  if (needed > 1) {
-    int& taken = pulses_taken_[address];
-    if (++taken < needed) return;
-    pulses_taken_.erase(address);
+  const int64_t needed = (slow == slow_cells_.end() ? pulses_needed_ : slow->second) * full_dose;
+  if (dose < needed) {
+    int64_t& taken = dose_taken_[address];
+    taken += dose;
+    if (taken < needed) return;
+    dose_taken_.erase(address);
   }
   cells_[address] = wanted;
 }
@@ -94,8 +95,8 @@ void Chip::FillErased() {
 void Chip::Erase(uint32_t first, uint32_t count) {
   const uint32_t end = std::min(first + count, size());
   for (uint32_t a = first; a < end; ++a) cells_[a] = Faulted(a, 0xFF);
-  if (!pulses_taken_.empty()) {
-    std::erase_if(pulses_taken_, [&](const auto& p) { return p.first >= first && p.first < end; });
+  if (!dose_taken_.empty()) {
+    std::erase_if(dose_taken_, [&](const auto& p) { return p.first >= first && p.first < end; });
   }
 }
 

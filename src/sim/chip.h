@@ -77,7 +77,9 @@ class Chip {
   // --- Fault injection -------------------------------------------------------------------------
   void NeverPrograms(uint32_t address);         // the cell keeps its value whatever is done
   void StuckAtZero(uint32_t address, int bit);  // that bit always reads 0
-  void SetPulsesNeeded(int n);                  // programming operations each cell needs
+  // How many programming operations each cell needs (Flash byte programs, EEPROM page writes);
+  // an EPROM cell needs this many times its datasheet programming time of pulses.
+  void SetPulsesNeeded(int n);
   void SlowCell(uint32_t address, int pulses);  // one cell needs this many instead
   void IgnoreCommands(bool ignore) { ignore_commands_ = ignore; }  // write cycles do nothing
 
@@ -106,8 +108,11 @@ class Chip {
 
   // One programming operation on a cell. EPROM and Flash cells only lose bits (1 to 0);
   // EEPROM cells take the byte. The cell changes once it has had the operations it needs.
+  // An operation may count for part of one: `dose` out of the `full_dose` a whole operation is
+  // (an EPROM pulse, in nanoseconds of its cell's programming time).
   enum class Cells { ClearOnly, Rewrite };
-  void ProgramCell(uint32_t address, uint8_t data, Cells how);
+  void ProgramCell(uint32_t address, uint8_t data, Cells how, int64_t dose = 1,
+                   int64_t full_dose = 1);
   void CountProgramPulse() { ++program_pulses_; }
   void FillErased();  // every cell FFh (faults still apply)
   void Erase(uint32_t first, uint32_t count);
@@ -127,7 +132,7 @@ class Chip {
   std::unordered_set<uint32_t> never_programs_;
   std::unordered_map<uint32_t, uint8_t> stuck_at_zero_;
   std::unordered_map<uint32_t, int> slow_cells_;
-  std::unordered_map<uint32_t, int> pulses_taken_;  // cells half-way through their operations
+  std::unordered_map<uint32_t, int64_t> dose_taken_;  // cells half-way through their operations
 };
 
 }  // namespace sim

@@ -20,6 +20,7 @@ void CommandFlash::OnSeated() {
   step_ = Step::Idle;
   autoselect_ = false;
   status_.until = Nanos{0};
+  failing_ = false;
 }
 
 bool CommandFlash::Driving() const {
@@ -27,6 +28,7 @@ bool CommandFlash::Driving() const {
 }
 
 uint8_t CommandFlash::Output(Nanos now) {
+  if (TimedOut(now)) return static_cast<uint8_t>(status_.Byte() | 0x20);
   if (status_.Busy(now)) return status_.Byte();
   if (autoselect_) {
     switch (lines().address & 0x03) {
@@ -48,7 +50,13 @@ void CommandFlash::OnLines(const Lines& before, const Lines& after, Nanos now) {
 }
 
 void CommandFlash::Write(uint32_t address, uint8_t data, Nanos now) {
-  if (ignores_commands() || status_.Busy(now)) return;
+  if (ignores_commands()) return;
+  if (TimedOut(now) && data == 0xF0) {  // the only way out of a failed operation
+    failing_ = false;
+    step_ = Step::Idle;
+    return;
+  }
+  if (failing_ || status_.Busy(now)) return;
   if (step_ == Step::ProgramArmed) {
     step_ = Step::Idle;
     CountProgramPulse();
@@ -98,19 +106,11 @@ void CommandFlash::Command(uint32_t address, uint8_t data, Nanos now) {
       break;
     case Step::EraseUnlocked2:
       if (a == kUnlock1 && data == 0x10) {
-        ++erases_;
-        autoselect_ = false;
-        FillErased();
-        StartBusy(now, erase_time_, 0xFF);
-        step_ = Step::Idle;
+        StartErase(now, erase_time_, 0, size());
         return;
       }
       if (data == 0x30) {
-        ++erases_;
-        autoselect_ = false;
-        Erase(address / sector_size_ * sector_size_, sector_size_);
-        StartBusy(now, erase_time_ / 8, 0xFF);
-        step_ = Step::Idle;
+        StartErase(now, sector_erase_time_, address / sector_size_ * sector_size_, sector_size_);
         return;
       }
       break;
@@ -118,6 +118,15 @@ void CommandFlash::Command(uint32_t address, uint8_t data, Nanos now) {
       break;
   }
   step_ = Step::Idle;  // a cycle out of sequence drops the command
+}
+
+void CommandFlash::StartErase(Nanos now, Nanos length, uint32_t first, uint32_t count) {
+  ++erases_;
+  autoselect_ = false;
+  step_ = Step::Idle;
+  failing_ = fail_erases_;
+  if (!failing_) Erase(first, count);
+  StartBusy(now, length, 0xFF);
 }
 
 void CommandFlash::StartBusy(Nanos now, Nanos length, uint8_t data) {

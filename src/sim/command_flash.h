@@ -12,6 +12,10 @@ namespace sim {
 // Writes are clocked by the write strobe with chip enable asserted and output enable off.
 // While a program or erase runs, reads return status (bit 7 the complement of the data being
 // written, bit 6 toggling with each output enable) and commands are ignored.
+//
+// Times are the Am29F040B's typical figures, used for the whole family: 7 us a byte, 1 s a
+// sector erase, 8 s a chip erase. An erase that goes wrong (FailErases) runs its time, then
+// sets DQ5 (exceeded timing limits) and stays busy until a read / reset command.
 class CommandFlash final : public Chip {
  public:
   CommandFlash(std::string name, const SocketKind& kind);
@@ -22,7 +26,10 @@ class CommandFlash final : public Chip {
     device_ = device;
   }
   void SetProgramTime(Nanos t) { program_time_ = t; }
-  void SetEraseTime(Nanos t) { erase_time_ = t; }
+  void SetEraseTime(Nanos t) { erase_time_ = t; }  // chip erase
+  void SetSectorEraseTime(Nanos t) { sector_erase_time_ = t; }
+  // Erases started from now on fail: the cells stay as they are and DQ5 rises.
+  void FailErases(bool fail) { fail_erases_ = fail; }
   uint64_t Erases() const { return erases_; }
   bool InAutoselect() const { return autoselect_; }
 
@@ -46,6 +53,8 @@ class CommandFlash final : public Chip {
   void Write(uint32_t address, uint8_t data, Nanos now);
   void Command(uint32_t address, uint8_t data, Nanos now);
   void StartBusy(Nanos now, Nanos length, uint8_t data);
+  void StartErase(Nanos now, Nanos length, uint32_t first, uint32_t count);
+  bool TimedOut(Nanos now) const { return failing_ && now >= status_.until; }
 
   uint8_t maker_, device_;
   uint32_t sector_size_;
@@ -55,7 +64,10 @@ class CommandFlash final : public Chip {
   WriteStatus status_;
   uint64_t erases_ = 0;
   Nanos program_time_{std::chrono::microseconds(7)};
-  Nanos erase_time_{std::chrono::milliseconds(1000)};
+  Nanos sector_erase_time_{std::chrono::seconds(1)};
+  Nanos erase_time_{std::chrono::seconds(8)};
+  bool fail_erases_ = false;
+  bool failing_ = false;  // the erase under way will end in DQ5
 };
 
 }  // namespace sim

@@ -2,10 +2,12 @@
 
 namespace sim {
 
-Eprom::Eprom(std::string name, uint32_t size, const PinMap& pins, bool verify_without_ce)
+Eprom::Eprom(std::string name, uint32_t size, const PinMap& pins, bool verify_without_ce,
+             Nanos program_time)
     : Chip(std::move(name), size, pins),
       has_program_line_(pins.strobe.has_value()),
-      verify_without_ce_(verify_without_ce) {}
+      verify_without_ce_(verify_without_ce),
+      program_time_(program_time) {}
 
 bool Eprom::Pulsing(const Lines& l) const {
   return has_program_line_ ? (l.ce && l.strobe) : l.ce;
@@ -22,10 +24,10 @@ uint8_t Eprom::Output(Nanos /*now*/) {
   return Cell(lines().address);
 }
 
-void Eprom::OnLines(const Lines& /*before*/, const Lines& after, Nanos /*now*/) {
+void Eprom::OnLines(const Lines& /*before*/, const Lines& after, Nanos now) {
   const bool pulsing = Pulsing(after);
   if (!pulse_ && pulsing) {
-    pulse_ = Pulse{after.address, after.bus, PulseConditions(after)};
+    pulse_ = Pulse{after.address, after.bus, PulseConditions(after), now};
     return;
   }
   if (!pulse_) return;
@@ -36,7 +38,8 @@ void Eprom::OnLines(const Lines& /*before*/, const Lines& after, Nanos /*now*/) 
   if (pulsing) return;
   if (pulse_->valid) {
     CountProgramPulse();
-    ProgramCell(pulse_->address, pulse_->data, Cells::ClearOnly);
+    ProgramCell(pulse_->address, pulse_->data, Cells::ClearOnly, (now - pulse_->start).count(),
+                program_time_.count());
   }
   pulse_.reset();
 }

@@ -8,12 +8,19 @@ namespace sim {
 // if it has one, is high). A programming pulse is the program line held asserted (chip enable
 // on devices without a separate program line, with chip enable asserted on the others) while
 // output enable is off and the programming voltage reaches the device's VPP pin; the byte on
-// the bus then clears bits of the addressed cell once the cell has had its pulses.
+// the bus then clears bits of the addressed cell once the pulses the cell received add up to
+// its programming time, measured from assertion to release on the board's clock. A cell given
+// short pulses keeps what it had until enough of them have come.
 class Eprom final : public Chip {
  public:
   // verify_without_ce: with the voltage applied the device shows its cell on output enable
-  // alone (its program-verify mode has chip enable high).
-  Eprom(std::string name, uint32_t size, const PinMap& pins, bool verify_without_ce);
+  // alone (its program-verify mode has chip enable high). program_time: the pulse time one cell
+  // needs, as the device's datasheet prescribes it.
+  Eprom(std::string name, uint32_t size, const PinMap& pins, bool verify_without_ce,
+        Nanos program_time);
+
+  Nanos ProgramTime() const { return program_time_; }
+  void SetProgramTime(Nanos t) { program_time_ = t; }
 
   void EraseUV() override { FillErased(); }
   bool Driving() const override;
@@ -31,9 +38,11 @@ class Eprom final : public Chip {
     uint32_t address;
     uint8_t data;
     bool valid;
+    Nanos start;
   };
   bool has_program_line_;
   bool verify_without_ce_;
+  Nanos program_time_;
   std::optional<Pulse> pulse_;
 };
 

@@ -21,6 +21,7 @@ PageEeprom::PageEeprom(std::string name, const SocketKind& kind)
       unloaded_bytes_erased_(kind.has_id_and_erase),
       load_window_(kind.has_id_and_erase ? std::chrono::microseconds(150)
                                          : std::chrono::microseconds(100)),
+      write_time_(kind.program_time),
       page_(kPageSize, -1) {}
 
 void PageEeprom::OnSeated() {

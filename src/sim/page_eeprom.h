@@ -61,7 +61,7 @@ class PageEeprom final : public Chip {
   bool has_id_and_erase_;
   bool unloaded_bytes_erased_;  // the Flash rewrites its whole sector
   Nanos load_window_;
-  Nanos write_time_{std::chrono::milliseconds(2)};
+  Nanos write_time_;
   Nanos erase_time_{std::chrono::milliseconds(20)};
 
   bool protected_ = false;

@@ -61,6 +61,7 @@ class SimBoard final : public platform::PortIo {
   void PortOut(uint16_t port, uint8_t value) override;
   uint8_t PortIn(uint16_t port) override;
   void TimePassed(std::chrono::nanoseconds elapsed) override;
+  bool KeepsOwnTime() const override { return true; }
   std::string Describe() const override { return "simulated board"; }
 
  private:

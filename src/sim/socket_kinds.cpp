@@ -53,9 +53,23 @@ constexpr PinMap kF040 = Wire(8, {{3, 0}, {3, 1}, {3, 3}}, kWe32, 0);
 constexpr PinMap kAt29c256 = Wire(7, {}, kWeAtmel, 0);
 constexpr PinMap kX28c256 = Wire(6, {{1, 7}}, kWeXicor, 0);
 
+// Programming time of one cell, from the devices' datasheets:
+// - the 2732 family takes the standard algorithm's single 50 ms pulse;
+// - the NMOS 2764, 27128 and 27256 take 1 ms pulses (their "intelligent" algorithm);
+// - the CMOS parts up to the 27C040 take the 100 us pulse of the quick-pulse algorithm;
+// - the 8-Mbit 27C801 / 27C080 take a 50 us pulse.
+constexpr Nanos kStandardPulse = std::chrono::milliseconds(50);
+constexpr Nanos kNmosPulse = std::chrono::milliseconds(1);
+constexpr Nanos kQuickPulse = std::chrono::microseconds(100);
+constexpr Nanos kEightMegabitPulse = std::chrono::microseconds(50);
+
+// Page write cycles (the maximum write-cycle time both datasheets give).
+constexpr Nanos kAt29c256PageWrite = std::chrono::milliseconds(10);
+constexpr Nanos kX28c256PageWrite = std::chrono::milliseconds(5);
+
 constexpr SocketKind Uv(std::string_view name, uint32_t size, const PinMap& pins,
-                        bool verify_without_ce = false) {
-  return {name, ChipFamily::UvEprom, size, pins, verify_without_ce};
+                        Nanos program_time, bool verify_without_ce = false) {
+  return {name, ChipFamily::UvEprom, size, pins, verify_without_ce, 0, 0, 0, false, program_time};
 }
 constexpr SocketKind Flash(std::string_view name, uint32_t size, const PinMap& pins, uint8_t maker,
                            uint8_t device, uint32_t sector) {
@@ -65,34 +79,34 @@ constexpr SocketKind Flash(std::string_view name, uint32_t size, const PinMap& p
 constexpr uint32_t K = 1024;
 
 constexpr std::array kKinds{
-    Uv("Eprom 2732A", 4 * K, kP2732),
-    Uv("Eprom 2732B", 4 * K, kP2732),
-    Uv("Eprom 2732", 4 * K, kP2732),
-    Uv("Eprom 27C32", 4 * K, kP2732),
-    Uv("Eprom 2764", 8 * K, kP2764),
-    Uv("Eprom 27C64", 8 * K, kP2764),
-    Uv("Eprom 27128", 16 * K, kP27128),
-    Uv("Eprom 27C128", 16 * K, kP27128),
-    Uv("Eprom 27256", 32 * K, kP27256, true),
-    Uv("Eprom 27C256", 32 * K, kP27256, true),
-    Uv("Eprom 27C512", 64 * K, kP27512),
-    Uv("Eprom 27C1001", 128 * K, kP27010),
-    Uv("Eprom 27C010", 128 * K, kP27010),
-    Uv("Eprom 27C2001", 256 * K, kP27020),
-    Uv("Eprom 27C020", 256 * K, kP27020),
-    Uv("Eprom 27C4001", 512 * K, kP27040, true),
-    Uv("Eprom 27C040", 512 * K, kP27040, true),
-    Uv("Eprom 27C801", 1024 * K, kP27080),
-    Uv("Eprom 27C080", 1024 * K, kP27080),
+    Uv("Eprom 2732A", 4 * K, kP2732, kStandardPulse),
+    Uv("Eprom 2732B", 4 * K, kP2732, kStandardPulse),
+    Uv("Eprom 2732", 4 * K, kP2732, kStandardPulse),
+    Uv("Eprom 27C32", 4 * K, kP2732, kStandardPulse),
+    Uv("Eprom 2764", 8 * K, kP2764, kNmosPulse),
+    Uv("Eprom 27C64", 8 * K, kP2764, kQuickPulse),
+    Uv("Eprom 27128", 16 * K, kP27128, kNmosPulse),
+    Uv("Eprom 27C128", 16 * K, kP27128, kQuickPulse),
+    Uv("Eprom 27256", 32 * K, kP27256, kNmosPulse, true),
+    Uv("Eprom 27C256", 32 * K, kP27256, kQuickPulse, true),
+    Uv("Eprom 27C512", 64 * K, kP27512, kQuickPulse),
+    Uv("Eprom 27C1001", 128 * K, kP27010, kQuickPulse),
+    Uv("Eprom 27C010", 128 * K, kP27010, kQuickPulse),
+    Uv("Eprom 27C2001", 256 * K, kP27020, kQuickPulse),
+    Uv("Eprom 27C020", 256 * K, kP27020, kQuickPulse),
+    Uv("Eprom 27C4001", 512 * K, kP27040, kQuickPulse, true),
+    Uv("Eprom 27C040", 512 * K, kP27040, kQuickPulse, true),
+    Uv("Eprom 27C801", 1024 * K, kP27080, kEightMegabitPulse),
+    Uv("Eprom 27C080", 1024 * K, kP27080, kEightMegabitPulse),
     SocketKind{"Flash Atmel AT29C256", ChipFamily::PageEeprom, 32 * K, kAt29c256, false, 0x1F, 0xDC,
-               64, true},
+               64, true, kAt29c256PageWrite},
     Flash("Flash AMIC A29040", 512 * K, kF040, 0x37, 0x86, 64 * K),
     Flash("Flash AMD AM29F010", 128 * K, kF010, 0x01, 0x20, 16 * K),
     Flash("Flash AMD AM29F020", 256 * K, kF020, 0x01, 0x8C, 32 * K),
     Flash("Flash AMD AM29F040", 512 * K, kF040, 0x01, 0xA4, 64 * K),
     Flash("Flash EON EN29F040", 512 * K, kF040, 0x1C, 0x04, 64 * K),
     SocketKind{"Eeprom XICOR X28C256", ChipFamily::PageEeprom, 32 * K, kX28c256, false, 0, 0, 64,
-               false},
+               false, kX28c256PageWrite},
 };
 
 }  // namespace
@@ -109,7 +123,8 @@ std::unique_ptr<Chip> MakeChip(const SocketKind& kind) {
   std::string name(kind.name);
   switch (kind.family) {
     case ChipFamily::UvEprom:
-      return std::make_unique<Eprom>(std::move(name), kind.size, kind.pins, kind.verify_without_ce);
+      return std::make_unique<Eprom>(std::move(name), kind.size, kind.pins, kind.verify_without_ce,
+                                     kind.program_time);
     case ChipFamily::CommandFlash:
       return std::make_unique<CommandFlash>(std::move(name), kind);
     case ChipFamily::PageEeprom:

@@ -19,6 +19,8 @@ struct SocketKind {
   uint8_t maker = 0, device = 0;   // codes answered in identification mode
   uint32_t sector_size = 0;        // Flash sector, EEPROM page
   bool has_id_and_erase = false;   // EEPROM-style Flash with identification and chip erase
+  // UV EPROMs: the pulse time a cell needs. Page devices: the write cycle of a page.
+  Nanos program_time{0};
 };
 
 // The kind of this name, or nullptr for a device the socket does not simulate.

@@ -57,9 +57,24 @@ std::vector<uint8_t> Image(int32_t size, uint32_t seed) {
   return image;
 }
 
+// Pulses a byte takes at the default slider, the simulated cells needing their datasheet time.
+// The CMOS parts: one (101 us + the latch write that ends the pulse, against 100 us; 51 us + it
+// against the 8-Mbit parts' 50 us). The 2732 family: ten of the fixed 5 ms pulses for its 50 ms.
+// The NMOS 27128 / 27256: nine of 117 us for their 1 ms. The 2764: its 20 ms pulse covers 1 ms.
+int PulsesPerByte(std::string_view device) {
+  if (device.starts_with("Eprom 2732") || device == "Eprom 27C32") return 10;
+  if (device == "Eprom 27128" || device == "Eprom 27256") return 9;
+  return 1;
+}
+
+int64_t BytesToProgram(const std::vector<uint8_t>& image) {
+  return std::count_if(image.begin(), image.end(), [](uint8_t b) { return b != 0xFF; });
+}
+
 class EveryEprom : public ::testing::TestWithParam<EpromRow> {};
 
-// Blank, program with verify, read back: the chip and the code buffer both hold the image.
+// Blank, program with verify, read back: the chip and the code buffer both hold the image, and
+// every byte took the pulses its cells need.
 TEST_P(EveryEprom, BlankProgramVerifyRead) {
   SimRig rig(std::string(GetParam().name));
   rig.p.Blank_button_Click();
@@ -72,6 +87,8 @@ TEST_P(EveryEprom, BlankProgramVerifyRead) {
   EXPECT_TRUE(rig.Logged("Programming Device Successfull"));
   EXPECT_EQ(rig.ui.log.back(), "Device Contents MATCHES with Buffer Contents");
   EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.Chip().begin(), rig.Chip().end()));
+  EXPECT_EQ(rig.board.chip()->ProgramPulses(),
+            static_cast<uint64_t>(BytesToProgram(image) * PulsesPerByte(GetParam().name)));
   std::fill_n(rig.p.buf.CodeBuffer.begin(), rig.Size(), uint8_t{0});
   rig.p.Read_button_Click();
   EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.p.buf.CodeBuffer.begin()));
@@ -128,7 +145,8 @@ TEST_P(CellNeverPrograms, ReportsAfter254PulsesWithoutVerify) {
   rig.board.chip()->NeverPrograms(0x100);
   rig.ui.SetValue(Ctl::VerifyAfterProgramming, 1);
   rig.p.Program_button_Click();
-  EXPECT_EQ(rig.board.chip()->ProgramPulses(), 1U + 254U);
+  const auto before = static_cast<uint64_t>(PulsesPerByte(GetParam()));  // the byte at 0FFh
+  EXPECT_EQ(rig.board.chip()->ProgramPulses(), before + 254U);
   EXPECT_EQ(rig.ui.log, (std::vector<std::string>{
                             "Programming Button Pressed", "Programming Started... Wait ",
                             "*** Programming Failure ***",
@@ -160,20 +178,64 @@ TEST(EpromOnSimulator, VerifyMismatchAfterProgramming) {
                                       "Click on [ERROR] Alert to Reset the Situation"}));
 }
 
-// Cells that need several pulses get the byte presented again before each further pulse.
-TEST(EpromOnSimulator, CellsNeedingSeveralPulses) {
-  for (const char* device :
-       {"Eprom 2732", "Eprom 2764", "Eprom 27C256", "Eprom 27C512", "Eprom 27C010"}) {
-    SimRig rig(device);
-    rig.board.chip()->SetPulsesNeeded(3);
-    rig.board.chip()->SlowCell(5, 80);  // into the lengthened pulses
-    const auto image = Image(512, 3);
+// Slow cells need a multiple of the datasheet time: at the default slider a cell needing three
+// times it gets three pulses on the CMOS parts; one needing eighty times it runs into the
+// lengthened pulses (55 short ones, then three of short + long) and still programs. On a 2732
+// the fixed 5 ms pulses cannot give 80 x 50 ms in 254 tries: the run reports the failure.
+TEST(EpromOnSimulator, SlowCellsTakeTheirMultipleOfThePulseTime) {
+  struct Case {
+    const char* device;
+    uint64_t normal, triple, eighty;  // pulses; eighty = 254: the failure report
+  };
+  const Case cases[] = {
+      {"Eprom 2732", 10, 30, 254}, {"Eprom 2764", 1, 1, 4},    {"Eprom 27C256", 1, 3, 58},
+      {"Eprom 27C512", 1, 3, 58},  {"Eprom 27C010", 1, 3, 58}, {"Eprom 27C080", 1, 3, 58},
+  };
+  for (const Case& c : cases) {
+    SimRig rig(c.device);
+    std::vector<uint8_t> image(512, 0xFF);
+    image[5] = 0x00;
+    image[6] = 0x55;
+    image[7] = 0x0F;
     rig.LoadCode(image);
     rig.p.buf.CodeLength = 512;
     rig.p.dev.DeviceSize = 512;  // a short run is enough
+    rig.board.chip()->SlowCell(6, 3);
+    rig.board.chip()->SlowCell(7, 80);
     rig.p.Program_button_Click();
-    EXPECT_TRUE(rig.Logged("Programming Device Successfull")) << device;
-    EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.Chip().begin())) << device;
+    EXPECT_EQ(rig.board.chip()->ProgramPulses(), c.normal + c.triple + c.eighty) << c.device;
+    EXPECT_EQ(rig.Chip()[6], 0x55) << c.device;
+    const bool fails = c.eighty == 254;
+    EXPECT_EQ(rig.Logged("Programming Device Successfull"), !fails) << c.device;
+    EXPECT_EQ(rig.Logged("*** Programming Failure ***"), fails) << c.device;
+    EXPECT_EQ(rig.Chip()[7], fails ? 0xFF : 0x0F) << c.device;
+  }
+}
+
+// At the fastest slider every count is 2: a 27C256 pulse is 1 us of busy-wait plus the latch
+// write that ends it (four port accesses, two 1 us latch delays), 7 us, so a 100 us cell takes
+// 15 pulses. A cell needing twenty times that would take 55 x 7 us and then 202 pulses of 8 us:
+// more than 254, and the run ends in the failure report, never "Successfull".
+TEST(EpromOnSimulator, FastestSliderProgramsByThePulseArithmeticOrReportsTheFailure) {
+  for (const bool slow_cell : {false, true}) {
+    SimRig rig("Eprom 27C256");
+    rig.p.board.LatchDelayCount = rig.p.board.ShortDelayCount = rig.p.board.LongDelayCount = 2;
+    std::vector<uint8_t> image(1024, 0xFF);
+    for (size_t i = 0; i < 64; ++i) image[i * 16] = static_cast<uint8_t>(i);
+    rig.LoadCode(image);
+    rig.p.buf.CodeLength = 1024;
+    rig.p.dev.DeviceSize = 1024;
+    if (slow_cell) rig.board.chip()->SlowCell(0x100, 20);
+    rig.ui.SetValue(Ctl::VerifyAfterProgramming, 1);
+    rig.p.Program_button_Click();
+    if (!slow_cell) {
+      EXPECT_EQ(rig.board.chip()->ProgramPulses(), 64U * 15U);
+      EXPECT_EQ(rig.ui.log.back(), "Device Contents MATCHES with Buffer Contents");
+    } else {
+      EXPECT_EQ(rig.board.chip()->ProgramPulses(), 16U * 15U + 254U);
+      EXPECT_FALSE(rig.Logged("Programming Device Successfull"));
+      EXPECT_TRUE(rig.Logged("*** Address:100h, Programming BYTE:10h, Read BYTE:FFh"));
+    }
   }
 }
 

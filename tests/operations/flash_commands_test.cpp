@@ -37,8 +37,8 @@ TEST(SendFlashCommand, ThirtyTwoPinChipsTakeTwentyTwoFastWritesAfterOutputEnable
 // One WriteCycle_FLASH / WriteCycle_XICOR: address, data, chip enable, a write strobe on latch 1.
 Lines SlowCycle(const std::string& data, const std::string& reg1, const std::string& reg2,
                 const std::string& reg1_strobed) {
-  return {"L1=" + reg1,         "spin300", "L2=" + reg2, "spin300", "L4=" + data, "L3=02",
-          "L1=" + reg1_strobed, "spin300", "L1=" + reg1, "spin300", "L3=82"};
+  return {"L1=" + reg1,         "spin10", "L2=" + reg2, "spin10", "L4=" + data, "L3=02",
+          "L1=" + reg1_strobed, "spin10", "L1=" + reg1, "spin10", "L3=82"};
 }
 
 TEST(SendFlashCommand, AT29C256TakesThreeSlowCyclesAndTheSliderWait) {

@@ -141,7 +141,7 @@ struct Rig {
 
 // The recorded trace in board terms, one step a line: "L3=84" a normal latch write (value,
 // delay, idle, delay, strobe, idle), "F3=84" a fast one (value, strobe, idle), "read" a nibble
-// read-back, "spin300", "sleep7"; anything else raw.
+// read-back, "spin10", "sleep7"; anything else raw.
 inline std::vector<std::string> Steps(const platform::RecordingMachine& io, const board::Board& b) {
   using K = platform::RecordingMachine::Kind;
   const auto& t = io.Trace();

@@ -5,10 +5,12 @@
 #include <cctype>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "flash_fixture.h"
 #include "sim/command_flash.h"
+#include "sim/page_eeprom.h"
 #include "sim/sim_board.h"
 
 namespace {
@@ -120,15 +122,27 @@ TEST(SimulatedFlash, ChipIgnoringCommandsIsNotAFlashUnit) {
                              "Device ID# 01A4 - AMD am29F040 Flash Memory"}));
 }
 
-TEST(SimulatedFlash, ChipOfAnotherMakerIsRefused) {
-  SimRig r("Flash AMD AM29F040", flash_testing::kAM29F040);
-  r.flash().AnswerIds(0xC2, 0x4F);
-  r.p.ProgramFlashByID();
-  EXPECT_EQ(r.ui.log.back(), "Device ID# C24F - Not Supported");
-  r.p.EraseFlash_button_Click();
-  EXPECT_EQ(r.ui.log.back(), "*** DEVICE NOT SUPPORTED ***");
-  EXPECT_EQ(r.board.chip()->ProgramPulses(), 0U);
-  EXPECT_EQ(r.flash().Erases(), 0U);
+// Another maker's chip, Atmel's sector-write parts (1Fh) among them, is refused by programming
+// and erase alike and keeps every cell.
+TEST(SimulatedFlash, ChipOfAnotherMakerIsRefusedAndLeftUntouched) {
+  for (const auto& [maker, device, line] :
+       {std::tuple{0xC2, 0x4F, "Device ID# C24F - Not Supported"},
+        {0x1F, 0x5B, "Device ID# 1F5B - Not Supported"}}) {
+    SimRig r("Flash AMD AM29F040", flash_testing::kAM29F040);
+    const std::vector<uint8_t> held = {0x12, 0x34, 0x56};
+    r.board.chip()->Load(held, 0x100);
+    r.flash().AnswerIds(static_cast<uint8_t>(maker), static_cast<uint8_t>(device));
+    const std::vector<uint8_t> before = r.Contents();
+    r.p.ProgramStatus = 1;
+    r.p.ProgramFlashByID();
+    EXPECT_EQ(r.ui.log.back(), line);
+    EXPECT_EQ(r.p.ProgramStatus, 0);
+    r.p.EraseFlash_button_Click();
+    EXPECT_EQ(r.ui.log.back(), "*** DEVICE NOT SUPPORTED ***");
+    EXPECT_EQ(r.board.chip()->ProgramPulses(), 0U);
+    EXPECT_EQ(r.flash().Erases(), 0U);
+    EXPECT_EQ(r.Contents(), before);
+  }
 }
 
 TEST(SimulatedFlash, AnAmdChipInTheAT29C256RowIsRefused) {
@@ -162,16 +176,72 @@ TEST(SimulatedFlash, SectorThatNeverVerifiesStopsAfterSeventyNineLoads) {
   EXPECT_EQ(r.p.board.Reg0, 0);
 }
 
-TEST(SimulatedFlash, EraseThatNeverCompletesRaisesTheErrorAlert) {
-  SimRig r("Flash AMIC A29040", flash_testing::kA29040);
-  r.flash().SetEraseTime(std::chrono::seconds(10));
-  r.p.EraseFlash_button_Click();
-  EXPECT_EQ(r.ui.log.back(),
-            "*** Flash Memory Erase Failed - Device did not Read Erased (500 Polls) ***");
-  EXPECT_TRUE(platform::IndicatorLit(r.ui, platform::Ctl::Error_label));
-  // Identification 2 x 20 ms, 100 ms before polling, then 500 polls 5 ms apart.
-  EXPECT_EQ(r.io.Totals().sleeps, 3 + 500);
-  EXPECT_EQ(r.io.Totals().sleep_ms, 40 + 100 + 2500);
+// Erase waits on the simulated clock. A 10 s erase (the family's typical figures are seconds) is
+// waited for and reported complete. A chip whose erase fails raises DQ5 after 2 s: the wait stops
+// at once, reports the failure and resets the chip to read mode. One that would take 100 s is
+// given up after the datasheet's 64 s maximum.
+TEST(SimulatedFlash, EraseWaitsAsLongAsTheChipMayTakeAndStopsOnDq5) {
+  using std::chrono::seconds;
+  struct Case {
+    seconds erase;
+    bool fails;
+    const char* last_line;
+    int64_t min_sleep_ms, max_sleep_ms;  // after the identification's 2 x 20 ms and the 100 ms
+  };
+  const Case cases[] = {
+      {seconds(10), false, "Flash Memory Erase Complete", 9800, 9905},
+      {seconds(2), true,
+       "*** Flash Memory Erase Failed - Device reported Exceeded Timing Limits ***", 1800, 1905},
+      {seconds(100), false,
+       "*** Flash Memory Erase Failed - Device did not Read Erased (12780 Polls) ***", 63900,
+       63900},
+  };
+  for (const Case& c : cases) {
+    SimRig r("Flash AMIC A29040", flash_testing::kA29040);
+    r.flash().SetEraseTime(c.erase);
+    r.flash().FailErases(c.fails);
+    r.p.EraseFlash_button_Click();
+    EXPECT_EQ(r.ui.log.back(), c.last_line);
+    const bool complete = c.last_line == std::string("Flash Memory Erase Complete");
+    EXPECT_EQ(platform::IndicatorLit(r.ui, platform::Ctl::Error_label), !complete);
+    EXPECT_GE(r.io.Totals().sleep_ms, 40 + 100 + c.min_sleep_ms) << c.last_line;
+    EXPECT_LE(r.io.Totals().sleep_ms, 40 + 100 + c.max_sleep_ms) << c.last_line;
+    if (c.fails) {  // back in read mode: it identifies again
+      r.ui.log.clear();
+      r.p.IdentifyFlash();
+      EXPECT_EQ(r.ui.log.back(), "Device ID# 3786 - AMIC A29040 Flash Memory");
+    }
+  }
+}
+
+// With their write cycle at the datasheet maximum (AT29C256 10 ms, X28C256 5 ms) both page
+// devices program at every slider position, each sector written once: where the slider's sleep
+// is shorter the program waits for the chip before it verifies.
+TEST(SimulatedFlash, PageDevicesAtTheirLongestWriteCycleProgramAtEverySliderPosition) {
+  using std::chrono::milliseconds;
+  struct Case {
+    const char* chip;
+    Device device;
+    milliseconds write;
+    void (ops::Programmer::*program)();
+  };
+  const Case cases[] = {
+      {"Flash Atmel AT29C256", flash_testing::kAT29C256, milliseconds(10),
+       &ops::Programmer::ProgramAT29C256},
+      {"Eeprom XICOR X28C256", flash_testing::kX28C256, milliseconds(5),
+       &ops::Programmer::ProgramX28C256},
+  };
+  for (const Case& c : cases) {
+    for (int slider = 1; slider <= 20; ++slider) {
+      SimRig r(c.chip, c.device);
+      dynamic_cast<sim::PageEeprom&>(*r.board.chip()).SetWriteTime(c.write);
+      r.ui.SetValue(platform::Ctl::Slider1, slider);
+      (r.p.*c.program)();
+      EXPECT_EQ(r.p.ProgramFailed, 0) << c.chip << " slider " << slider;
+      EXPECT_EQ(r.board.chip()->ProgramPulses(), 512U) << c.chip << " slider " << slider;
+      EXPECT_EQ(r.Contents(), r.Image()) << c.chip << " slider " << slider;
+    }
+  }
 }
 
 // The operator's way: the row picked from the device list, an image in the code buffer, then

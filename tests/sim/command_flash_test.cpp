@@ -185,6 +185,37 @@ TEST(CommandFlash, ChipEraseTakesItsBusyPeriod) {
   EXPECT_EQ(s.Read(0x7FFFF), 0xFF);
 }
 
+// An erase that fails inside the chip: status while it runs, then DQ5 (exceeded timing limits)
+// with DQ7 still not the erased value, commands ignored and the cells not erased, until a read /
+// reset command brings the array back.
+TEST(CommandFlash, FailedEraseRaisesDq5UntilReset) {
+  FlashSocket s("Flash AMD AM29F040");
+  s.Program(0x100, 0x00);
+  s.flash->SetEraseTime(2s);
+  s.flash->FailErases(true);
+  s.Command(0x80);
+  s.Command(0x10);
+  s.d.Latch(0, 0x40), s.d.Latch(3, 0xC4);
+  s.d.ChipEnable(true);
+  const auto poll = [&s] {
+    s.d.OutputEnable(true);
+    const uint8_t b = s.d.ReadBack();
+    s.d.OutputEnable(false);
+    return b;
+  };
+  EXPECT_EQ(poll() & 0xA0, 0x00);
+  s.board.TimePassed(2s);
+  EXPECT_EQ(poll() & 0xA0, 0x20);
+  s.Program(0x200, 0x00);  // ignored
+  s.d.Latch(0, 0x40), s.d.Latch(3, 0xC4);
+  s.d.ChipEnable(true);
+  EXPECT_EQ(poll() & 0xA0, 0x20);
+  s.d.OutputEnable(false);
+  s.Cycle(0x555, 0xF0);
+  EXPECT_EQ(s.Read(0x100), 0x00);
+  EXPECT_EQ(s.Read(0x200), 0xFF);
+}
+
 TEST(CommandFlash, SectorEraseLeavesOtherSectors) {
   FlashSocket s("Flash AMD AM29F040");
   s.Program(0x10000, 0x00);

@@ -1,3 +1,5 @@
+#include "sim/eprom.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -49,9 +51,13 @@ struct Socket {
   uint8_t High(uint32_t a) const { return static_cast<uint8_t>(((a >> 16) & 0x0F) | c.reg3_mask); }
   void At(uint32_t a) { d.Address(a, c.reg1_mask, High(a)); }
 
+  sim::Nanos ProgramTime() { return dynamic_cast<sim::Eprom&>(*board.chip()).ProgramTime(); }
+
   // One programming pulse: byte on the bus, outputs off, the given voltage bits, the program
-  // line asserted and released, voltage off again.
-  void PulseAt(uint32_t a, uint8_t data, uint8_t voltage_bits) {
+  // line asserted, held for `hold` (the device's programming time unless given) and released,
+  // voltage off again.
+  void PulseAt(uint32_t a, uint8_t data, uint8_t voltage_bits, sim::Nanos hold = {}) {
+    if (hold == sim::Nanos{}) hold = ProgramTime();
     At(a);
     d.Set(0, static_cast<uint8_t>(0x48 | voltage_bits));
     d.DriverOn();
@@ -59,6 +65,7 @@ struct Socket {
     switch (c.pulse) {
       case Pulse::ChipEnable:
         d.ChipEnable(true);
+        board.TimePassed(hold);
         d.ChipEnable(false);
         break;
       case Pulse::Latch1Bit6:
@@ -67,6 +74,7 @@ struct Socket {
         const uint8_t bit = c.pulse == Pulse::Latch1Bit6 ? 0x40 : 0x04;
         d.ChipEnable(true);
         d.ClearBits(latch, bit);
+        board.TimePassed(hold);
         d.SetBits(latch, bit);
         d.ChipEnable(false);
         break;
@@ -139,6 +147,33 @@ TEST(Eprom, CellsTakeTheirConfiguredNumberOfPulses) {
     EXPECT_EQ(s.Read(0x20), pulse < 5 ? 0xFF : 0x42) << pulse;
   }
   EXPECT_EQ(chip.ProgramPulses(), 10U);
+}
+
+// Pulse time adds up over pulses, measured from assertion to release: a pulse far shorter than
+// the datasheet's leaves the cell as it was, and the cell programs on the pulse that completes
+// its time (the port writes of the release count as well).
+TEST(Eprom, ShortPulsesProgramOnlyOnceTheirTimeAddsUp) {
+  using std::chrono::microseconds;
+  using std::chrono::milliseconds;
+  struct Case {
+    size_t row;
+    sim::Nanos needed, hold;
+    int pulses;
+  };
+  const Case cases[] = {
+      {4, microseconds(100), microseconds(1), 20},  // 27C256: 1 us + 4 port accesses a pulse
+      {4, microseconds(100), microseconds(30), 3},  // 34 us a pulse
+      {9, microseconds(50), microseconds(20), 3},   // 27C080: 24 us a pulse
+      {0, milliseconds(50), milliseconds(5), 10},   // 2732A, the program's 5 ms pulses
+  };
+  for (const Case& c : cases) {
+    Socket s(kEproms[c.row], 5);
+    ASSERT_EQ(s.ProgramTime(), c.needed) << kEproms[c.row].name;
+    for (int pulse = 1; pulse <= c.pulses; ++pulse) {
+      s.PulseAt(0x33, 0x00, s.c.vpp_bit, c.hold);
+      EXPECT_EQ(s.Read(0x33), pulse < c.pulses ? 0xFF : 0x00) << s.c.name << " pulse " << pulse;
+    }
+  }
 }
 
 TEST(Eprom, InjectedFaultsHoldThroughProgrammingAndErase) {

@@ -32,6 +32,7 @@ struct PageSocket {
       : board(model), d(board, model), atmel(c.atmel) {
     EXPECT_TRUE(board.InsertDevice(c.name));
     chip = dynamic_cast<sim::PageEeprom*>(board.chip());
+    chip->SetWriteTime(2ms);  // these tests are about sequences; shorter than the datasheet's
     d.Idle(Strobe(), 0x02);
   }
   uint8_t Strobe() const { return atmel ? 0x80 : 0x40; }

@@ -32,21 +32,23 @@ using BoardStep = void (board::Board::*)();
 
 // One address/data cycle of the AT29C256 / X28C256: latch 1 and latch 2 take the address (latch
 // 1 with the strobe bits the device needs held high), latch 4 the data already in Reg4; then the
-// write strobe is pulsed with chip enable on.
+// write strobe is pulsed with chip enable on. The chips take a command only when each byte load
+// starts within their byte-load window of the one before (AT29C256 150 us, X28C256 100 us), so
+// the settling waits are short (5 us each): four 300-pass waits would be 600 us a cycle.
 void PageDeviceCycle(board::Board& b, int latch1, int latch2, BoardStep strobe_on,
                      BoardStep strobe_off) {
   b.Reg1 = I16(latch1);
   b.Reg2 = I16(latch2);
   b.SetReg1();
-  b.DelayLoop300();
+  b.DelayLoop10();
   b.SetReg2();
-  b.DelayLoop300();
+  b.DelayLoop10();
   b.SetReg4();
   b.CEON();
   (b.*strobe_on)();
-  b.DelayLoop300();
+  b.DelayLoop10();
   (b.*strobe_off)();
-  b.DelayLoop300();
+  b.DelayLoop10();
   b.CEOFF();
 }
 

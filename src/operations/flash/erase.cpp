@@ -15,8 +15,24 @@ using platform::Ctl;
 namespace {
 
 constexpr int32_t kEepromSize = 32768;
-constexpr int32_t kErasePolls = 500;
 constexpr uint8_t kErased = 0xFF;
+
+// The erase command is followed by a 100 ms wait, then polls 5 ms apart. The AT29C256 erases in
+// 20 ms: 500 polls are ample. The 32-pin AMIC / AMD / EON chips take seconds: the wait covers
+// the longest chip erase of the family, the Am29F040B's 64 s maximum.
+constexpr int32_t kSettleMs = 100;
+constexpr int32_t kPollMs = 5;
+constexpr int32_t kAT29C256ErasePolls = 500;
+constexpr int32_t kChipEraseMaxMs = 64000;
+constexpr int32_t kFlashErasePolls = (kChipEraseMaxMs - kSettleMs + kPollMs - 1) / kPollMs;
+
+// DQ5, "exceeded timing limits": the 32-pin chips set it when their own erase failed.
+constexpr uint8_t kDq5 = 0x20;
+constexpr uint8_t kDq7 = 0x80;
+
+int32_t ErasePolls(const std::string& device_code) {
+  return device_code == "FA" ? kAT29C256ErasePolls : kFlashErasePolls;
+}
 
 bool AmicAmdEon(int16_t maker) {
   return maker == 0x37 || maker == 0x01 || maker == 0x1C;
@@ -24,9 +40,12 @@ bool AmicAmdEon(int16_t maker) {
 
 // A timed-out wait leaves FlashPollState at 0; a chip that read erased leaves the poll count.
 void ReportEraseOutcome(Programmer& p) {
-  if (p.FlashPollState == 0) {
-    p.ui.LogMessage("*** Flash Memory Erase Failed - Device did not Read Erased (" +
-                    std::to_string(kErasePolls) + " Polls) ***");
+  if (p.EraseTimingExceeded || p.FlashPollState == 0) {
+    p.ui.LogMessage(p.EraseTimingExceeded
+                        ? "*** Flash Memory Erase Failed - Device reported Exceeded Timing "
+                          "Limits ***"
+                        : "*** Flash Memory Erase Failed - Device did not Read Erased (" +
+                              std::to_string(ErasePolls(p.dev.DeviceCode)) + " Polls) ***");
     p.LockButtonsOnError();
     p.ui.PlayEventSound("ERROR");
     return;
@@ -67,9 +86,10 @@ void Programmer::EraseAMDFlash() {
   SendFlashCommand();
   FlashCommand = 0x10;
   SendFlashCommand();
-  io.Sleep(100);
+  io.Sleep(kSettleMs);
   ProgramByte = kErased;
   WaitErased();
+  if (EraseTimingExceeded) ResetFlash_Click();  // a failed chip answers status until reset
   ReportEraseOutcome(*this);
 }
 
@@ -96,36 +116,45 @@ void Programmer::EraseAT29C256() {
     FlashCmdAddress = address;
     WriteCycle_FLASH();
   }
-  io.Sleep(100);
+  io.Sleep(kSettleMs);
   ProgramByte = kErased;
   WaitErased();
   ReportEraseOutcome(*this);
 }
 
 // Polls the byte the erase command's address left on the latches until it reads ProgramByte,
-// at most 500 times 5 ms. FlashPollState counts down and is 0 afterwards only on a timeout.
+// 5 ms apart, for as long as the chip's erase may take. FlashPollState counts down and is 0
+// afterwards only on a timeout. A 32-pin chip that raises DQ5 while DQ7 is not yet the erased
+// value has given up by itself: one more read (DQ7 may change together with DQ5) decides, and
+// the wait stops there with EraseTimingExceeded set.
 void Programmer::WaitErased() {
+  const int32_t polls = ErasePolls(dev.DeviceCode);
+  const bool watch_dq5 = dev.DeviceCode != "FA";
+  EraseTimingExceeded = false;
   ui.SetMax(Ctl::ProgressBar1, 100);
   board.REG4OFF();
   board.CEON();
-  bool erased = false;
-  for (FlashPollState = kErasePolls; FlashPollState >= 1; --FlashPollState) {
+  const auto read = [this] {
     board.OEON();
     board.GetNibbles();
     board.OEOFF();
-    if (board.ReadBackByte == ProgramByte) {
-      board.CEOFF();
-      board.REG4ON();
-      erased = true;
+    return board.ReadBackByte;
+  };
+  for (FlashPollState = polls; FlashPollState >= 1; --FlashPollState) {
+    const uint8_t status = read();
+    if (status == ProgramByte) break;
+    const bool dq7_pending = ((status ^ ProgramByte) & kDq7) != 0;
+    if (watch_dq5 && dq7_pending && (status & kDq5) != 0) {
+      EraseTimingExceeded = read() != ProgramByte;
+      if (EraseTimingExceeded) FlashPollState = 0;
       break;
     }
-    io.Sleep(5);
-    ui.SetValue(Ctl::ProgressBar1, static_cast<int>(std::lround(100.0 - FlashPollState / 5.0)));
+    io.Sleep(kPollMs);
+    ui.SetValue(Ctl::ProgressBar1,
+                static_cast<int>(std::lround(100.0 - FlashPollState * 100.0 / polls)));
   }
-  if (!erased) {
-    board.CEOFF();
-    board.REG4ON();
-  }
+  board.CEOFF();
+  board.REG4ON();
   ui.SetValue(Ctl::ProgressBar1, 0);
 }
 

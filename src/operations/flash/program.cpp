@@ -1,6 +1,7 @@
 // Programming the Flash and parallel EEPROM devices: the sector-load algorithm of the AT29C256
 // and the X28C256, and the byte-program walk of the 32-pin Flash chips.
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,12 +24,22 @@ struct PageDevice {
   std::string_view started;   // first log line
   std::string_view finished;  // success log line
   int32_t protection_settle_ms;
+  // From the last byte loaded until the sector is written: the byte-load window the chip waits
+  // for a further byte, then its longest write cycle.
+  std::chrono::microseconds write_cycle;
 };
 
+using std::chrono::microseconds;
+using std::chrono::milliseconds;
+// AT29C256: byte-load cycle 150 us, write cycle 10 ms. X28C256: 100 us, 5 ms.
 constexpr PageDevice kAT29C256{false, "Programming Atmel AT29C256",
-                               "FLASH Atmel AT29C256 Programmed Sucessfully", 50};
+                               "FLASH Atmel AT29C256 Programmed Sucessfully", 50,
+                               microseconds(150) + milliseconds(10)};
 constexpr PageDevice kX28C256{true, "Programming 28C256 XICOR Device",
-                              "XICOR 28C256 Programmed Sucessfully", 40};
+                              "XICOR 28C256 Programmed Sucessfully", 40,
+                              microseconds(100) + milliseconds(5)};
+constexpr int32_t kWritePollMs = 1;
+constexpr uint8_t kToggleBit = 0x40;
 
 constexpr int32_t kSectors = 512;
 constexpr int32_t kSectorSize = 64;
@@ -95,8 +106,10 @@ class PageProgrammer {
       b_.REG4ON();
       SelectSectorPage(sector);
       LoadSector(sector);
-      p_.io.Sleep(SliderWait(3));  // the device writes the sector now
+      const int32_t write_wait_ms = SliderWait(3);
+      p_.io.Sleep(write_wait_ms);  // the device writes the sector now
       b_.REG4OFF();
+      if (milliseconds(write_wait_ms) < d_.write_cycle) WaitWhileWriting();
       if (SectorReadsBack(sector)) return true;
       p_.ProgramByte = p_.ProgramBuffer[static_cast<size_t>(b_.CurrentAddress)];
     }
@@ -133,14 +146,30 @@ class PageProgrammer {
     }
   }
 
+  // The sleep at this slider position is shorter than the chip's write cycle: read it until
+  // bit 6 stops toggling between two reads (the write is over), for at most the write cycle,
+  // 1 ms between tries. A chip still busy then is left to the verify that follows.
+  void WaitWhileWriting() {
+    const auto tries = std::chrono::ceil<milliseconds>(d_.write_cycle).count() / kWritePollMs;
+    for (int64_t n = 0; n <= tries; ++n) {
+      const uint8_t first = ReadLatchedByte();
+      if (((first ^ ReadLatchedByte()) & kToggleBit) == 0) return;
+      p_.io.Sleep(kWritePollMs);
+    }
+  }
+
+  uint8_t ReadLatchedByte() {
+    b_.CEOEON();
+    b_.GetNibbles();
+    b_.OEOFF();
+    return b_.ReadBackByte;
+  }
+
   // Chip enable stays on from byte to byte; only output enable drops after each read.
   bool SectorReadsBack(int32_t sector) {
     for (int32_t i = 0; i < kSectorSize; ++i) {
       SelectByte(sector, i);
-      b_.CEOEON();
-      b_.GetNibbles();
-      b_.OEOFF();
-      if (b_.ReadBackByte != p_.ProgramBuffer[static_cast<size_t>(b_.CurrentAddress)]) {
+      if (ReadLatchedByte() != p_.ProgramBuffer[static_cast<size_t>(b_.CurrentAddress)]) {
         return false;
       }
     }
@@ -159,11 +188,10 @@ class PageProgrammer {
   const PageDevice& d_;
 };
 
-bool ReadsBackAfterProgram(int16_t maker) {
-  return maker == 0x37 || maker == 0x01 || maker == 0x1C;
-}
+// Atmel's 32-pin Flash (maker 1Fh) writes whole sectors: a byte-program command per byte would
+// leave the rest of each sector undefined. Only the byte-programming makers are served.
 bool ProgrammableMaker(int16_t maker) {
-  return ReadsBackAfterProgram(maker) || maker == 0x1F;
+  return maker == 0x37 || maker == 0x01 || maker == 0x1C;
 }
 
 constexpr int32_t kPage = 256;
@@ -209,7 +237,6 @@ void Programmer::ProgramFlashByID() {
   LastBank = I16((length - 1) / kBank);
   LastPage = I16(((length - 1) % kBank) / kPage);
   board.CurrentAddress = 0;
-  const bool read_back = ReadsBackAfterProgram(FlashMaker);
   for (int32_t bank = 0; bank <= LastBank; ++bank) {
     board.Reg3 = I16(board.AddrHighMap[static_cast<size_t>(bank)] | board.Reg3Mask | 0x80);
     const int32_t last_page = bank == LastBank ? LastPage : 255;
@@ -226,12 +253,7 @@ void Programmer::ProgramFlashByID() {
           }
           ProgramByte = ProgramBuffer[static_cast<size_t>(board.CurrentAddress)];
           ProgramFlashByte();
-          if (read_back) {
-            VerifyFlashByte();
-          } else {  // Atmel: no read-back, the chip is given 1 ms per byte
-            io.Sleep(1);
-            FlashPollState = 0;
-          }
+          VerifyFlashByte();
         } while (FlashPollState != 0);
         ++board.CurrentAddress;
       }

@@ -1,0 +1,80 @@
+#include "platform/machine.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+
+#include "platform/port_router.h"
+
+namespace {
+
+using std::chrono::nanoseconds;
+
+// A port that notes the time it is told has passed; it may claim a clock of its own.
+class TimedPort final : public platform::PortIo {
+ public:
+  explicit TimedPort(bool own_clock) : own_clock_(own_clock) {}
+  void PortOut(uint16_t, uint8_t) override {}
+  uint8_t PortIn(uint16_t) override { return 0xFF; }
+  void TimePassed(nanoseconds elapsed) override { time += elapsed; }
+  bool KeepsOwnTime() const override { return own_clock_; }
+  std::string Describe() const override { return "timed"; }
+  nanoseconds time{0};
+
+ private:
+  bool own_clock_;
+};
+
+// A board with its own clock is charged the passes at 0.5 us each, exactly, whatever the count.
+TEST(LiveMachine, ChargesBusyWaitsToABoardThatKeepsItsOwnTime) {
+  TimedPort sim(true);
+  platform::LiveMachine machine(sim);
+  for (const auto& [passes, charged] : {std::pair{2'000'000, nanoseconds(1'000'000'000)},
+                                        {202, nanoseconds(101'000)},
+                                        {1, nanoseconds(500)},
+                                        {0, nanoseconds(0)},
+                                        {-7, nanoseconds(0)}}) {
+    sim.time = nanoseconds(0);
+    machine.Spin(passes);
+    EXPECT_EQ(sim.time, charged) << passes;
+  }
+}
+
+// On a real port the wait is spun against the monotonic clock and is never shorter than the
+// passes asked for, however fast the processor.
+TEST(LiveMachine, RealBusyWaitIsNeverShorterThanAsked) {
+  TimedPort port(false);
+  platform::LiveMachine machine(port);
+  for (const int32_t passes : {1, 2, 12, 202, 1002}) {
+    port.time = nanoseconds(0);
+    const auto start = std::chrono::steady_clock::now();
+    machine.Spin(passes);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, platform::kSpinPassTime * passes) << passes;
+    EXPECT_GE(port.time, platform::kSpinPassTime * passes) << passes;
+  }
+  port.time = nanoseconds(0);
+  machine.Spin(0);
+  machine.Spin(-1);
+  EXPECT_EQ(port.time, nanoseconds(0));
+}
+
+// Behind the router, the block accessed last decides: the simulated fallback keeps its own
+// time, a block with a real backend needs the real wait.
+TEST(PortRouter, KeepsOwnTimeOnlyWhileTheSimulatedFallbackServes) {
+  TimedPort fallback(true);
+  platform::PortRouter router(fallback, [](uint16_t base) -> std::unique_ptr<platform::PortIo> {
+    if (base != 0x378) return nullptr;
+    return std::make_unique<TimedPort>(false);
+  });
+  EXPECT_TRUE(router.KeepsOwnTime());
+  router.PortOut(0x37A, 0x05);
+  EXPECT_FALSE(router.KeepsOwnTime());
+  router.PortIn(0x279);
+  EXPECT_TRUE(router.KeepsOwnTime());
+  router.PortOut(0x80, 0x00);  // refused: changes nothing
+  EXPECT_TRUE(router.KeepsOwnTime());
+}
+
+}  // namespace

@@ -39,10 +39,7 @@ class FakePanel final : public platform::Panel {
   platform::Color BackColor(platform::Ref r) const override { return Find(back_, r, 0U); }
   void Repaint(platform::Ref r) override { repaints.push_back(r); }
 
-  void ClearList() override {
-    list_.clear();
-    list_index_ = -1;
-  }
+  void ClearList() override { list_.clear(); list_index_ = -1; }
   void AddListItem(std::string_view text) override { list_.emplace_back(text); }
   int ListCount() const override { return static_cast<int>(list_.size()); }
   std::string ListItem(int index) const override;

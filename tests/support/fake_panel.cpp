@@ -28,9 +28,7 @@ FakePanel::FakePanel() {
   }
 }
 
-void FakePanel::SetCaption(Ref r, std::string_view text) {
-  captions_[Key(r)] = std::string(text);
-}
+void FakePanel::SetCaption(Ref r, std::string_view text) { captions_[Key(r)] = std::string(text); }
 
 std::string FakePanel::ListItem(int index) const {
   if (index < 0 || index >= ListCount()) return {};

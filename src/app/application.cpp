@@ -15,6 +15,7 @@ namespace app {
 void ConnectWindow(frmMain& window, ops::Programmer& programmer, PortAccess& access) {
   programmer.DeviceSelected = [&access](std::string_view name) { access.InsertDevice(name); };
   programmer.detect.PortChanged = [&window] { window.ShowPortAccess(); };
+  programmer.detect.BoardIsSimulated = [&access](int16_t base) { return access.Simulated(base); };
   access.SendNotesTo([&window](std::string_view text) { window.LogMessage(text); });
   window.Attach(programmer);
   window.UsePortAccess(access);

@@ -49,8 +49,9 @@ QString QtDialogs::OpenFile(QWidget* owner, const QString& title, const QString&
   return QFileDialog::getOpenFileName(owner, title, {}, filter);
 }
 
-QString QtDialogs::SaveFile(QWidget* owner, const QString& title, const QString& filter) {
-  return QFileDialog::getSaveFileName(owner, title, {}, filter);
+QString QtDialogs::SaveFile(QWidget* owner, const QString& title, const QString& filter,
+                            const QString& offered) {
+  return QFileDialog::getSaveFileName(owner, title, offered, filter);
 }
 
 }  // namespace app

@@ -19,7 +19,9 @@ class Dialogs {
   // The cancelled dialogs answer with the empty text.
   virtual QString InputBox(QWidget* owner, const QString& prompt, const QString& title) = 0;
   virtual QString OpenFile(QWidget* owner, const QString& title, const QString& filter) = 0;
-  virtual QString SaveFile(QWidget* owner, const QString& title, const QString& filter) = 0;
+  // offered: the file name the dialog starts with.
+  virtual QString SaveFile(QWidget* owner, const QString& title, const QString& filter,
+                           const QString& offered) = 0;
 };
 
 // The real thing: QMessageBox, QInputDialog, QFileDialog.
@@ -30,7 +32,8 @@ class QtDialogs final : public Dialogs {
   bool AskOkCancel(QWidget* owner, const QString& text, const QString& title) override;
   QString InputBox(QWidget* owner, const QString& prompt, const QString& title) override;
   QString OpenFile(QWidget* owner, const QString& title, const QString& filter) override;
-  QString SaveFile(QWidget* owner, const QString& title, const QString& filter) override;
+  QString SaveFile(QWidget* owner, const QString& title, const QString& filter,
+                   const QString& offered) override;
 };
 
 }  // namespace app

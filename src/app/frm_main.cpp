@@ -766,8 +766,9 @@ std::string frmMain::OpenFileDialog(std::string_view title, std::string_view fil
   return S(dialogs_->OpenFile(this, Q(title), Q(QtNameFilter(filter))));
 }
 
-std::string frmMain::SaveFileDialog(std::string_view title, std::string_view filter) {
-  return S(dialogs_->SaveFile(this, Q(title), Q(QtNameFilter(filter))));
+std::string frmMain::SaveFileDialog(std::string_view title, std::string_view filter,
+                                    std::string_view offered) {
+  return S(dialogs_->SaveFile(this, Q(title), Q(QtNameFilter(filter)), Q(offered)));
 }
 
 // --- Panel: controls by name

@@ -118,7 +118,8 @@ class frmMain final : public QMainWindow, public platform::Panel {
   bool AskOkCancel(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view prompt, std::string_view title) override;
   std::string OpenFileDialog(std::string_view title, std::string_view filter) override;
-  std::string SaveFileDialog(std::string_view title, std::string_view filter) override;
+  std::string SaveFileDialog(std::string_view title, std::string_view filter,
+                             std::string_view offered) override;
 
   // Text of the status bar's date and time panels, as last refreshed.
   QString StatusDate() const;

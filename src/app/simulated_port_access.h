@@ -20,7 +20,7 @@ class SimulatedPortAccess final : private SimulatedBoardHolder, public RoutedPor
       : RoutedPortAccess(simulated_board, std::move(open)) {}
 
   bool Simulated(int16_t base) override {
-    return !Router().HasRealAccess(static_cast<uint16_t>(base));
+    return Router().ServedByFallback(static_cast<uint16_t>(base));
   }
   void FollowPort(int16_t base) override { simulated_board.SetBase(static_cast<uint16_t>(base)); }
   void FollowModel(int16_t model) override { simulated_board.SetModel(model); }

@@ -274,6 +274,10 @@ void Detector::ApplyFoundBoard() {
 }
 
 void Detector::SaveBoardSettings() {
+  if (BoardIsSimulated && BoardIsSimulated(board_.PortBase)) {
+    ui_.LogMessage("The simulated board is not stored in " + settings_path_);
+    return;
+  }
   const std::string text = "[MELDRIX5 SETUP]\r\nDATE = " + clock_.Stamp() +
                            "\r\nIO_PORT = " + Hex(board_.PortBase) +
                            "\r\nMODEL = " + Printed(board_.BoardModel) + "\r\n";

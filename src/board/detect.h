@@ -37,6 +37,10 @@ class Detector {
   // Run whenever detection, the settings file or the operator's choice has set PortBase, so that
   // the window can show how the port is reached. May be left empty.
   std::function<void()> PortChanged;
+  // Answers true where the board at base is a simulated one (no real port there). Such a board
+  // is announced but never stored in "meldrix5.ini", which must only name a real board. May be
+  // left empty: every board is then taken as real.
+  std::function<bool(int16_t base)> BoardIsSimulated;
 
  private:
   void ForceModel(int16_t model);

@@ -21,6 +21,11 @@ struct Buffers {
   int16_t DataLoaded = 0;
   std::string CodeFileName;
   std::string DataFileName;
+  // Whether the buffer still holds exactly the bytes of its named file, as loaded or saved: a
+  // device read, an erase or a device selection of another length ends that, and Save then
+  // asks where to write instead of overwriting the file.
+  bool CodeHoldsFile = false;
+  bool DataHoldsFile = false;
 };
 
 }  // namespace buffers

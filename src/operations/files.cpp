@@ -40,15 +40,18 @@ struct ImageSlot {
   std::vector<uint8_t>& buffer;
   int32_t& length;
   std::string& file_name;
+  bool& holds_file;
   Ctl name_text;  // the clickable file name
 };
 
 ImageSlot CodeSlot(Programmer& p) {
-  return {p.buf.CodeBuffer, p.buf.CodeLength, p.buf.CodeFileName, Ctl::FileNameCodeText};
+  return {p.buf.CodeBuffer, p.buf.CodeLength, p.buf.CodeFileName, p.buf.CodeHoldsFile,
+          Ctl::FileNameCodeText};
 }
 
 ImageSlot DataSlot(Programmer& p) {
-  return {p.buf.DataBuffer, p.buf.DataLength, p.buf.DataFileName, Ctl::FileNameDataText};
+  return {p.buf.DataBuffer, p.buf.DataLength, p.buf.DataFileName, p.buf.DataHoldsFile,
+          Ctl::FileNameDataText};
 }
 
 // Both Open entries start afresh: indicators off, the display back to showing the image.
@@ -80,6 +83,7 @@ void ReportRefusedFile(Programmer& p, const std::string& path, const buffers::Lo
 void TakeImage(Programmer& p, ImageSlot slot, const buffers::LoadedImage& image,
                const std::string& path, const std::string& buffer_name) {
   slot.file_name = path;
+  slot.holds_file = true;
   slot.length = static_cast<int32_t>(image.bytes.size());
   buffers::PlaceImage(slot.buffer, image.bytes);
   p.DataFlowIndicatorOff();
@@ -109,6 +113,7 @@ bool SaveImage(Programmer& p, ImageSlot slot, const std::string& what, const std
     slot.file_name = path;
     p.ui.SetCaption(slot.name_text, path);
   }
+  slot.holds_file = true;
   p.ui.LogMessage("File Sucessfully Saved as " + path);
   p.ui.SetCaption(Ctl::sbStatusBar, "");
   return true;
@@ -116,27 +121,34 @@ bool SaveImage(Programmer& p, ImageSlot slot, const std::string& what, const std
 
 using SaveFile = bool (Programmer::*)(const std::string& path, bool chosen);
 
-// Save As: to a file the operator chooses; nothing is written when the dialog is cancelled.
-void SaveToChosenFile(Programmer& p, std::string_view title, SaveFile save) {
-  const std::string path = p.ui.SaveFileDialog(title, kAllFiles);
+// Save As: to a file the operator chooses (`offered` is the name the dialog starts with);
+// nothing is written when the dialog is cancelled.
+void SaveToChosenFile(Programmer& p, std::string_view title, SaveFile save,
+                      std::string_view offered = {}) {
+  const std::string path = p.ui.SaveFileDialog(title, kAllFiles, offered);
   if (path.empty()) return;
   (p.*save)(path, true);
 }
 
-// Save: over the image's own file when it has one, otherwise as Save As.
-void SaveToOwnFile(Programmer& p, const std::string& own, std::string_view title, SaveFile save) {
-  if (!own.empty()) {
-    (p.*save)(own, false);
-    return;
+// Save: over the image's own file while the buffer still holds that file's bytes. A buffer
+// that has since been read from a device or erased would overwrite a known-good image without
+// a word, so the operator is asked as in Save As, with the file's name offered.
+void SaveToOwnFile(Programmer& p, ImageSlot slot, std::string_view title, std::string_view title_as,
+                   SaveFile save) {
+  if (slot.file_name.empty()) {
+    SaveToChosenFile(p, title, save);
+  } else if (slot.holds_file) {
+    (p.*save)(slot.file_name, false);
+  } else {
+    SaveToChosenFile(p, title_as, save, slot.file_name);
   }
-  SaveToChosenFile(p, title, save);
 }
 
 // An erased device reads FFh everywhere; `filled` bytes of the image become FFh, and what
 // needs an image (`uses`) is disabled until one is opened again.
-void EraseImage(Programmer& p, std::vector<uint8_t>& buffer, size_t filled,
-                std::initializer_list<Ctl> uses) {
-  std::fill_n(buffer.begin(), filled, uint8_t{0xFF});
+void EraseImage(Programmer& p, ImageSlot slot, size_t filled, std::initializer_list<Ctl> uses) {
+  std::fill_n(slot.buffer.begin(), filled, uint8_t{0xFF});
+  slot.holds_file = false;
   for (Ctl c : uses) p.ui.SetEnabled(c, false);
   p.ui.LogMessage("Buffer has been Erased");
   p.DisplayMode = "Read";
@@ -191,6 +203,7 @@ bool Programmer::LoadCodeFile(const std::string& path) {
 
   TakeImage(*this, CodeSlot(*this), image, path, "Buffer");
   if (!dev.DeviceCode.empty()) {
+    ReportImageLongerThanDevice(buf.CodeLength);
     for (Ctl c :
          {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode}) {
       ui.SetEnabled(c, true);
@@ -241,6 +254,15 @@ bool Programmer::LoadDataFile(const std::string& path) {
   return true;
 }
 
+// Programming, verifying and reading use only the device's bytes of a longer image; the
+// operator hears it once, when the two meet, rather than from a blank check later.
+void Programmer::ReportImageLongerThanDevice(int32_t image_length) {
+  if (dev.DeviceSize <= 0 || image_length <= dev.DeviceSize) return;
+  const std::string device = std::to_string(dev.DeviceSize);
+  ui.LogMessage("Code File is " + std::to_string(image_length) + " bytes, the Device " + device +
+                " bytes: only the first " + device + " bytes will be used");
+}
+
 void Programmer::ReportUnreadableFile(const std::string& path, const std::string& reason) {
   ui.LogMessage("File " + path + " - could not be read: " + reason);
   ui.MessageBox("Can't Open File " + path + ": " + reason, "File Not Read", Icon::Exclamation);
@@ -257,11 +279,13 @@ void Programmer::mnuFileSaveCodeAs_Click() {
 }
 
 void Programmer::mnuFileSaveCode_Click() {
-  SaveToOwnFile(*this, buf.CodeFileName, "Save CODE BUFFER ...", &Programmer::SaveCodeFile);
+  SaveToOwnFile(*this, CodeSlot(*this), "Save CODE BUFFER ...", "Save CODE BUFFER As...",
+                &Programmer::SaveCodeFile);
 }
 
 void Programmer::mnuFileSaveData_Click() {
-  SaveToOwnFile(*this, buf.DataFileName, "Save DATA Buffer ...", &Programmer::SaveDataFile);
+  SaveToOwnFile(*this, DataSlot(*this), "Save DATA Buffer ...", "Save DATA Buffer As...",
+                &Programmer::SaveDataFile);
 }
 
 // Save Data under a name of the operator's choosing, as Save Code As does for the code image.
@@ -291,12 +315,12 @@ void Programmer::Erase_button_Click() {
 
 // The code image is filled to one byte past the largest part.
 void Programmer::EraseCodeBuffer() {
-  EraseImage(*this, buf.CodeBuffer, 1048577,
+  EraseImage(*this, CodeSlot(*this), 1048577,
              {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode});
 }
 
 void Programmer::EraseDataBuffer() {
-  EraseImage(*this, buf.DataBuffer, 8193,
+  EraseImage(*this, DataSlot(*this), 8193,
              {Ctl::Verify_button, Ctl::menuVerifyData, Ctl::Program_button, Ctl::menuProgramData});
 }
 

@@ -96,6 +96,7 @@ class Programmer {
   bool SaveCodeFile(const std::string& path, bool chosen);  // chosen: a new name for the image
   bool SaveDataFile(const std::string& path, bool chosen);
   void ReportUnreadableFile(const std::string& path, const std::string& reason);
+  void ReportImageLongerThanDevice(int32_t image_length);
   void ReportUnwritableFile(const std::string& path, const std::string& reason);
 
   // --- Hex and ASCII view ----------------------------------------------------------------------
@@ -125,6 +126,9 @@ class Programmer {
   // How many bytes a walk may cover when `wanted` are asked for: never past the device or the
   // buffers; logs when it has to cut the walk short.
   int32_t ScanLength(int32_t wanted);
+  // An empty code image (a 0-byte file) gives a device operation nothing to work on: it is
+  // refused with a log line rather than reported as done. True when refused.
+  bool RefuseEmptyCodeBuffer(std::string_view operation);
   void Read_button_Click();
   void ReadCode();
   void ReadDeviceToBuffer();
@@ -211,6 +215,7 @@ class Programmer {
   void SaveSetup_Click(int slot) { SaveSetupRot(SlotFileName(slot)); }  // slot 1..4
   void LoadSetup_Click(int slot) { RestoreSetup(SlotFileName(slot)); }
   static std::string SlotFileName(int slot);  // "MXSetup1.INI" .. "MXSetup4.INI"
+  void ShowVoltageInForce();
 
   // The slider's and the code/data check boxes' current state, as the operations read them.
   int SliderMax() const { return ui.Max(platform::Ctl::Slider1); }

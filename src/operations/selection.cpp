@@ -87,11 +87,19 @@ void Programmer::Device_Click() {
   }
   const devices::DeviceEntry& row = devices::DeviceTable[static_cast<size_t>(index)];
   TakeDeviceRow(row, std::move(name));
+  // The socket holds the new chip before the selection talks to it (the AT29C256 is asked for
+  // its identification below): commands meant for it must never reach the chip before it.
+  if (DeviceSelected) DeviceSelected(dev.DeviceName);
   board.SetAddressMaps(dev.DeviceCode);
   SetSpeedFactorsOfDevice();
   SetSpeedDelays();
 
   dev.DeviceSize = dev.DeviceSizeKB * 1024;
+  const int32_t image_length = buf.CodeLength;
+  const bool image_of_file = buf.CodeLoaded == 1 && buf.CodeHoldsFile;
+  // The buffer now covers the device: a file of another length would not be saved back as it
+  // was loaded.
+  if (image_length != dev.DeviceSize) buf.CodeHoldsFile = false;
   buf.CodeLength = dev.DeviceSize;
   SetScrollMax(buf.CodeLength / 256 - 1);  // one scroll step per 256-byte page
 
@@ -139,8 +147,8 @@ void Programmer::Device_Click() {
   ui.LogMessage("Device " + dev.DeviceName + " was Selected");
   ui.LogMessage("Device Size is: " + std::to_string(buf.CodeLength) +
                 " Bytes, Initial VPP suggested: " + (dev.VppClass == 0 ? "5V" : "12.5V"));
+  if (image_of_file) ReportImageLongerThanDevice(image_length);
   ui.PlayEventSound("DONE");
-  if (DeviceSelected) DeviceSelected(dev.DeviceName);
 }
 
 void Programmer::TakeDeviceRow(const devices::DeviceEntry& row, std::string name) {

@@ -1,6 +1,7 @@
 // The four setup slots: the state of the window kept in small text files in the current
 // directory, one "key = value" line per setting, restored through the same handlers as the
 // operator's own clicks.
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -43,23 +44,47 @@ constexpr std::string_view kSliderKey = "Slider1.Value = ";
 constexpr std::string_view kCodeKey = "CheckCode.Value = ";
 constexpr std::string_view kDataKey = "CheckData.Value = ";
 
-bool IsControl(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return u < 0x20 || u == 0x7F;
+// How many bytes of a control character start at text[at]: 1 for an ASCII control, 2 for a
+// C1 control (U+0080 .. U+009F, such as U+0085 next line or U+009B, written C2h 80h .. C2h 9Fh),
+// which the window and the log would act on as well; 0 for anything else.
+size_t ControlLength(std::string_view text, size_t at) {
+  const auto u = static_cast<unsigned char>(text[at]);
+  if (u < 0x20 || u == 0x7F) return 1;
+  if (u == 0xC2 && at + 1 < text.size()) {
+    const auto next = static_cast<unsigned char>(text[at + 1]);
+    if (next >= 0x80 && next <= 0x9F) return 2;
+  }
+  return 0;
+}
+
+// The text with every control character replaced by `mask`.
+std::string Masked(std::string_view text, char mask) {
+  std::string masked;
+  for (size_t i = 0; i < text.size();) {
+    const size_t control = ControlLength(text, i);
+    if (control == 0) {
+      masked.push_back(text[i++]);
+    } else {
+      masked.push_back(mask);
+      i += control;
+    }
+  }
+  return masked;
 }
 
 bool HasControlChars(std::string_view text) {
-  for (char c : text) {
-    if (IsControl(c)) return true;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (ControlLength(text, i) != 0) return true;
   }
   return false;
 }
 
 // Text that is safe to show in a log line or a menu entry: control characters become '?',
-// long text is cut with "...".
+// long text is cut with "..." (never inside a two-byte control).
 std::string Shown(std::string_view text, size_t limit) {
-  std::string shown;
-  for (char c : text.substr(0, limit)) shown.push_back(IsControl(c) ? '?' : c);
+  size_t cut = std::min(limit, text.size());
+  if (cut > 0 && cut < text.size() && ControlLength(text, cut - 1) == 2) --cut;
+  std::string shown = Masked(text.substr(0, cut), '?');
   if (text.size() > limit) shown += "...";
   return shown;
 }
@@ -67,11 +92,7 @@ std::string Shown(std::string_view text, size_t limit) {
 // A text stored on one line of the file: line breaks and other control characters would split
 // it into lines that the restore reads as settings of their own, so they become blanks.
 std::string OneLine(std::string_view text) {
-  std::string line(text);
-  for (char& c : line) {
-    if (IsControl(c)) c = ' ';
-  }
-  return line;
+  return Masked(text, ' ');
 }
 
 const char* TrueFalse(bool value) {
@@ -96,12 +117,26 @@ std::optional<int> ParseNumber(std::string_view value) {
   if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
     return std::nullopt;
   }
+  // from_chars also takes "nan" and "inf": neither is a setting, and a NaN passes every range
+  // check below.
+  if (!std::isfinite(number)) return std::nullopt;
   const double rounded = std::nearbyint(number);
   if (rounded < -2147483648.0 || rounded > 2147483647.0) return std::nullopt;
   return static_cast<int>(rounded);
 }
 
 }  // namespace
+
+// Clearing an option runs no handler, so a slot can leave no voltage option shown while the
+// device's voltage stays in force; the device's default is then selected, whose handler sets
+// the voltage the next programming run applies.
+void Programmer::ShowVoltageInForce() {
+  if (dev.DeviceCode.empty()) return;
+  for (int i = 0; i < 4; ++i) {
+    if (ui.Value(platform::Voltage_button(i)) != 0) return;
+  }
+  OfferVoltagesOfDevice();
+}
 
 std::string Programmer::SlotFileName(int slot) {
   return "MXSetup" + std::to_string(slot) + ".INI";
@@ -193,7 +228,7 @@ void Programmer::RestoreSetup(const std::string& Fname) {
     return;
   }
 
-  bool code_file_set = false;
+  std::optional<std::string> code_file;  // named by the slot; taken once it has loaded
   int applied = 0;
   std::string reason;  // why the current line is bad
 
@@ -232,8 +267,7 @@ void Programmer::RestoreSetup(const std::string& Fname) {
       if (!value->empty() && !platform::FileExists(std::string(*value))) {
         return skip("the code file no longer exists");
       }
-      buf.CodeFileName = std::string(*value);
-      code_file_set = true;
+      code_file = std::string(*value);
       return LineOutcome::Applied;
     }
     if (auto value = value_of(kDeviceKey)) {
@@ -290,12 +324,22 @@ void Programmer::RestoreSetup(const std::string& Fname) {
   }
   if (applied == 0) ui.LogMessage(Fname + " holds no setting that could be restored");
 
+  ShowVoltageInForce();
   ui.SetVisible(Ctl::FrameVoltageSelection, true);
   ui.SetVisible(Ctl::Frame5, true);
-  ui.SetCaption(Ctl::FileNameCodeText, buf.CodeFileName);
   // Only a code file the slot names is loaded: reloading whatever file was open before would
-  // overwrite a buffer the operator may have read from a device since.
-  if (code_file_set && !buf.CodeFileName.empty()) ReadBinaryFile();
+  // overwrite a buffer the operator may have read from a device since. The slot's file becomes
+  // the code file only once it has loaded; a refused one leaves the name and caption as they
+  // were, so that Save Code cannot write the old buffer over it.
+  if (!code_file) {
+    ui.SetCaption(Ctl::FileNameCodeText, buf.CodeFileName);
+  } else if (code_file->empty()) {
+    buf.CodeFileName.clear();
+    buf.CodeHoldsFile = false;
+    ui.SetCaption(Ctl::FileNameCodeText, "");
+  } else {
+    LoadCodeFile(*code_file);
+  }
   ui.LogMessage("SETUP RESTORED FROM " + Fname);
   ui.LogMessage(">>>>>>>>>>>>");
 }

@@ -1,6 +1,5 @@
 #include "platform/files.h"
 
-#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,11 +11,14 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <utility>
 
 namespace platform {
 namespace {
 
-FileError Errno(int code) { return {std::strerror(code)}; }
+FileError Errno(int code) {
+  return {std::strerror(code)};
+}
 
 // Closes a descriptor when it goes out of scope.
 class Descriptor {
@@ -52,6 +54,73 @@ std::string TemporaryNameBeside(const std::string& path) {
   char suffix[24];
   std::snprintf(suffix, sizeof suffix, ".tmp%08x", entropy());
   return path + suffix;
+}
+
+// The file a path finally names: a symbolic link is followed (relative targets from the
+// link's own directory), so that saving through it writes the file it points at and the link
+// stays. A loop of links ends after 40 steps; the open then reports it.
+std::string LinkTarget(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::path current = path;
+  for (int step = 0; step < 40; ++step) {
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(current, error))) break;
+    const fs::path target = fs::read_symlink(current, error);
+    if (error) break;
+    current = target.is_absolute() ? target : current.parent_path() / target;
+  }
+  return current.string();
+}
+
+// Why the temporary file beside the target could not take the save; in_place: the target can
+// still be rewritten where it stands.
+struct BesideFailure {
+  std::string reason;
+  bool in_place = false;
+};
+
+// Writes the bytes to a new file in the target's directory and renames it over the target.
+// An existing target's mode, owner and group go to the new file first, so that a read-only or
+// group-shared image stays as it was.
+std::optional<BesideFailure> WriteBeside(const std::string& target, std::span<const uint8_t> bytes,
+                                         const std::optional<struct stat>& existing) {
+  const std::string temporary = TemporaryNameBeside(target);
+  Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+  if (fd.get() < 0) {
+    const int code = errno;
+    const bool directory_refused = code == EACCES || code == EPERM || code == EROFS;
+    return BesideFailure{std::strerror(code), existing.has_value() && directory_refused};
+  }
+  if (existing) {
+    const bool same_owner = existing->st_uid == ::geteuid() && existing->st_gid == ::getegid();
+    if (!same_owner && ::fchown(fd.get(), existing->st_uid, existing->st_gid) != 0) {
+      ::unlink(temporary.c_str());
+      return BesideFailure{std::strerror(errno), true};
+    }
+    if (::fchmod(fd.get(), existing->st_mode & 07777) != 0) {
+      const int code = errno;
+      ::unlink(temporary.c_str());
+      return BesideFailure{std::strerror(code), false};
+    }
+  }
+  auto error = WriteAll(fd.get(), bytes);
+  if (!error && ::fsync(fd.get()) != 0) error = Errno(errno);
+  if (::close(fd.release()) != 0 && !error) error = Errno(errno);
+  if (!error && ::rename(temporary.c_str(), target.c_str()) != 0) error = Errno(errno);
+  if (!error) return std::nullopt;
+  ::unlink(temporary.c_str());
+  return BesideFailure{error->reason, false};
+}
+
+// Rewrites a writable file in a directory the user may not add files to. Not atomic: the
+// bytes replace the old ones where they are.
+std::optional<FileError> WriteInPlace(const std::string& target, std::span<const uint8_t> bytes) {
+  Descriptor fd(::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+  if (fd.get() < 0) return Errno(errno);
+  auto error = WriteAll(fd.get(), bytes);
+  if (!error && ::fsync(fd.get()) != 0) error = Errno(errno);
+  if (::close(fd.release()) != 0 && !error) error = Errno(errno);
+  return error;
 }
 
 }  // namespace
@@ -90,20 +159,28 @@ ReadResult ReadWholeFile(const std::string& path, uint64_t max_bytes) {
 
 std::optional<FileError> WriteFileAtomically(const std::string& path,
                                              std::span<const uint8_t> bytes) {
-  const std::string temporary = TemporaryNameBeside(path);
-  Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-  if (fd.get() < 0) return Errno(errno);
-  auto error = WriteAll(fd.get(), bytes);
-  if (!error && ::fsync(fd.get()) != 0) error = Errno(errno);
-  if (::close(fd.release()) != 0 && !error) error = Errno(errno);
-  if (!error && ::rename(temporary.c_str(), path.c_str()) != 0) error = Errno(errno);
-  if (error) ::unlink(temporary.c_str());
-  return error;
+  const std::string target = LinkTarget(path);
+  struct stat info {};
+  std::optional<struct stat> existing;
+  if (::stat(target.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return FileError{"it is a directory, not a file"};
+    if (!S_ISREG(info.st_mode)) return FileError{"it is a device or special file, not a file"};
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return Errno(errno);
+    existing = info;
+  } else if (errno != ENOENT) {
+    return Errno(errno);
+  }
+  const auto failure = WriteBeside(target, bytes, existing);
+  if (!failure) return std::nullopt;
+  if (!failure->in_place) return FileError{failure->reason};
+  // The directory takes no new file (or the owner could not be kept): the file itself is
+  // writable, so it is rewritten where it stands.
+  return WriteInPlace(target, bytes);
 }
 
 std::optional<FileError> WriteFileAtomically(const std::string& path, const std::string& text) {
-  return WriteFileAtomically(
-      path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  return WriteFileAtomically(path,
+                             std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
 }
 
 bool FileExists(const std::string& path) {

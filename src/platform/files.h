@@ -29,7 +29,10 @@ struct SizeResult {
 SizeResult RegularFileSize(const std::string& path);
 
 // Writes the bytes to a temporary file in the same directory and renames it over path, so a
-// failed write leaves the earlier file at path as it was.
+// failed write leaves the earlier file at path as it was. A symbolic link is written through to
+// its target; an existing file keeps its mode, owner and group. A file the user may not write,
+// a directory or a device node is refused (reason says why). A writable file in a directory
+// that takes no new file is rewritten in place, the one case that is not atomic.
 std::optional<FileError> WriteFileAtomically(const std::string& path,
                                              std::span<const uint8_t> bytes);
 std::optional<FileError> WriteFileAtomically(const std::string& path, const std::string& text);

@@ -109,7 +109,9 @@ class Panel {
   virtual bool AskOkCancel(std::string_view text, std::string_view title) = 0;  // true: OK
   virtual std::string InputBox(std::string_view prompt, std::string_view title) = 0;
   virtual std::string OpenFileDialog(std::string_view title, std::string_view filter) = 0;
-  virtual std::string SaveFileDialog(std::string_view title, std::string_view filter) = 0;
+  // offered: the file name the save dialog starts with (empty: none).
+  virtual std::string SaveFileDialog(std::string_view title, std::string_view filter,
+                                     std::string_view offered) = 0;
 };
 
 // The application title: the settings-store name and the default title of message boxes.

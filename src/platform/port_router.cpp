@@ -62,13 +62,23 @@ PortIo* PortRouter::RealFor(Block& block) {
   return block.real.get();
 }
 
+// On a machine with a real port the fallback stands in for nothing: a simulated board at a block
+// without real access would answer the probe there and be taken for the real board. Every
+// block is tried before the fallback is used the first time.
+bool PortRouter::FallbackServes() {
+  for (Block& block : blocks_) {
+    if (RealFor(block) != nullptr) return false;
+  }
+  return true;
+}
+
 void PortRouter::PortOut(uint16_t port, uint8_t value) {
   Block* block = BlockOf(port);
   if (block == nullptr) return;
   last_ = block;
   if (PortIo* real = RealFor(*block)) {
     real->PortOut(port, value);
-  } else {
+  } else if (FallbackServes()) {
     fallback_.PortOut(port, value);
   }
 }
@@ -77,8 +87,8 @@ uint8_t PortRouter::PortIn(uint16_t port) {
   Block* block = BlockOf(port);
   if (block == nullptr) return 0xFF;
   last_ = block;
-  PortIo* real = RealFor(*block);
-  return real != nullptr ? real->PortIn(port) : fallback_.PortIn(port);
+  if (PortIo* real = RealFor(*block)) return real->PortIn(port);
+  return FallbackServes() ? fallback_.PortIn(port) : uint8_t{0xFF};  // no board: pull-ups
 }
 
 // Only a simulated board keeps time; the real ports live in it already.
@@ -103,13 +113,17 @@ std::string PortRouter::Describe() const {
 std::string PortRouter::Method(uint16_t base) {
   Block* block = IsParallelPortBase(base) ? BlockOf(base) : nullptr;
   if (block == nullptr) return fallback_.Describe();
-  PortIo* real = RealFor(*block);
-  return real != nullptr ? BlockName(base) + " through " + real->Describe() : fallback_.Describe();
+  if (PortIo* real = RealFor(*block)) return BlockName(base) + " through " + real->Describe();
+  return FallbackServes() ? fallback_.Describe() : BlockName(base) + ": no port on this machine";
 }
 
 bool PortRouter::HasRealAccess(uint16_t base) {
   Block* block = IsParallelPortBase(base) ? BlockOf(base) : nullptr;
   return block != nullptr && RealFor(*block) != nullptr;
+}
+
+bool PortRouter::ServedByFallback(uint16_t base) {
+  return IsParallelPortBase(base) && !HasRealAccess(base) && FallbackServes();
 }
 
 }  // namespace platform

@@ -22,8 +22,9 @@ std::unique_ptr<PortIo> OpenRealPort(uint16_t base);
 
 // The port the program talks to: each access goes to the real backend of its block (278h, 378h
 // or 3BCh), opened on the block's first access; a block that has none is served by the
-// fallback (a simulated board, or nothing). Addresses outside the three blocks are refused:
-// writes dropped, reads FFh.
+// fallback (a simulated board, or nothing) as long as no block has real access; once one has,
+// the others have no board (writes dropped, reads FFh). Addresses outside the three blocks are
+// refused the same way.
 class PortRouter final : public PortIo {
  public:
   using Opener = std::function<std::unique_ptr<PortIo>(uint16_t base)>;
@@ -41,6 +42,9 @@ class PortRouter final : public PortIo {
   // or what the fallback says. Opens the block's backend if that has not been tried yet.
   std::string Method(uint16_t base);
   bool HasRealAccess(uint16_t base);
+  // True where the fallback answers for the block at base: it has no real access, and no other
+  // block has either.
+  bool ServedByFallback(uint16_t base);
 
  private:
   struct Block {
@@ -50,6 +54,7 @@ class PortRouter final : public PortIo {
   };
   Block* BlockOf(uint16_t port);
   PortIo* RealFor(Block& block);
+  bool FallbackServes();
 
   PortIo& fallback_;
   Opener open_;

@@ -6,10 +6,13 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "app/application.h"
 #include "app/simulated_port_access.h"
+#include "sim/sim_board.h"
 #include "window_fixture.h"
 
 namespace {
@@ -64,6 +67,49 @@ TEST(SimulatedBoard, OperatorsPortAndForcedModelMoveTheSimulatedBoard) {
   t.Find<QAction>("menuTestHardware")->trigger();
   EXPECT_EQ(t.live->board.BoardModel, 4);
   EXPECT_EQ(t.live->board.PortBase, 0x278);
+}
+
+std::string FileText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A machine whose port at 378h reaches a real board (played here by a second board model).
+struct WithRealBoardAt378 : app_testing::WindowUnderTest {
+  WithRealBoardAt378() {
+    live = std::make_unique<ops::Programmer>(access.Machine(), window, clock,
+                                             (directory.Path() / "meldrix5.ini").string());
+    app::ConnectWindow(window, *live, access);
+  }
+  app::SimulatedPortAccess access{[](uint16_t base) -> std::unique_ptr<platform::PortIo> {
+    if (base != 0x378) return nullptr;
+    return std::make_unique<sim::SimBoard>(5, 0x378);
+  }};
+  std::unique_ptr<ops::Programmer> live;
+};
+
+// The simulated board stands in only where no port is real: with a real board at 378h, the
+// other blocks have no board at all, and the port the operator picks cannot make the simulated
+// board win the probe and be stored as the board of the next start.
+TEST(SimulatedBoard, NeverAnswersBesideARealBoardNorIsStoredAsOne) {
+  {
+    WithRealBoardAt378 t;
+    t.window.Form_Load();
+    t.window.show();
+    EXPECT_EQ(t.live->board.PortBase, 0x378);
+    app_testing::Click(t.Find<QRadioButton>("LPTSelection(2)"));
+    EXPECT_EQ(t.window.StatusPort().toStdString(), "3BCh: no port on this machine");
+    t.Find<QAction>("menuTestHardware")->trigger();
+    EXPECT_EQ(t.live->board.PortBase, 0x378);
+    EXPECT_NE(FileText(t.directory.Path() / "meldrix5.ini").find("IO_PORT = 378\r\n"),
+              std::string::npos);
+    EXPECT_NE(t.window.Caption(Ctl::SystemLog).find("Port 3BC Not Responding"), std::string::npos);
+  }
+  OnSimulatedBoard t;
+  t.window.Form_Load();
+  t.Find<QAction>("menuTestHardware")->trigger();
+  EXPECT_EQ(t.live->board.BoardModel, 5);
+  EXPECT_FALSE(std::filesystem::exists(t.directory.Path() / "meldrix5.ini"));
 }
 
 // The operator's whole road through the window: choose a device, read it, verify it from the

@@ -82,7 +82,7 @@ class FakeDialogs final : public app::Dialogs {
     state_.filters.push_back(filter);
     return Next();
   }
-  QString SaveFile(QWidget*, const QString& title, const QString& filter) override {
+  QString SaveFile(QWidget*, const QString& title, const QString& filter, const QString&) override {
     state_.titles.push_back(title);
     state_.filters.push_back(filter);
     return Next();

@@ -206,6 +206,39 @@ TEST_F(Files, SaveCodeReusesTheNameOrAsksForOne) {
   EXPECT_EQ(Read(path)[0], 0x43);
 }
 
+// Once the buffer holds something other than the file's bytes (the chip read from the socket,
+// an erased buffer, a device of another size), Save Code asks before it writes, offering the
+// file's name; a cancelled dialog leaves the known-good image as it was.
+TEST_F(Files, SaveCodeAsksOnceTheBufferNoLongerHoldsTheFile) {
+  struct Change {
+    const char* what;
+    void (*apply)(ops::Programmer&);
+  };
+  const auto image = EveryByteValue(32768);
+  for (const Change& c : {Change{"device read", [](ops::Programmer& q) { q.ReadCode(); }},
+                          Change{"erase", [](ops::Programmer& q) { q.EraseCodeBuffer(); }},
+                          Change{"8 KB device", [](ops::Programmer& q) { q.SetDeviceIndex(4); }}}) {
+    SCOPED_TRACE(c.what);
+    p.SetDeviceIndex(9);  // Eprom 27C256
+    const std::string path = Write("good.bin", image);
+    OpenCode(path);
+    c.apply(p);
+    ui.dialogs.clear();
+    ui.offered_names.clear();
+    p.mnuFileSaveCode_Click();
+    EXPECT_EQ(ui.dialogs, std::vector<std::string>{"Save CODE BUFFER As..."});
+    EXPECT_EQ(ui.offered_names, std::vector<std::string>{path});
+    EXPECT_EQ(Read(path), image);
+  }
+  // Confirmed once, the file is the buffer's again: the next Save Code writes without asking.
+  const std::string path = (dir / "good.bin").string();
+  ui.text_replies.push_back(path);
+  p.mnuFileSaveCode_Click();
+  EXPECT_EQ(Read(path).size(), 8192U);
+  p.mnuFileSaveCode_Click();
+  EXPECT_EQ(ui.dialogs.size(), 2U);
+}
+
 TEST_F(Files, FailedSaveKeepsTheEarlierFileAndTheName) {
   const std::string path = Write("keep.bin", {1, 2, 3, 4});
   OpenCode(path);

@@ -70,8 +70,8 @@ class OrderPanel final : public platform::Panel {
   std::string OpenFileDialog(std::string_view t, std::string_view f) override {
     return inner.OpenFileDialog(t, f);
   }
-  std::string SaveFileDialog(std::string_view t, std::string_view f) override {
-    return inner.SaveFileDialog(t, f);
+  std::string SaveFileDialog(std::string_view t, std::string_view f, std::string_view o) override {
+    return inner.SaveFileDialog(t, f, o);
   }
 };
 
@@ -355,6 +355,36 @@ TEST_F(SetupSlots, RestoredCodeFileIsLoadedIntoTheCodeBuffer) {
   EXPECT_EQ(log().back(), ">>>>>>>>>>>>");
 }
 
+// The slot names a file that is refused (longer than the code buffer): the code file and its
+// caption stay those of the image in the buffer, so Save Code writes that file, not the other.
+TEST_F(SetupSlots, RefusedCodeFileKeepsTheNameSaveCodeWrites) {
+  Write("good.bin", "\x11\x22");
+  ASSERT_TRUE(p.LoadCodeFile("good.bin"));
+  Write("huge.bin", "");
+  fs::resize_file("huge.bin", buffers::kCodeBufferSize + 1);
+  Write("MXSetup1.INI", "sFILE = huge.bin\r\n");
+  p.LoadSetup_Click(1);
+  EXPECT_EQ(p.buf.CodeFileName, "good.bin");
+  EXPECT_EQ(ui().Caption(Ctl::FileNameCodeText), "GOOD.BIN");
+  p.mnuFileSaveCode_Click();
+  EXPECT_EQ(fs::file_size("huge.bin"), buffers::kCodeBufferSize + 1);
+  EXPECT_EQ(Read("good.bin"), "\x11\x22");
+  EXPECT_TRUE(ui().dialogs.empty());
+}
+
+// Clearing the option in force runs no handler: the restore ends with the device's default
+// option shown and in force, never with none shown and 25 V applied.
+TEST_F(SetupSlots, OptionShownIsTheVoltageInForce) {
+  p.FillDeviceList();
+  ASSERT_TRUE(ui().ListItem(8).starts_with("Eprom 27256"));
+  Write("MXSetup1.INI",
+        "Device.Index = 8\r\nVoltage_button(3).Value = True\r\n"
+        "Voltage_button(3).Value = False\r\n");
+  p.LoadSetup_Click(1);
+  EXPECT_EQ(Current(p, ui()).voltage, (std::vector<int>{0, 1, 0, 0}));
+  EXPECT_EQ(p.dev.ProgVoltage, 12);
+}
+
 struct BadLine {
   const char* line;
   const char* reason;
@@ -403,6 +433,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadLine{"Slider1.Value = 0", "speed outside 1 to 20"},
                       BadLine{"Slider1.Value = 21", "speed outside 1 to 20"},
                       BadLine{"Slider1.Value = 99999999999", "not a number"},
+                      BadLine{"Slider1.Value = nan", "not a number"},
+                      BadLine{"Slider1.Value = -nan", "not a number"},
                       BadLine{"sFILE = gone.bin", "the code file no longer exists"},
                       BadLine{"sFILE = a\tb", "the file name holds control characters"},
                       BadLine{"Voltage_button(2).Value = True",
@@ -413,6 +445,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SetupSlots, BinaryFileIsSkippedLineByLineWithoutControlCharactersInTheLog) {
   std::string junk;
   for (int i = 0; i < 4096; ++i) junk.push_back(static_cast<char>((i * 37 + 11) % 256));
+  junk +=
+      "\r\nColour\xC2\x85 = \xC2\x9B"
+      "2J\r\n";
   Write("MXSetup1.INI", junk);
   const Settings before = Current(p, ui());
   p.LoadSetup_Click(1);
@@ -422,6 +457,11 @@ TEST_F(SetupSlots, BinaryFileIsSkippedLineByLineWithoutControlCharactersInTheLog
     EXPECT_TRUE(std::none_of(line.begin(), line.end(), [](char c) {
       return static_cast<unsigned char>(c) < 0x20;
     })) << line;
+    // Nor the C1 controls (UTF-8 C2h 80h .. C2h 9Fh): next line, the terminal's escape.
+    for (size_t i = 0; i + 1 < line.size(); ++i) {
+      const auto next = static_cast<unsigned char>(line[i + 1]);
+      EXPECT_FALSE(line[i] == '\xC2' && next >= 0x80 && next <= 0x9F) << line;
+    }
   }
   p.Setup_Click();
   EXPECT_TRUE(ui().Enabled(Ctl::LoadSetup1));

@@ -50,7 +50,9 @@ struct Opener {
   }
 };
 
-TEST(PortRouter, EachBlockGoesToItsOwnBackendOrTheFallback) {
+// With a real port at 378h the other blocks have no board: the fallback (a simulated board)
+// must not answer beside a real one, or a probe would take it for the real board.
+TEST(PortRouter, EachBlockGoesToItsOwnBackendAndNoneToTheFallbackBesideARealOne) {
   Probe fallback("simulated board", 0x33);
   Opener open;
   open.devices[0x378] = "/dev/parport0";
@@ -60,16 +62,25 @@ TEST(PortRouter, EachBlockGoesToItsOwnBackendOrTheFallback) {
   router.PortOut(0x37A, 0x0E);
   EXPECT_EQ(router.PortIn(0x379), 0x5A);
   router.PortOut(0x278, 0x01);
-  EXPECT_EQ(router.PortIn(0x3BD), 0x33);
-  EXPECT_EQ(router.PortIn(0x279), 0x33);
+  EXPECT_EQ(router.PortIn(0x3BD), 0xFF);
+  EXPECT_EQ(router.PortIn(0x279), 0xFF);
 
   ASSERT_EQ(open.opened.count(0x378), 1U);
   EXPECT_EQ(open.opened[0x378]->outs, (std::vector<std::pair<uint16_t, uint8_t>>{{0x37A, 0x0E}}));
   EXPECT_EQ(open.opened[0x378]->ins, (std::vector<uint16_t>{0x379}));
-  EXPECT_EQ(fallback.outs, (std::vector<std::pair<uint16_t, uint8_t>>{{0x278, 0x01}}));
-  EXPECT_EQ(fallback.ins, (std::vector<uint16_t>{0x3BD, 0x279}));
+  EXPECT_TRUE(fallback.outs.empty());
+  EXPECT_TRUE(fallback.ins.empty());
   // Each block is tried once, however often it is used.
   EXPECT_EQ(open.attempts, (std::map<uint16_t, int>{{0x278, 1}, {0x378, 1}, {0x3BC, 1}}));
+  EXPECT_FALSE(router.ServedByFallback(0x278));
+
+  // Without any real block the fallback serves all three.
+  Probe simulated("simulated board", 0x33);
+  platform::PortRouter alone(simulated, [](uint16_t) { return nullptr; });
+  alone.PortOut(0x278, 0x01);
+  EXPECT_EQ(alone.PortIn(0x3BD), 0x33);
+  EXPECT_EQ(simulated.outs, (std::vector<std::pair<uint16_t, uint8_t>>{{0x278, 0x01}}));
+  EXPECT_TRUE(alone.ServedByFallback(0x378));
 }
 
 TEST(PortRouter, RefusesEverythingOutsideTheThreeBlocks) {
@@ -95,7 +106,7 @@ TEST(PortRouter, MethodNamesTheBlockAndHowItIsReached) {
   platform::PortRouter router(fallback, open.Fn());
   EXPECT_EQ(router.Method(0x378), "378h through /dev/parport0");
   EXPECT_EQ(router.Method(0x3BC), "3BCh through direct I/O");
-  EXPECT_EQ(router.Method(0x278), fallback.Describe());
+  EXPECT_EQ(router.Method(0x278), "278h: no port on this machine");
   EXPECT_EQ(router.Method(0), fallback.Describe());
   EXPECT_TRUE(router.HasRealAccess(0x378));
   EXPECT_FALSE(router.HasRealAccess(0x278));

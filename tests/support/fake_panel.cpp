@@ -60,8 +60,10 @@ std::string FakePanel::OpenFileDialog(std::string_view title, std::string_view) 
   return NextText();
 }
 
-std::string FakePanel::SaveFileDialog(std::string_view title, std::string_view) {
+std::string FakePanel::SaveFileDialog(std::string_view title, std::string_view,
+                                      std::string_view offered) {
   dialogs.emplace_back(title);
+  offered_names.emplace_back(offered);
   return NextText();
 }
 

@@ -55,7 +55,8 @@ class FakePanel final : public platform::Panel {
   bool AskOkCancel(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view prompt, std::string_view title) override;
   std::string OpenFileDialog(std::string_view title, std::string_view filter) override;
-  std::string SaveFileDialog(std::string_view title, std::string_view filter) override;
+  std::string SaveFileDialog(std::string_view title, std::string_view filter,
+                             std::string_view offered) override;
 
   // What the core reported, in order.
   std::vector<std::string> log;
@@ -65,6 +66,7 @@ class FakePanel final : public platform::Panel {
   // Dialogs shown (titles), and the replies they take, first in first out. With no scripted
   // reply a question answers OK and the other dialogs are cancelled.
   std::vector<std::string> dialogs;
+  std::vector<std::string> offered_names;  // what each save dialog started with
   std::deque<bool> ok_cancel_replies;
   std::deque<std::string> text_replies;  // input boxes and file dialogs
 

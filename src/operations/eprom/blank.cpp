@@ -17,6 +17,7 @@ void Programmer::BlankCheckCode() {
                   platform::Icon::None);
     return;
   }
+  if (RefuseEmptyCodeBuffer("Blank Check")) return;
   BlankCheckDevice();
 }
 

@@ -25,6 +25,7 @@ void Programmer::ProgramData() {
 
 void Programmer::ProgramCode() {
   ui.LogMessage("Programming Button Pressed");
+  if (RefuseEmptyCodeBuffer("Program")) return;
   if (!ui.AskOkCancel("Program the Device?", "Safety Question")) {
     ui.LogMessage("Programming was Canceled by Operator");
     board.Reset();
@@ -85,7 +86,10 @@ void Programmer::ProgramCode() {
   board.Reg0 = 0x40;
   board.SetReg0();
   ui.SetValue(Ctl::ProgressBar1, 0);
-  if (Checked(Ctl::VerifyAfterProgramming) && ProgramFailed == 0) Verify_button_Click();
+  // Only a programming run that ran to its end is verified: a refused device has nothing new
+  // to compare, and a "MATCHES" then would report a success that did not happen.
+  const bool programmed = ProgramFailed == 0 && ProgramStatus == 1;
+  if (Checked(Ctl::VerifyAfterProgramming) && programmed) Verify_button_Click();
   board.Reset();
 }
 

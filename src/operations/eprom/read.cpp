@@ -18,6 +18,7 @@ void Programmer::ReadCode() {
                   platform::Icon::None);
     return;
   }
+  if (RefuseEmptyCodeBuffer("Read")) return;
   ReadDeviceToBuffer();
 }
 
@@ -52,6 +53,7 @@ void Programmer::ReadDeviceToBuffer() {
     ui.SetEnabled(c, true);
   }
   buf.CodeLoaded = 1;
+  buf.CodeHoldsFile = false;  // the chip's bytes now, not the file's
   ui.PlayEventSound("OK");
   board.Reset();
 }

@@ -1,6 +1,7 @@
 // The bank / page / byte walk over the device that reading, blank checking and verifying share.
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "operations/programmer.h"
 
@@ -25,6 +26,12 @@ int32_t Programmer::ScanLength(int32_t wanted) {
   ui.LogMessage("Buffer holds " + std::to_string(wanted) + " bytes, more than the Device: only " +
                 std::to_string(device) + " bytes are used");
   return device;
+}
+
+bool Programmer::RefuseEmptyCodeBuffer(std::string_view operation) {
+  if (buf.CodeLength > 0) return false;
+  ui.LogMessage("Code Buffer is Empty (0 Bytes): nothing to " + std::string(operation));
+  return true;
 }
 
 void Programmer::DeviceScan(const ScanAction& action) {

@@ -49,6 +49,7 @@ void Programmer::VerifyData() {
 // The walk covers the code length, but never more than the program buffer built for this
 // device holds: with "Hi Byte" or "Low Byte" that is half the device.
 void Programmer::VerifyCode() {
+  if (RefuseEmptyCodeBuffer("Verify")) return;
   ui.SetBackColor(Ctl::Verify_button, platform::kButtonHighlight);
   ui.Repaint(Ctl::Verify_button);
   DataFlowIndicatorOn();

@@ -1,0 +1,88 @@
+// Image files opened into the code or the data buffer (the first input byte chooses which):
+// a file taken fills exactly its length and leaves the rest of the buffer as it was; a refused
+// file changes nothing; a saved image reads back byte for byte.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "buffers/buffers.h"
+#include "fuzz_support.h"
+
+namespace {
+
+// What a load may change, taken before it.
+struct Image {
+  std::vector<uint8_t> buffer;
+  int32_t length;
+  int16_t loaded;
+  std::string name;
+  bool operator==(const Image&) const = default;
+};
+
+Image CodeImage(const ops::Programmer& p) {
+  return {p.buf.CodeBuffer, p.buf.CodeLength, p.buf.CodeLoaded, p.buf.CodeFileName};
+}
+Image DataImage(const ops::Programmer& p) {
+  return {p.buf.DataBuffer, p.buf.DataLength, p.buf.DataLoaded, p.buf.DataFileName};
+}
+
+void FillWithMarks(std::vector<uint8_t>& buffer) {
+  for (size_t i = 0; i < buffer.size(); ++i) buffer[i] = static_cast<uint8_t>(i * 31 + 7);
+}
+
+void RequireTakenOrUntouched(const Image& before, const Image& after, bool taken,
+                             const std::string& path, const uint8_t* file, size_t size) {
+  if (!taken) {
+    fuzzing::Require(after == before, "a refused file changes nothing");
+    return;
+  }
+  fuzzing::Require(after.name == path && after.loaded == 1, "a file taken becomes the image");
+  fuzzing::Require(static_cast<size_t>(after.length) == size, "the image is as long as the file");
+  fuzzing::Require(std::equal(file, file + size, after.buffer.begin()),
+                   "the image holds the file's bytes");
+  fuzzing::Require(
+      std::equal(after.buffer.begin() + static_cast<std::ptrdiff_t>(size), after.buffer.end(),
+                 before.buffer.begin() + static_cast<std::ptrdiff_t>(size)),
+      "bytes after the image keep what they held");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  fuzzing::WorkDirectory();
+  const bool code = (data[0] & 1) == 0;
+  const uint8_t* file = data + 1;
+  const size_t length = size - 1;
+  const std::string path = "image.bin";
+  fuzzing::WriteFile(path, file, length);
+
+  fuzzing::Bench bench;
+  bench.BoardAt378();
+  bench.p.SetDeviceIndex(9);  // Eprom 27C256
+  FillWithMarks(bench.p.buf.CodeBuffer);
+  FillWithMarks(bench.p.buf.DataBuffer);
+  bench.p.buf.CodeFileName = "before.bin";
+  bench.p.buf.DataFileName = "before.bin";
+
+  const Image before = code ? CodeImage(bench.p) : DataImage(bench.p);
+  const bool taken = code ? bench.p.LoadCodeFile(path) : bench.p.LoadDataFile(path);
+  const Image after = code ? CodeImage(bench.p) : DataImage(bench.p);
+  RequireTakenOrUntouched(before, after, taken, path, file, length);
+  fuzzing::Require(taken == (length <= (code ? buffers::kCodeBufferSize : buffers::kMaxDataFile)),
+                   "a file is taken exactly when it fits its buffer");
+  fuzzing::RequireCleanLog(bench.ui);
+  bench.RequirePortsInBlocks();
+
+  if (taken) {
+    const std::string saved = "saved.bin";
+    const bool written =
+        code ? bench.p.SaveCodeFile(saved, true) : bench.p.SaveDataFile(saved, true);
+    fuzzing::Require(written, "the image saves");
+    const std::vector<uint8_t> back = fuzzing::ReadFile(saved);
+    fuzzing::Require(back.size() == length && std::equal(back.begin(), back.end(), file),
+                     "the saved file holds the image's bytes");
+  }
+  return 0;
+}

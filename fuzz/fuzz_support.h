@@ -1,0 +1,118 @@
+#pragma once
+
+// What the fuzz targets share: a working directory of their own, the programmer on a simulated
+// board with a window that records what it is told, and the checks that end a run with a
+// finding.
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "operations/programmer.h"
+#include "platform/recording_machine.h"
+#include "sim/sim_board.h"
+#include "support/fake_clock.h"
+#include "support/fake_panel.h"
+
+namespace fuzzing {
+
+// A broken invariant is a finding: libFuzzer keeps the input that caused it.
+inline void Require(bool holds, const char* invariant) {
+  if (holds) return;
+  std::fprintf(stderr, "invariant broken: %s\n", invariant);
+  std::abort();
+}
+
+// Every file the targets read and write lives in one fresh directory, made the current one
+// (slot files are opened by their bare names), and removed when the fuzzer ends.
+class ScratchDirectory {
+ public:
+  ScratchDirectory() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "meldrix_fuzz_XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+    std::filesystem::current_path(path_);
+  }
+  ~ScratchDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline const std::filesystem::path& WorkDirectory() {
+  static const ScratchDirectory dir;
+  return dir.path();
+}
+
+inline void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+inline std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// An ASCII control, DEL, or a C1 control in its UTF-8 form (C2h 80h .. C2h 9Fh).
+inline bool HasControlCharacter(std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F) return true;
+    if (c == 0xC2 && i + 1 < text.size()) {
+      const auto next = static_cast<unsigned char>(text[i + 1]);
+      if (next >= 0x80 && next <= 0x9F) return true;
+    }
+  }
+  return false;
+}
+
+inline void RequireCleanLog(const testing_support::FakePanel& ui) {
+  for (const std::string& line : ui.log) {
+    Require(!HasControlCharacter(line), "no control character in the log");
+  }
+}
+
+// A model-5 board at 378h with the catalogue in the Device list. Every access the core makes
+// goes through the recording machine, which refuses (and counts) any port outside the three
+// parallel-port blocks.
+struct Bench {
+  explicit Bench(std::string settings_path = "unused.ini")
+      : p(io, ui, clock, std::move(settings_path)) {
+    p.DeviceSelected = [this](std::string_view name) { socket.InsertDevice(name); };
+  }
+  void BoardAt378() {
+    p.board.PortBase = 0x378;
+    p.board.BoardModel = 5;
+    p.board.InitControlCodes();
+    p.board.SelectBoardModel();
+    p.board.BuildReadBackTables();
+    p.FillDeviceList();
+  }
+  void RequirePortsInBlocks() const {
+    Require(io.Totals().refused == 0, "no port outside the three parallel-port blocks");
+  }
+
+  sim::SimBoard socket{5, 0x378};
+  platform::RecordingMachine io{&socket, /*keep_trace=*/false};
+  testing_support::FakePanel ui;
+  testing_support::FakeClock clock;
+  ops::Programmer p;
+};
+
+}  // namespace fuzzing

@@ -32,6 +32,8 @@ class PortRouter final : public PortIo {
   void PortOut(uint16_t port, uint8_t value) override;
   uint8_t PortIn(uint16_t port) override;
   void TimePassed(std::chrono::nanoseconds elapsed) override;
+  // To the block's real backend if it is open already, else to the fallback; nothing is opened.
+  void EmergencyOut(uint16_t port, uint8_t value) noexcept override;
   // The blocks served by real backends ("378h through /dev/parport0"), or what the fallback says.
   std::string Describe() const override;
 

@@ -23,7 +23,15 @@ bool AmicAmdEon(int16_t maker) {
 }
 
 // A timed-out wait leaves FlashPollState at 0; a chip that read erased leaves the poll count.
+// A stopped wait leaves a chip that may be erased only in part.
 void ReportEraseOutcome(Programmer& p) {
+  if (p.Stopped) {
+    p.LockButtonsOnError();
+    p.ReportStopped();
+    p.ui.LogMessage("Click on [ERROR] alert to Reset the Situation");
+    p.ui.PlayEventSound("ERROR");
+    return;
+  }
   if (p.FlashPollState == 0) {
     p.ui.LogMessage("*** Flash Memory Erase Failed - Device did not Read Erased (" +
                     std::to_string(kErasePolls) + " Polls) ***");
@@ -121,6 +129,7 @@ void Programmer::WaitErased() {
     }
     io.Sleep(5);
     ui.SetValue(Ctl::ProgressBar1, static_cast<int>(std::lround(100.0 - FlashPollState / 5.0)));
+    if (StopRequestedAt(board.CurrentAddress)) break;
   }
   if (!erased) {
     board.CEOFF();

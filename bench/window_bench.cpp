@@ -102,7 +102,10 @@ void Program27C512(benchmark::State& state) {
   window.show();
   auto* list = window.findChild<QComboBox*>("Device");
   programmer.SetDeviceIndex(list->findText("Eprom 27C512", Qt::MatchStartsWith));
+  // An image of 00h throughout, as if loaded from a file: every byte takes a pulse.
   std::fill_n(programmer.buf.CodeBuffer.begin(), programmer.dev.DeviceSize, uint8_t{0x00});
+  programmer.buf.CodeLoaded = 1;
+  window.SetEnabled(platform::Ctl::Program_button, true);
   window.SetValue(platform::Ctl::CheckCode, 1);
   machine.timed_passes = programmer.board.ShortDelayCount;
   QTimer repaint;

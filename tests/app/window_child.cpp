@@ -16,7 +16,7 @@
 int main(int argc, char* argv[]) {
   if (argc < 2) return 2;
   const std::string directory = argv[1];
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   testing_support::FakeClock clock;
   app_testing::MemorySettings settings;
@@ -33,7 +33,10 @@ int main(int argc, char* argv[]) {
     const int row = list->findText("Eprom 27C512", Qt::MatchStartsWith);
     list->setCurrentIndex(row);
     emit list->activated(row);
+    // An image of 00h throughout, as if loaded from a file: every byte takes pulses.
     std::fill_n(programmer.buf.CodeBuffer.begin(), programmer.dev.DeviceSize, uint8_t{0x00});
+    programmer.buf.CodeLoaded = 1;
+    window.SetEnabled(platform::Ctl::Program_button, true);
     window.SetValue(platform::Ctl::CheckCode, 1);
     window.findChild<QPushButton*>("Program_button")->click();
   });

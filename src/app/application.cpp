@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QStyleFactory>
+#include <optional>
 
 #include "app/frm_main.h"
 #include "app/qt_settings_store.h"
@@ -9,6 +10,7 @@
 #include "app/simulated_port_access.h"
 #include "operations/programmer.h"
 #include "platform/dirs.h"
+#include "platform/signals.h"
 
 namespace app {
 
@@ -34,10 +36,22 @@ int RunProgram(int argc, char* argv[]) {
   frmMain window(clock, sound, settings, platform::ExecutableDirectory());
   ops::Programmer programmer(port_access.Machine(), window, clock,
                              platform::JoinPath(platform::ProgramDirectory(), "meldrix5.ini"));
-  ConnectWindow(window, programmer, port_access);
+  return RunWindow(window, programmer, port_access);
+}
+
+int RunWindow(frmMain& window, ops::Programmer& programmer, PortAccess& access) {
+  platform::StopSignals stop_signals;
+  std::optional<platform::FatalSignalReset> fatal_reset;
+  if (platform::PortIo* port = access.Port()) fatal_reset.emplace(*port);
+  ConnectWindow(window, programmer, access);
+  window.UseStopSignals(&stop_signals);
+  if (fatal_reset) window.UseFatalSignalReset(&*fatal_reset);
   window.Form_Load();
   window.show();
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  window.UseStopSignals(nullptr);
+  window.UseFatalSignalReset(nullptr);
+  return status;
 }
 
 }  // namespace app

@@ -14,8 +14,12 @@ class PortAccess;
 // to the log.
 void ConnectWindow(frmMain& window, ops::Programmer& programmer, PortAccess& access);
 
-// The program: builds the port access, the window and the core, runs start-up, then the event
-// loop until the window is closed.
+// Runs start-up, shows the window and runs the event loop until the window is closed. Meanwhile
+// SIGINT, SIGTERM and SIGHUP stop the operation in progress and then close the window, and a
+// fatal signal resets the board on its way out.
+int RunWindow(frmMain& window, ops::Programmer& programmer, PortAccess& access);
+
+// The program: builds the port access, the window and the core, then runs the window.
 int RunProgram(int argc, char* argv[]);
 
 }  // namespace app

@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSocketNotifier>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextCursor>
@@ -31,11 +32,13 @@
 #include "app/control_names.h"
 #include "app/file_filter.h"
 #include "app/help.h"
+#include "app/input_gate.h"
 #include "app/log_text.h"
 #include "app/placement.h"
 #include "app/sound_keywords.h"
 #include "operations/programmer.h"
 #include "platform/files.h"
+#include "platform/signals.h"
 
 namespace app {
 
@@ -85,6 +88,12 @@ constexpr std::array<Ctl, 4> kIndicators = {Ctl::Error_label, Ctl::Program_label
                                             Ctl::DataFlow_label, Ctl::Ready_label};
 
 const char* const kCaptionStart = "MELDRIX-5A Eprom Programmer - ";
+
+// How often a running operation lets the window paint and answer the desktop: often enough to
+// look alive, seldom enough to cost the operation next to nothing.
+constexpr qint64 kKeepAliveMs = 20;
+// An operator action shorter than this gives the operator no time to click anything else.
+constexpr qint64 kInstantMs = 20;
 
 }  // namespace
 
@@ -147,6 +156,7 @@ frmMain::frmMain(const platform::Clock& clock, platform::SoundPlayer& sound,
   BuildToolBar();
   BuildStatusBar();
   ApplyDesignColours();
+  gate_ = std::make_unique<InputGate>(*this, *stop_button_, [this] { AskToStop(); });
 }
 
 frmMain::~frmMain() = default;
@@ -306,6 +316,14 @@ void frmMain::BuildButtons(QWidget* client) {
   OnButton(Ctl::Command1, [](ops::Programmer& p) { p.Command1_Click(); });
   Add<QCheckBox>(Ctl::CheckCode, client, {386, 324, 50, 18}, "Code");
   Add<QCheckBox>(Ctl::CheckData, client, {436, 324, 50, 18}, "Data");
+
+  // Shown only while an operation runs; Esc does the same.
+  stop_button_ = new QPushButton("Stop", client);
+  stop_button_->setObjectName("Stop_button");
+  stop_button_->setGeometry(12, 424, 86, 26);
+  stop_button_->setToolTip("Stop the Operation (Esc)");
+  stop_button_->hide();
+  connect(stop_button_, &QPushButton::clicked, this, [this] { AskToStop(); });
 
   auto* progress = Add<QProgressBar>(Ctl::ProgressBar1, client, {8, 400, 481, 16});
   progress->setRange(0, 100);
@@ -618,8 +636,10 @@ void frmMain::Attach(ops::Programmer& programmer) {
   programmer_ = &programmer;
 }
 
+// No other handler starts while one runs, even one that the window's own events would start.
 void frmMain::Route(const std::function<void(ops::Programmer&)>& handler) {
-  if (programmer_ == nullptr) return;
+  if (programmer_ == nullptr || busy_) return;
+  BeginOperation();
   try {
     handler(*programmer_);
     ShowPortAccess();
@@ -629,6 +649,74 @@ void frmMain::Route(const std::function<void(ops::Programmer&)>& handler) {
   } catch (...) {
     MessageBox("The operation stopped on an unexpected failure.", platform::kAppTitle,
                platform::Icon::Critical);
+  }
+  EndOperation();
+}
+
+void frmMain::BeginOperation() {
+  busy_ = true;
+  stop_asked_ = false;
+  programmer_->Stopped = false;
+  TellFatalResetTheBoard();
+  QCoreApplication::instance()->installEventFilter(gate_.get());
+  operation_time_.start();
+  since_events_.start();
+}
+
+// Input that reached the window while the operation kept it busy is dropped here, so that none
+// of it runs afterwards.
+void frmMain::EndOperation() {
+  busy_ = false;
+  stop_button_->hide();
+  TellFatalResetTheBoard();  // the operation may have found the board at another port
+  if (operation_time_.hasExpired(kInstantMs)) QCoreApplication::processEvents();
+  QCoreApplication::instance()->removeEventFilter(gate_.get());
+  if (close_after_) QTimer::singleShot(0, this, [this] { close(); });
+}
+
+bool frmMain::StopRequested() {
+  if (!busy_) return false;
+  if (stop_button_->isHidden()) stop_button_->show();
+  if (stop_signals_ != nullptr && stop_signals_->Received()) {
+    stop_asked_ = true;
+    close_after_ = true;
+  }
+  if (since_events_.hasExpired(kKeepAliveMs)) {
+    QCoreApplication::processEvents();
+    since_events_.start();
+  }
+  return stop_asked_;
+}
+
+void frmMain::UseStopSignals(platform::StopSignals* stop_signals) {
+  stop_notifier_.reset();
+  stop_signals_ = stop_signals;
+  if (stop_signals == nullptr) return;
+  stop_notifier_ =
+      std::make_unique<QSocketNotifier>(stop_signals->WakeDescriptor(), QSocketNotifier::Read);
+  connect(stop_notifier_.get(), &QSocketNotifier::activated, this, [this] { StopAskedBySystem(); });
+}
+
+// A question left open would keep the program from ending: it is answered Cancel.
+void frmMain::StopAskedBySystem() {
+  stop_signals_->Acknowledge();
+  close_after_ = true;
+  if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  if (busy_) {
+    stop_asked_ = true;
+  } else {
+    close();
+  }
+}
+
+void frmMain::UseFatalSignalReset(platform::FatalSignalReset* reset) {
+  fatal_reset_ = reset;
+  TellFatalResetTheBoard();
+}
+
+void frmMain::TellFatalResetTheBoard() {
+  if (fatal_reset_ != nullptr && programmer_ != nullptr) {
+    fatal_reset_->SetResetSequence(programmer_->board.ResetWrites());
   }
 }
 
@@ -640,7 +728,6 @@ void frmMain::BoardModelForced(int16_t model) {
     port_access_->FollowModel(model);
   }
 }
-
 
 void frmMain::mnuFileClose_Click() {
   MessageBox("Add 'mnuFileClose_Click' code.", platform::kAppTitle, platform::Icon::None);
@@ -681,6 +768,7 @@ void frmMain::Form_Load() {
   frame3->setGeometry(frame3->x(), 72, 481, 241);
   if (programmer_ == nullptr) return;
   programmer_->StartUp();
+  TellFatalResetTheBoard();
   ShowPortAccess();
 }
 
@@ -709,6 +797,17 @@ void frmMain::SavePlacement() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    // The operation stops at the safe point it is at; the window closes once it has.
+    event->ignore();
+    if (close_after_) return;
+    if (dialogs_->AskOkCancel(this, "Stop the Operation in Progress and Exit?",
+                              "Safety Question")) {
+      close_after_ = true;
+      stop_asked_ = true;
+    }
+    return;
+  }
   if (programmer_ != nullptr) programmer_->ShutDown();
   // The other windows of the program go first, the most recent first.
   const QWidgetList windows = QApplication::topLevelWidgets();

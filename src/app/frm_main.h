@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -21,6 +22,8 @@ class QComboBox;
 class QGroupBox;
 class QMenu;
 class QProgressBar;
+class QPushButton;
+class QSocketNotifier;
 class QScrollBar;
 class QSlider;
 class QTimer;
@@ -30,7 +33,14 @@ namespace ops {
 class Programmer;
 }
 
+namespace platform {
+class FatalSignalReset;
+class StopSignals;
+}  // namespace platform
+
 namespace app {
+
+class InputGate;
 
 // A label the operator can click (the error indicator, the code file name).
 class ClickableLabel final : public QLabel {
@@ -120,6 +130,16 @@ class frmMain final : public QMainWindow, public platform::Panel {
   std::string OpenFileDialog(std::string_view title, std::string_view filter) override;
   std::string SaveFileDialog(std::string_view title, std::string_view filter,
                              std::string_view offered) override;
+  bool StopRequested() override;
+
+  // --- Long operations --------------------------------------------------------------------------
+  // SIGINT, SIGTERM and SIGHUP stop the operation in progress, then close the window; null
+  // before the signals' guard goes.
+  void UseStopSignals(platform::StopSignals* stop_signals);
+  // Kept told how to reset the board, for a program that ends on a fatal signal; null before
+  // that guard goes.
+  void UseFatalSignalReset(platform::FatalSignalReset* reset);
+  bool OperationRunning() const { return busy_; }
 
   // Text of the status bar's date and time panels, as last refreshed.
   QString StatusDate() const;
@@ -166,6 +186,11 @@ class frmMain final : public QMainWindow, public platform::Panel {
   // message instead of ending the program.
   void Route(const std::function<void(ops::Programmer&)>& handler);
   void OnButton(platform::Ref r, std::function<void(ops::Programmer&)> handler);
+  void BeginOperation();
+  void EndOperation();
+  void AskToStop() { stop_asked_ = true; }
+  void StopAskedBySystem();
+  void TellFatalResetTheBoard();
   void PaintColours(platform::Ref r);
   void BoardModelForced(int16_t model);
   void PlaceWindow();
@@ -193,6 +218,19 @@ class frmMain final : public QMainWindow, public platform::Panel {
   QLabel* status_time_ = nullptr;
   QTimer* clock_timer_ = nullptr;
   QAction* verify_action_ = nullptr;  // shows and hides the Verify button on the toolbar
+
+  // The operation in progress: the Stop control, the gate that drops the operator's other
+  // input meanwhile, and what was asked of it.
+  QPushButton* stop_button_ = nullptr;
+  std::unique_ptr<InputGate> gate_;
+  bool busy_ = false;
+  bool stop_asked_ = false;
+  bool close_after_ = false;  // close the window once the operation has stopped
+  QElapsedTimer operation_time_;
+  QElapsedTimer since_events_;
+  platform::StopSignals* stop_signals_ = nullptr;
+  std::unique_ptr<QSocketNotifier> stop_notifier_;
+  platform::FatalSignalReset* fatal_reset_ = nullptr;
 };
 
 }  // namespace app

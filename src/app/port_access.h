@@ -16,6 +16,8 @@ class PortAccess {
  public:
   virtual ~PortAccess() = default;
   virtual platform::Machine& Machine() = 0;
+  // The port behind the machine, for the board reset a fatal signal makes; null if none.
+  virtual platform::PortIo* Port() { return nullptr; }
   // How the port block at base is reached, for the status bar ("378h through /dev/parport0").
   virtual std::string Method(int16_t base) = 0;
   // True where no real access serves base and a simulated board answers instead.

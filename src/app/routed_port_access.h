@@ -25,6 +25,7 @@ class RoutedPortAccess : public PortAccess {
             }) {}
 
   platform::Machine& Machine() override { return machine_; }
+  platform::PortIo* Port() override { return &router_; }
   std::string Method(int16_t base) override { return router_.Method(static_cast<uint16_t>(base)); }
   bool Simulated(int16_t) override { return false; }
 

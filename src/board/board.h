@@ -48,6 +48,10 @@ class Board {
   void REG4ON();   // board drives latch 4 onto the device's data bus
   void REG4OFF();  // data driver released
   void Reset();    // board idle: outputs off, address 0, chip disabled, data driver off
+  // The port writes of Reset's latch writes, for a signal handler to repeat when the program
+  // ends on a fault. The latch delays are left out: one port write already lasts far longer
+  // than a latch needs its data to settle.
+  std::array<platform::PortWrite, 16> ResetWrites() const;
 
   void LatchDelay() { io_.Spin(LatchDelayCount); }
   void ShortDelay() { io_.Spin(ShortDelayCount); }
@@ -106,6 +110,10 @@ class Board {
 
  private:
   void WriteLatch(int latch, int16_t value);
+  // Data register, then the control register: idle, strobe, idle.
+  std::array<platform::PortWrite, 4> LatchWrites(int latch, int16_t value) const;
+  // What Reset puts into latches 0..3: voltages off, address 0, chip and data driver off.
+  std::array<int16_t, 4> IdleLatchValues() const;
 
   platform::Machine& io_;
   platform::Panel& ui_;

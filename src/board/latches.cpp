@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <cstddef>
+
 #include "board/board.h"
 
 namespace board {
@@ -33,14 +36,23 @@ void Board::SelectBoardModel() {
 
 // The byte goes onto the data lines, the latch is selected, then strobed: it takes the byte when
 // the strobe goes inactive again. No delay between strobe and release.
-void Board::WriteLatch(int latch, int16_t value) {
+std::array<platform::PortWrite, 4> Board::LatchWrites(int latch, int16_t value) const {
   const auto n = static_cast<size_t>(latch);
-  io_.PortOut(Port(PortBase), Byte(value));
+  const uint16_t control = Port(ControlPort);
+  return {{{Port(PortBase), Byte(value)},
+           {control, Byte(LatchIdle[n])},
+           {control, Byte(LatchStrobe[n])},
+           {control, Byte(LatchIdle[n])}}};
+}
+
+void Board::WriteLatch(int latch, int16_t value) {
+  const auto writes = LatchWrites(latch, value);
+  io_.PortOut(writes[0].port, writes[0].value);
   LatchDelay();
-  io_.PortOut(Port(ControlPort), Byte(LatchIdle[n]));
+  io_.PortOut(writes[1].port, writes[1].value);
   LatchDelay();
-  io_.PortOut(Port(ControlPort), Byte(LatchStrobe[n]));
-  io_.PortOut(Port(ControlPort), Byte(LatchIdle[n]));
+  io_.PortOut(writes[2].port, writes[2].value);
+  io_.PortOut(writes[3].port, writes[3].value);
 }
 
 void Board::REG4ON() {
@@ -53,19 +65,34 @@ void Board::REG4OFF() {
   SetReg3();
 }
 
+std::array<int16_t, 4> Board::IdleLatchValues() const {
+  return {0x40, Reg1Mask, 0x00, static_cast<int16_t>(Reg3Mask | 0xC4)};
+}
+
 void Board::Reset() {
-  Reg0 = 0x40;
+  const auto idle = IdleLatchValues();
+  Reg0 = idle[0];
   SetReg0();
   CurrentAddress = 0;
   Endereco2Adr();
-  Reg1 = static_cast<int16_t>(Reg1Mask | AddrMid);
+  Reg1 = idle[1];
   SetReg1();
-  Reg2 = static_cast<int16_t>(AddrLow);
+  Reg2 = idle[2];
   SetReg2();
-  Reg3 = static_cast<int16_t>(Reg3Mask | 0xC4);
+  Reg3 = idle[3];
   SetReg3();
   ui_.SetMax(platform::Ctl::ProgressBar1, 100);
   ui_.SetValue(platform::Ctl::ProgressBar1, 0);
+}
+
+std::array<platform::PortWrite, 16> Board::ResetWrites() const {
+  std::array<platform::PortWrite, 16> writes{};
+  const auto idle = IdleLatchValues();
+  for (size_t latch = 0; latch < idle.size(); ++latch) {
+    const auto four = LatchWrites(static_cast<int>(latch), idle[latch]);
+    std::copy(four.begin(), four.end(), writes.begin() + static_cast<std::ptrdiff_t>(latch * 4));
+  }
+  return writes;
 }
 
 }  // namespace board

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -168,6 +169,10 @@ class Programmer {
   void P27010_020();
   void ReadBack();
   void ReportProgramFailure();
+  // Programming ends as after a failed byte, the stop in the log instead of the byte.
+  void ReportProgrammingStopped();
+  // Voltage and chip off, the report, the error alert with the Program indicator lit.
+  void AbortProgramming(std::initializer_list<std::string> report);
   void GoProgressiveBar1();
   // Latch 0 for programming: the model's base value, with the 21 V / 25 V selection where the
   // algorithm allows it (model 5, VppClass 3); any other model keeps Reg0 as it is.
@@ -207,6 +212,19 @@ class Programmer {
   void ProgramFlashByte();
   void VerifyFlashByte();
   void LoopFlashTest_Click();
+
+  // --- Stopping a running operation ----------------------------------------------------------
+  // Set once the operation in progress has been asked to stop; whoever starts the next operation
+  // clears it.
+  bool Stopped = false;
+  // Where it stopped: the address of the first byte it did not handle.
+  int32_t StopAddress = 0;
+  // At a safe point (the board between two bytes, pages or polls, with `address` the next one
+  // to handle): lets the window answer the desktop and tells whether the operation must stop.
+  bool StopRequestedAt(int32_t address);
+  // The board to idle (programming voltage and chip off) and the log line saying where.
+  void ReportStopped();
+  std::string StoppedAtText() const;
 
   // --- Setup slots ------------------------------------------------------------------------------
   void Setup_Click();

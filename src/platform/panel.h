@@ -112,6 +112,13 @@ class Panel {
   // offered: the file name the save dialog starts with (empty: none).
   virtual std::string SaveFileDialog(std::string_view title, std::string_view filter,
                                      std::string_view offered) = 0;
+
+  // Called by a running operation at its safe points only: the board is between two bytes,
+  // pages or polls, never inside a pulse, a latch write or a command cycle. The window answers
+  // the desktop and paints here (the operator's input given meanwhile is dropped, not kept), and
+  // tells whether the operator or the system asked to stop; once it has said so it keeps saying
+  // so until the operation is over. Without a window nothing ever asks.
+  virtual bool StopRequested() { return false; }
 };
 
 // The application title: the settings-store name and the default title of message boxes.

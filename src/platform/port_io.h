@@ -6,6 +6,13 @@
 
 namespace platform {
 
+// One byte for one port register.
+struct PortWrite {
+  uint16_t port;
+  uint8_t value;
+  bool operator==(const PortWrite&) const = default;
+};
+
 // One parallel-port backend: a byte out or in at a 16-bit I/O address, at once, nothing buffered.
 class PortIo {
  public:
@@ -19,6 +26,10 @@ class PortIo {
   virtual bool KeepsOwnTime() const { return false; }
   // How the port is reached, for the status bar: "/dev/parport0", "direct I/O", ...
   virtual std::string Describe() const = 0;
+  // The same write as PortOut, made from a signal handler when the program is ending on a
+  // fault: no allocation, no lock, nothing opened, nothing thrown. A backend that cannot write
+  // that way leaves it empty.
+  virtual void EmergencyOut(uint16_t /*port*/, uint8_t /*value*/) noexcept {}
 };
 
 // The three register blocks of the legacy parallel ports: 278h-27Ah, 378h-37Ah, 3BCh-3BEh.
@@ -57,6 +68,9 @@ class PortGuard final : public PortIo {
   void TimePassed(std::chrono::nanoseconds elapsed) override { backend_->TimePassed(elapsed); }
   bool KeepsOwnTime() const override { return backend_->KeepsOwnTime(); }
   std::string Describe() const override { return backend_->Describe(); }
+  void EmergencyOut(uint16_t port, uint8_t value) noexcept override {
+    if (IsParallelPortAddress(port)) backend_->EmergencyOut(port, value);
+  }
 
  private:
   PortIo* backend_;

@@ -54,6 +54,13 @@ PortRouter::Block* PortRouter::BlockOf(uint16_t port) {
   return nullptr;
 }
 
+void PortRouter::EmergencyOut(uint16_t port, uint8_t value) noexcept {
+  Block* block = BlockOf(port);
+  if (block == nullptr) return;
+  PortIo& to = block->real ? *block->real : fallback_;
+  to.EmergencyOut(port, value);
+}
+
 PortIo* PortRouter::RealFor(Block& block) {
   if (!block.tried) {
     block.tried = true;

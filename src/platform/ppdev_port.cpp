@@ -110,6 +110,11 @@ void PpdevPort::PortOut(uint16_t port, uint8_t value) {
   Transfer(port == base_ ? kWriteData : kWriteControl, value);
 }
 
+void PpdevPort::EmergencyOut(uint16_t port, uint8_t value) noexcept {
+  if ((port != base_ && port != base_ + 2) || fd_ < 0) return;
+  Transfer(port == base_ ? kWriteData : kWriteControl, value);
+}
+
 uint8_t PpdevPort::PortIn(uint16_t port) {
   if (port < base_ || port > base_ + 2 || !Ready()) return 0xFF;
   const unsigned long request =

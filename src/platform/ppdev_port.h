@@ -43,6 +43,8 @@ class PpdevPort final : public PortIo {
 
   void PortOut(uint16_t port, uint8_t value) override;
   uint8_t PortIn(uint16_t port) override;
+  // One ioctl on the port already claimed; a port not yet claimed is not opened now.
+  void EmergencyOut(uint16_t port, uint8_t value) noexcept override;
   std::string Describe() const override { return device_; }
 
  private:

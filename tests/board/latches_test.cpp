@@ -132,3 +132,25 @@ TEST(PortGuard, NoPortIsTouchedWhileNoBoardPortIsKnown) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a fatal-signal handler repeats is exactly what Reset writes, for either model and any
+// device masks.
+TEST(ResetWrites, AreThePortWritesOfReset) {
+  for (const int16_t model : {int16_t{4}, int16_t{5}}) {
+    BoardOn b(model, 0x278);
+    b.board.Reg1Mask = 0xC0;
+    b.board.Reg3Mask = 0x0C;
+    const auto expected = b.board.ResetWrites();
+    b.board.Reset();
+    std::vector<platform::PortWrite> written;
+    for (const auto& e : b.io.PortAccesses()) {
+      written.push_back({e.port, static_cast<uint8_t>(e.value)});
+    }
+    EXPECT_EQ(written, std::vector<platform::PortWrite>(expected.begin(), expected.end()))
+        << "model " << model;
+  }
+}
+
+}  // namespace

@@ -39,7 +39,10 @@ class FakePanel final : public platform::Panel {
   platform::Color BackColor(platform::Ref r) const override { return Find(back_, r, 0U); }
   void Repaint(platform::Ref r) override { repaints.push_back(r); }
 
-  void ClearList() override { list_.clear(); list_index_ = -1; }
+  void ClearList() override {
+    list_.clear();
+    list_index_ = -1;
+  }
   void AddListItem(std::string_view text) override { list_.emplace_back(text); }
   int ListCount() const override { return static_cast<int>(list_.size()); }
   std::string ListItem(int index) const override;
@@ -57,6 +60,10 @@ class FakePanel final : public platform::Panel {
   std::string OpenFileDialog(std::string_view title, std::string_view filter) override;
   std::string SaveFileDialog(std::string_view title, std::string_view filter,
                              std::string_view offered) override;
+  // The operator asks to stop at the stop_at-th safe point (0: never) and keeps asking.
+  bool StopRequested() override { return stop_at > 0 && ++safe_points >= stop_at; }
+  int stop_at = 0;
+  int safe_points = 0;
 
   // What the core reported, in order.
   std::vector<std::string> log;

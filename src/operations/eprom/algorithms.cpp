@@ -51,10 +51,15 @@ void LogStarted(Programmer& p) {
 
 // Walks the image from address 0 with `index` following the byte. `program_one` handles the
 // byte at the current address and returns false when the algorithm must stop at once; every
-// byte handled, programmed or skipped, then moves the address on.
+// byte handled, programmed or skipped, then moves the address on. Between two bytes (no pulse
+// under way) the operator may stop the walk.
 template <typename ProgramOne>
 void ForEachImageByte(Programmer& p, int32_t& index, int32_t lamp_period, ProgramOne program_one) {
   for (int32_t i = 0; i < p.ProgramLength; ++i) {
+    if (i > 0 && p.StopRequestedAt(p.board.CurrentAddress)) {
+      p.ReportProgrammingStopped();
+      return;
+    }
     index = i;
     p.ProgramByte = p.ProgramBuffer[static_cast<size_t>(i)];
     if (!program_one()) return;

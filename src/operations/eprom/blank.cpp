@@ -8,7 +8,7 @@ using platform::Ctl;
 
 void Programmer::Blank_button_Click() {
   if (Checked(Ctl::CheckCode)) BlankCheckCode();
-  if (Checked(Ctl::CheckData)) BlankCheckData();
+  if (Checked(Ctl::CheckData) && !Stopped) BlankCheckData();
 }
 
 void Programmer::BlankCheckCode() {
@@ -44,6 +44,15 @@ void Programmer::BlankCheckDevice() {
   });
   if (!blank) return;
   DataFlowIndicatorOff();
+  if (Stopped) {
+    // As after a byte that was not blank, the bar shows how far the check got.
+    const int pages = ui.Max(Ctl::ProgressBar1);
+    const int reached = ui.Value(Ctl::ProgressBar1);
+    ReportStopped();
+    ui.SetMax(Ctl::ProgressBar1, pages);
+    ui.SetValue(Ctl::ProgressBar1, reached);
+    return;
+  }
   ui.LogMessage("Device IS BLANK (ERASED)");
   ui.SetValue(Ctl::ProgressBar1, 0);
   ui.PlayEventSound("OK");

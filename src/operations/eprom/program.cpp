@@ -15,7 +15,7 @@ void Programmer::Program_button_Click() {
   board.CurrentAddress = 0;
   board.Endereco2Adr();
   if (Checked(Ctl::CheckCode)) ProgramCode();
-  if (Checked(Ctl::CheckData)) ProgramData();
+  if (Checked(Ctl::CheckData) && !Stopped) ProgramData();
 }
 
 void Programmer::ProgramData() {
@@ -32,8 +32,8 @@ void Programmer::ProgramCode() {
     return;
   }
   if (Checked(Ctl::CheckBlankPriorProgramming)) Blank_button_Click();
-  // A failed blank check (or an alert not yet cleared) has said all there is to say.
-  if (platform::IndicatorLit(ui, Ctl::Error_label)) {
+  // A failed or stopped blank check (or an alert not yet cleared) has said all there is to say.
+  if (Stopped || platform::IndicatorLit(ui, Ctl::Error_label)) {
     board.Reset();
     return;
   }
@@ -121,21 +121,37 @@ int16_t Programmer::ProgrammingReg0(bool voltage_selectable) const {
   return value;
 }
 
+namespace {
+constexpr const char* kAbortingProgramming =
+    "*** Aborting Programming - Click on [ERROR] Indicator to Reset";
+}  // namespace
+
 // Programming voltage off first, then the chip: nothing more reaches the cells.
-void Programmer::ReportProgramFailure() {
+void Programmer::AbortProgramming(std::initializer_list<std::string> report) {
   board.Reg0 = 0x00;
   board.SetReg0();
   board.CEOFF();
   board.OEOFF();
-  ui.LogMessage("*** Programming Failure ***");
-  ui.LogMessage("*** Address:" + Hex(static_cast<uint32_t>(board.CurrentAddress)) +
-                "h, Programming BYTE:" + Hex(ProgramByte) +
-                "h, Read BYTE:" + Hex(board.ReadBackByte) + "h");
-  ui.LogMessage("*** Aborting Programming - Click on [ERROR] Indicator to Reset");
+  for (const std::string& line : report) ui.LogMessage(line);
   LockButtonsOnError();
   ProgramIndicatorOn();
   ProgramFailed = 1;
   ui.PlayEventSound("ERROR");
+}
+
+void Programmer::ReportProgramFailure() {
+  AbortProgramming({"*** Programming Failure ***",
+                    "*** Address:" + Hex(static_cast<uint32_t>(board.CurrentAddress)) +
+                        "h, Programming BYTE:" + Hex(ProgramByte) +
+                        "h, Read BYTE:" + Hex(board.ReadBackByte) + "h",
+                    kAbortingProgramming});
+}
+
+// The chip holds part of the image: the alert stays until the operator clears it, and the
+// board goes idle at once, whichever algorithm was running.
+void Programmer::ReportProgrammingStopped() {
+  AbortProgramming({StoppedAtText(), kAbortingProgramming});
+  board.Reset();
 }
 
 // One call per byte (per page for the page-mode devices); the bar moves one step every

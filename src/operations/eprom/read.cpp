@@ -1,5 +1,7 @@
 // Reading the device into the code buffer.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "operations/programmer.h"
 
@@ -9,7 +11,7 @@ using platform::Ctl;
 
 void Programmer::Read_button_Click() {
   if (Checked(Ctl::CheckCode)) ReadCode();
-  if (Checked(Ctl::CheckData)) ReadData();
+  if (Checked(Ctl::CheckData) && !Stopped) ReadData();
 }
 
 void Programmer::ReadCode() {
@@ -31,7 +33,9 @@ void Programmer::ReadDeviceToBuffer() {
   board.REG4OFF();
   board.CEOEON();
   const int32_t length = ScanLength(buf.CodeLength);
-  auto& code = buf.CodeBuffer;
+  // The bytes go to a copy of the code buffer, which replaces it once the whole device is read:
+  // a stopped read leaves the operator's image as it was, not half overwritten.
+  std::vector<uint8_t> code = buf.CodeBuffer;
   DeviceScan(length, [this, &code] {
     const auto at = static_cast<size_t>(board.CurrentAddress);
     if (at >= code.size()) return true;
@@ -40,6 +44,12 @@ void Programmer::ReadDeviceToBuffer() {
     return false;
   });
   DataFlowIndicatorOff();
+  if (Stopped) {
+    ReportStopped();
+    ui.LogMessage("Code Buffer was left as it was");
+    return;
+  }
+  buf.CodeBuffer.swap(code);
   ui.LogMessage(std::to_string(length) + " bytes Read from Device");
   ui.SetCaption(Ctl::BufferDisplay, "");
   SetScrollMax(buf.CodeLength / 256 - 1);

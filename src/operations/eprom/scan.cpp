@@ -39,7 +39,8 @@ void Programmer::DeviceScan(const ScanAction& action) {
 }
 
 // Latch 3 (bank) is loaded once per bank, latch 1 (page) once per page and latch 2 for every
-// byte, so that a byte costs one latch write and one read-back.
+// byte, so that a byte costs one latch write and one read-back. Between two bytes the walk may
+// be stopped: Stopped is then set, with the first byte not read in StopAddress.
 void Programmer::DeviceScan(int32_t length, const ScanAction& action) {
   const int32_t pages = length > 0 ? (length + kPage - 1) / kPage : 0;
   ui.SetValue(Ctl::ProgressBar1, 0);
@@ -60,6 +61,8 @@ void Programmer::DeviceScan(int32_t length, const ScanAction& action) {
       ui.SetValue(Ctl::ProgressBar1, ++progress);
       ui.Repaint(Ctl::ProgressBar1);
       for (int16_t low = 0; low < kPage; ++low) {
+        const int32_t address = board.AddrHigh * kBank + board.AddrMid * kPage + low;
+        if (address > 0 && StopRequestedAt(address)) return;
         board.Reg2 = low;
         board.SetReg2();
         board.GetNibbles();

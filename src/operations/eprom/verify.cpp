@@ -38,7 +38,7 @@ void Programmer::BuildProgramBuffer() {
 
 void Programmer::Verify_button_Click() {
   if (Checked(Ctl::CheckCode)) VerifyCode();
-  if (Checked(Ctl::CheckData)) VerifyData();
+  if (Checked(Ctl::CheckData) && !Stopped) VerifyData();
 }
 
 void Programmer::VerifyData() {
@@ -77,6 +77,11 @@ void Programmer::VerifyCode() {
   });
   if (!matches) return;
   DataFlowIndicatorOff();
+  if (Stopped) {
+    ui.SetBackColor(Ctl::Verify_button, platform::kButtonFace);
+    ReportStopped();
+    return;
+  }
   ui.LogMessage("Device Contents MATCHES with Buffer Contents");
   ui.SetValue(Ctl::ProgressBar1, 0);
   ui.SetBackColor(Ctl::Verify_button, platform::kButtonFace);

@@ -39,7 +39,15 @@ bool AmicAmdEon(int16_t maker) {
 }
 
 // A timed-out wait leaves FlashPollState at 0; a chip that read erased leaves the poll count.
+// A stopped wait leaves a chip that may be erased only in part.
 void ReportEraseOutcome(Programmer& p) {
+  if (p.Stopped) {
+    p.LockButtonsOnError();
+    p.ReportStopped();
+    p.ui.LogMessage("Click on [ERROR] alert to Reset the Situation");
+    p.ui.PlayEventSound("ERROR");
+    return;
+  }
   if (p.EraseTimingExceeded || p.FlashPollState == 0) {
     p.ui.LogMessage(p.EraseTimingExceeded
                         ? "*** Flash Memory Erase Failed - Device reported Exceeded Timing "
@@ -152,6 +160,7 @@ void Programmer::WaitErased() {
     io.Sleep(kPollMs);
     ui.SetValue(Ctl::ProgressBar1,
                 static_cast<int>(std::lround(100.0 - FlashPollState * 100.0 / polls)));
+    if (StopRequestedAt(board.CurrentAddress)) break;
   }
   board.CEOFF();
   board.REG4ON();

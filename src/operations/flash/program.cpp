@@ -73,6 +73,11 @@ class PageProgrammer {
     p_.ProgressStep = 8;
     p_.ProgressCount = 0;
     for (int32_t sector = 0; sector < kSectors; ++sector) {
+      // Only between sectors: a sector whose load was cut short would be written part new.
+      if (sector > 0 && p_.StopRequestedAt(kSectorSize * sector)) {
+        p_.ReportProgrammingStopped();
+        return;
+      }
       if (!ProgramSector(sector)) return;
       if ((sector & 7) == 0) b_.ToggleProgramLamp();
       p_.GoProgressiveBar1();
@@ -245,6 +250,10 @@ void Programmer::ProgramFlashByID() {
       ui.SetValue(Ctl::ProgressBar1,
                   std::min(ui.Value(Ctl::ProgressBar1) + 1, ui.Max(Ctl::ProgressBar1)));
       for (board.Reg2 = 0; board.Reg2 <= 255; ++board.Reg2) {
+        if (board.CurrentAddress > 0 && StopRequestedAt(board.CurrentAddress)) {
+          ReportProgrammingStopped();
+          return;
+        }
         int tries = kByteTries;
         do {
           if (--tries == 0) {

@@ -66,6 +66,7 @@ class FakeDialogs final : public app::Dialogs {
     std::vector<QString> titles;  // file dialogs
     std::vector<QString> filters;
     std::deque<QString> replies;
+    std::deque<bool> answers;  // OK (true) or Cancel to the questions; OK when none is left
   };
   explicit FakeDialogs(State& state) : state_(state) {}
   void MessageBox(QWidget*, const QString& text, const QString& title,
@@ -74,7 +75,10 @@ class FakeDialogs final : public app::Dialogs {
   }
   bool AskOkCancel(QWidget*, const QString& text, const QString& title) override {
     state_.boxes.push_back({text, title, platform::Icon::Question});
-    return true;
+    if (state_.answers.empty()) return true;
+    const bool ok = state_.answers.front();
+    state_.answers.pop_front();
+    return ok;
   }
   QString InputBox(QWidget*, const QString&, const QString&) override { return Next(); }
   QString OpenFile(QWidget*, const QString& title, const QString& filter) override {

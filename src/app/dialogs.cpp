@@ -35,7 +35,9 @@ void QtDialogs::MessageBox(QWidget* owner, const QString& text, const QString& t
 bool QtDialogs::AskOkCancel(QWidget* owner, const QString& text, const QString& title) {
   QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel, owner);
   box.setTextFormat(Qt::PlainText);
-  box.setDefaultButton(QMessageBox::Ok);
+  // Every question guards an action on the chip: Enter must not start it.
+  box.setDefaultButton(QMessageBox::Cancel);
+  box.setEscapeButton(QMessageBox::Cancel);
   return box.exec() == QMessageBox::Ok;
 }
 

@@ -15,6 +15,7 @@ class Dialogs {
   virtual ~Dialogs() = default;
   virtual void MessageBox(QWidget* owner, const QString& text, const QString& title,
                           platform::Icon icon) = 0;
+  // A question with the question icon, OK and Cancel; Cancel is the default button.
   virtual bool AskOkCancel(QWidget* owner, const QString& text, const QString& title) = 0;
   // The cancelled dialogs answer with the empty text.
   virtual QString InputBox(QWidget* owner, const QString& prompt, const QString& title) = 0;

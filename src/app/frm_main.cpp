@@ -24,6 +24,7 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
 #include <exception>
@@ -104,6 +105,19 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
     emit clicked();
   }
+}
+
+DeviceList::DeviceList(QWidget* parent) : QComboBox(parent) {
+  // Wheel focus would let the wheel take the focus, and with it the selection, in one turn.
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+void DeviceList::wheelEvent(QWheelEvent* event) {
+  if (hasFocus()) {
+    QComboBox::wheelEvent(event);
+    return;
+  }
+  event->ignore();  // the window around the list may scroll instead
 }
 
 TextView::TextView(QWidget* parent) : QPlainTextEdit(parent) {
@@ -228,7 +242,7 @@ void frmMain::BuildFrames(QWidget* client) {
 }
 
 void frmMain::BuildDeviceAndFiles(QWidget* client) {
-  device_ = Add<QComboBox>(Ctl::Device, client, {16, 15, 300, 24});
+  device_ = Add<DeviceList>(Ctl::Device, client, {16, 15, 300, 24});
   device_->setPlaceholderText("Please Select Device on this List");
   device_->setCurrentIndex(-1);
   QFont fixed("Monospace");
@@ -759,7 +773,28 @@ void frmMain::PlaceWindow() {
   const PixelRect wanted = ToPixels(ReadPlacement(settings_), tpp);
   const PixelRect fitted = FitOnScreens(wanted, screens, ToPixels(kDefaultPlacement, tpp));
   move(fitted.x, fitted.y);
-  resize(fitted.width, fitted.height);
+  placed_outer_ = QSize(fitted.width, fitted.height);
+  KeepPlacedOuterSize();
+}
+
+// The store keeps the outer size, frame included, while the toolkit sizes the inside. The frame
+// is known only once the window is shown and framed by the desktop, so the inside is sized again
+// whenever the frame may have changed, until a frame has been seen.
+void frmMain::KeepPlacedOuterSize() {
+  if (!placed_outer_) return;
+  const QSize frame = frameGeometry().size() - size();
+  resize(*placed_outer_ - frame);
+  if (frame.width() > 0 || frame.height() > 0) placed_outer_.reset();
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  KeepPlacedOuterSize();
+}
+
+void frmMain::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  KeepPlacedOuterSize();
 }
 
 void frmMain::Form_Load() {
@@ -792,8 +827,9 @@ void frmMain::ShowPortAccess() {
 }
 
 void frmMain::SavePlacement() {
-  const QPoint at = pos();
-  WritePlacement(settings_, ToTwips({at.x(), at.y(), width(), height()}, TwipsPerPixel()));
+  const QRect outer = frameGeometry();
+  WritePlacement(settings_,
+                 ToTwips({outer.x(), outer.y(), outer.width(), outer.height()}, TwipsPerPixel()));
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMainWindow>
@@ -7,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -18,7 +20,6 @@
 #include "platform/sound.h"
 
 class QAction;
-class QComboBox;
 class QGroupBox;
 class QMenu;
 class QProgressBar;
@@ -52,6 +53,18 @@ class ClickableLabel final : public QLabel {
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// The device drop-down list. The mouse wheel chooses a device only while the list has the
+// keyboard focus (or is open): a wheel turned over the closed list on the way to the hex view
+// or the log must not select one device after another, each selection driving the board.
+class DeviceList final : public QComboBox {
+  Q_OBJECT
+ public:
+  explicit DeviceList(QWidget* parent);
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override;
 };
 
 // A read-only text view that reports a double click (the log, the hex view). It keeps the exact
@@ -155,6 +168,8 @@ class frmMain final : public QMainWindow, public platform::Panel {
 
  protected:
   void closeEvent(QCloseEvent* event) override;  // the shutdown sequence
+  void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 
  private slots:
   void RefreshClock();
@@ -195,6 +210,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
   void BoardModelForced(int16_t model);
   void PlaceWindow();
   void SavePlacement();
+  void KeepPlacedOuterSize();
   double TwipsPerPixel() const;
 
   const platform::Clock& clock_;
@@ -211,7 +227,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
 
   TextView* system_log_ = nullptr;
   TextView* buffer_display_ = nullptr;
-  QComboBox* device_ = nullptr;
+  DeviceList* device_ = nullptr;
   QLabel* status_text_ = nullptr;
   QLabel* status_port_ = nullptr;
   QLabel* status_date_ = nullptr;
@@ -231,6 +247,9 @@ class frmMain final : public QMainWindow, public platform::Panel {
   platform::StopSignals* stop_signals_ = nullptr;
   std::unique_ptr<QSocketNotifier> stop_notifier_;
   platform::FatalSignalReset* fatal_reset_ = nullptr;
+  // The stored outer size, frame included, until the window's frame is known and the inside can
+  // be sized to match it.
+  std::optional<QSize> placed_outer_;
 };
 
 }  // namespace app

@@ -16,9 +16,10 @@ struct Placement {
 };
 
 inline constexpr std::string_view kPlacementSection = "Settings";
-// Values taken when a key is absent or unreadable. The width shows the whole 700-pixel-wide
-// layout, with the scroll bar it gets at the low default height, at 96 dots per inch.
-inline constexpr Placement kDefaultPlacement{100, 100, 10920, 6500};
+// Values taken when a key is absent or unreadable. Width and height are the outer size, frame
+// included; the width shows the whole 700-pixel-wide layout, with the scroll bar it gets at the
+// low default height and a window frame, at 96 dots per inch.
+inline constexpr Placement kDefaultPlacement{100, 100, 11100, 6500};
 
 // A single-precision number from its decimal text (blanks around it allowed); nothing for text
 // that is not a finite number.

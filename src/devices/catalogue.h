@@ -43,6 +43,7 @@ struct SelectedDevice {
   int32_t DeviceSize = 0;
   int16_t VppClass = 0;
   int16_t ProgVoltage = 0;  // 12 (for 12.5 V), 21 or 25
+  int ListIndex = -1;       // its entry in the Device list; -1: none selected
 };
 
 }  // namespace devices

@@ -1,5 +1,6 @@
 #include "operations/programmer.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace ops {
@@ -7,8 +8,8 @@ namespace ops {
 using platform::Ctl;
 using platform::Ref;
 
-Programmer::Programmer(platform::Machine& io_, platform::Panel& ui_,
-                       const platform::Clock& clock_, std::string settings_path)
+Programmer::Programmer(platform::Machine& io_, platform::Panel& ui_, const platform::Clock& clock_,
+                       std::string settings_path)
     : io(io_),
       ui(ui_),
       clock(clock_),
@@ -41,7 +42,9 @@ void Programmer::StartUp() {
   ui.PlayEventSound("INIT");
 }
 
-void Programmer::ShutDown() { board.Reset(); }
+void Programmer::ShutDown() {
+  board.Reset();
+}
 
 void Programmer::tbToolBar_ButtonClick(std::string_view key) {
   // A failure inside a handler started from the toolbar ends that handler quietly.
@@ -59,16 +62,24 @@ void Programmer::tbToolBar_ButtonClick(std::string_view key) {
   }
 }
 
-// The four buttons an operation failure locks, in the order their states are kept.
+// The four buttons an operation failure locks, in the order their states are kept, and the
+// Command-menu entries that start the same operations: the alert locks and restores both, so
+// the menu is no way around it.
 static constexpr std::array<Ctl, 4> kLockedButtons = {Ctl::Program_button, Ctl::Verify_button,
                                                       Ctl::Read_button, Ctl::Display_button};
+static constexpr std::array<Ctl, 4> kLockedMenuEntries = {Ctl::menuProgramCode, Ctl::menuVerifyCode,
+                                                          Ctl::menuReadCode, Ctl::menuDisplayCode};
 
 void Programmer::LockButtonsOnError() {
   ErrorIndicatorOn();
   for (size_t i = 0; i < kLockedButtons.size(); ++i) {
     SavedButtonStates[i] = ui.Enabled(kLockedButtons[i]) ? "True" : "False";
+    SavedMenuStates[i] = ui.Enabled(kLockedMenuEntries[i]);
   }
-  for (Ctl button : kLockedButtons) ui.SetEnabled(button, false);
+  for (size_t i = 0; i < kLockedButtons.size(); ++i) {
+    ui.SetEnabled(kLockedButtons[i], false);
+    ui.SetEnabled(kLockedMenuEntries[i], false);
+  }
 }
 
 void Programmer::Error_label_Click() {
@@ -80,6 +91,7 @@ void Programmer::Error_label_Click() {
   ui.SetValue(Ctl::ProgressBar1, 0);
   for (size_t i = 0; i < kLockedButtons.size(); ++i) {
     ui.SetEnabled(kLockedButtons[i], SavedButtonStates[i] == "True");
+    ui.SetEnabled(kLockedMenuEntries[i], SavedMenuStates[i]);
   }
   board.Reset();
 }
@@ -128,14 +140,16 @@ void Programmer::SetScrollValue(int value) {
 }
 
 // A maximum below the minimum (0) is allowed, as for a 100-byte file (-1); the position then
-// stays within the two.
+// stays within the two. A range that shrinks below the position moves it to the new end, and
+// the view follows, as it does for any change of position. The window's scroll bar may already
+// have moved the position itself, so the position taken is the one from before the change.
 void Programmer::SetScrollMax(int max) {
+  const int before = ui.Value(Ctl::VScroll1);
   ui.SetMax(Ctl::VScroll1, max);
-  const int low = max < 0 ? max : 0;
-  const int high = max < 0 ? 0 : max;
-  const int position = ui.Value(Ctl::VScroll1);
-  if (position > high) SetScrollValue(high);
-  if (position < low) SetScrollValue(low);
+  const int position = std::clamp(before, std::min(0, max), std::max(0, max));
+  if (position == before) return;
+  ui.SetValue(Ctl::VScroll1, position);
+  VScroll1_Change();
 }
 
 }  // namespace ops

@@ -51,6 +51,7 @@ class Programmer {
   void DataFlowIndicatorOn() { platform::SetIndicator(ui, platform::Ctl::DataFlow_label, true); }
   void DataFlowIndicatorOff() { platform::SetIndicator(ui, platform::Ctl::DataFlow_label, false); }
   std::array<std::string, 4> SavedButtonStates;  // Program, Verify, Read, Display: "True"/"False"
+  std::array<bool, 4> SavedMenuStates{};         // the Command-menu entries of the same four
   void LockButtonsOnError();
   void Error_label_Click();
 
@@ -73,6 +74,7 @@ class Programmer {
   std::function<void(std::string_view device_name)> DeviceSelected;
   // The steps of a selection, in the order Device_Click takes them.
   void TakeDeviceRow(const devices::DeviceEntry& row, std::string name);
+  void ShowDeviceInForce();
   void SetSpeedFactorsOfDevice();
   void ShowCodeOnlyControls();
   void ShowCodeAndDataControls();

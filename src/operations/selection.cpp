@@ -75,11 +75,11 @@ void Programmer::DisableDeviceControls() {
 void Programmer::Device_Click() {
   const int index = ui.ListIndex();
   if (index < 0 || index >= static_cast<int>(devices::kDeviceCount)) {
-    ui.SetCaption(Ctl::Device, kSelectPrompt);
+    ShowDeviceInForce();
     return;
   }
-  // An entry without an algorithm cannot be chosen: the list falls back to its prompt and the
-  // device chosen before stays in force.
+  // An entry without an algorithm cannot be chosen: the selection is cleared, and the device
+  // chosen before stays in force.
   std::string name = Trimmed(ui.ListItem(index));
   if (name.starts_with("N/A")) {
     SetDeviceIndex(-1);
@@ -87,6 +87,7 @@ void Programmer::Device_Click() {
   }
   const devices::DeviceEntry& row = devices::DeviceTable[static_cast<size_t>(index)];
   TakeDeviceRow(row, std::move(name));
+  dev.ListIndex = index;
   // The socket holds the new chip before the selection talks to it (the AT29C256 is asked for
   // its identification below): commands meant for it must never reach the chip before it.
   if (DeviceSelected) DeviceSelected(dev.DeviceName);
@@ -149,6 +150,13 @@ void Programmer::Device_Click() {
                 " Bytes, Initial VPP suggested: " + (dev.VppClass == 0 ? "5V" : "12.5V"));
   if (image_of_file) ReportImageLongerThanDevice(image_length);
   ui.PlayEventSound("DONE");
+}
+
+// With no selection the list shows the device the operations act on, or its prompt when no
+// device was chosen yet: Read, Blank Chk and Program never act on a device the list hides.
+void Programmer::ShowDeviceInForce() {
+  ui.SetCaption(Ctl::Device, kSelectPrompt);
+  if (dev.ListIndex >= 0) ui.SetListIndex(dev.ListIndex);
 }
 
 void Programmer::TakeDeviceRow(const devices::DeviceEntry& row, std::string name) {

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <map>
 
 #include "window_fixture.h"
 
@@ -140,6 +141,28 @@ TEST(WindowPlacement, StoredPlacementOffEveryScreenStillOpensOnAScreen) {
   EXPECT_GE(t.window.width(), app::kMinimumWidth);
 }
 
+// The store keeps the outer size, frame included: the window opens at that size and, closed
+// unchanged, stores the same values again (it neither grows nor shrinks by its frame).
+TEST(WindowPlacement, OuterSizeIsRestoredAndStoredUnchanged) {
+  app_testing::WindowUnderTest t;
+  const double tpp = TwipsPerPixel();
+  const auto twips = [tpp](int pixels) {
+    return app::SingleText(static_cast<float>(std::round(pixels * tpp)));
+  };
+  const std::map<std::string, std::string> stored = {{"Settings/MainLeft", twips(30)},
+                                                     {"Settings/MainTop", twips(40)},
+                                                     {"Settings/MainWidth", twips(760)},
+                                                     {"Settings/MainHeight", twips(520)}};
+  t.settings.values = stored;
+  t.window.Form_Load();
+  t.window.show();
+  QApplication::processEvents();
+  ASSERT_NE(t.window.frameGeometry().size(), t.window.size());  // the platform draws a frame
+  EXPECT_EQ(t.window.frameGeometry(), QRect(30, 40, 760, 520));
+  t.window.close();
+  EXPECT_EQ(t.settings.values, stored);
+}
+
 TEST(WindowPlacement, ClosingStoresThePlacementUnlessMinimized) {
   app_testing::WindowUnderTest t;
   t.settings.values = {{"Settings/MainLeft", "1500"},
@@ -153,8 +176,9 @@ TEST(WindowPlacement, ClosingStoresThePlacementUnlessMinimized) {
   const double tpp = TwipsPerPixel();
   EXPECT_EQ(t.settings.values["Settings/MainLeft"], app::SingleText(static_cast<float>(40 * tpp)));
   EXPECT_EQ(t.settings.values["Settings/MainTop"], app::SingleText(static_cast<float>(50 * tpp)));
-  EXPECT_EQ(t.settings.values["Settings/MainWidth"],
-            app::SingleText(static_cast<float>(std::round(t.window.width() * tpp))));
+  EXPECT_EQ(
+      t.settings.values["Settings/MainWidth"],
+      app::SingleText(static_cast<float>(std::round(t.window.frameGeometry().width() * tpp))));
 
   app_testing::WindowUnderTest minimized;
   minimized.window.show();

@@ -64,6 +64,34 @@ TEST(ErrorAlert, SingleLockRestoresEachButtonToItsOwnState) {
   EXPECT_FALSE(t.Find<QWidget>("Display_button")->isEnabled());
 }
 
+// The Command menu starts the same operations as the four buttons: the alert locks it too, and
+// clearing the alert gives each entry back its own state.
+TEST(ErrorAlert, CommandMenuEntriesAreLockedAndRestoredWithTheButtons) {
+  WindowUnderTest t;
+  t.window.Form_Load();
+  t.window.show();
+  t.programmer.SetDeviceIndex(4);  // Eprom 2764: reading it would drive the board
+  ASSERT_EQ(t.programmer.dev.DeviceCode, "P2");
+  const std::pair<const char*, bool> entries[] = {{"menuProgramCode", true},
+                                                  {"menuVerifyCode", false},
+                                                  {"menuReadCode", true},
+                                                  {"menuDisplayCode", true}};
+  for (const auto& [name, enabled] : entries) t.Find<QAction>(name)->setEnabled(enabled);
+  t.window.SetEnabled(Ctl::Display_button, false);  // an entry need not follow its button
+  t.programmer.LockButtonsOnError();
+  for (const auto& [name, enabled] : entries) EXPECT_FALSE(t.Find<QAction>(name)->isEnabled());
+
+  t.machine.Clear();
+  t.Find<QAction>("menuReadCode")->trigger();
+  EXPECT_TRUE(t.machine.Trace().empty());  // the locked entry starts nothing
+
+  Click(t.Find<QLabel>("Error_label"));
+  for (const auto& [name, enabled] : entries) {
+    EXPECT_EQ(t.Find<QAction>(name)->isEnabled(), enabled) << name;
+  }
+  EXPECT_FALSE(t.Find<QWidget>("Display_button")->isEnabled());
+}
+
 TEST(OptionButtons, ClickSelectsOneOptionOfItsGroupEvenWhenAlreadySelected) {
   WindowUnderTest t;
   t.window.show();

@@ -42,13 +42,14 @@ TEST_F(Selection, ListHoldsEveryRowInOrder) {
   EXPECT_EQ(ui.ListItem(kMicro), "N/A - uC Atmel AT90S2313 Micro      ");
 }
 
-TEST_F(Selection, UnsupportedEntryFallsBackToThePromptAndKeepsTheDevice) {
-  Select(kEprom27C256);
-  ui.log.clear();
-  ui.SetCaption(Ctl::Device, "");
-  p.SetDeviceIndex(kOtp);
+TEST_F(Selection, UnsupportedEntryKeepsTheDeviceAndTheListShowsIt) {
+  p.SetDeviceIndex(kOtp);  // nothing chosen yet: the prompt
   EXPECT_EQ(ui.ListIndex(), -1);
   EXPECT_EQ(ui.Caption(Ctl::Device), "Please Select Device on this List");
+  Select(kEprom27C256);
+  ui.log.clear();
+  p.SetDeviceIndex(kOtp);
+  EXPECT_EQ(ui.ListIndex(), kEprom27C256);
   EXPECT_TRUE(ui.log.empty());
   EXPECT_EQ(p.dev.DeviceName, "Eprom 27C256");
   EXPECT_EQ(p.dev.DeviceCode, "P4");

@@ -66,8 +66,15 @@ void ReportEraseOutcome(Programmer& p) {
 
 void Programmer::EraseFlash_button_Click() {
   const std::string& code = dev.DeviceCode;
+  const bool amic_amd_eon = code == "FM" || code == "FL" || code == "FR" || code == "FS";
+  if (code != "EN" && code != "FA" && !amic_amd_eon) return;
+  // An erase destroys what the chip holds: the operator confirms it first, as for programming.
+  if (!ui.AskOkCancel("Erase the Device?", "Safety Question")) {
+    ui.LogMessage("Erasing was Canceled by Operator");
+    return;
+  }
   if (code == "EN") EraseXICOR();
-  if (code == "FM" || code == "FL" || code == "FR" || code == "FS") EraseAMDFlash();
+  if (amic_amd_eon) EraseAMDFlash();
   if (code == "FA") EraseAT29C256();
 }
 

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <algorithm>
 
 namespace app {
 namespace {
@@ -49,8 +50,12 @@ QString QtDialogs::OpenFile(QWidget* owner, const QString& title, const QString&
   return QFileDialog::getOpenFileName(owner, title, {}, filter);
 }
 
-QString QtDialogs::SaveFile(QWidget* owner, const QString& title, const QString& filter) {
-  return QFileDialog::getSaveFileName(owner, title, {}, filter);
+QString QtDialogs::SaveFile(QWidget* owner, const QString& title, const QString& filter,
+                            int& chosen_filter) {
+  QString selected;
+  const QString path = QFileDialog::getSaveFileName(owner, title, {}, filter, &selected);
+  chosen_filter = std::max(0, static_cast<int>(filter.split(";;").indexOf(selected)));
+  return path;
 }
 
 }  // namespace app

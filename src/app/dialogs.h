@@ -19,7 +19,9 @@ class Dialogs {
   // The cancelled dialogs answer with the empty text.
   virtual QString InputBox(QWidget* owner, const QString& prompt, const QString& title) = 0;
   virtual QString OpenFile(QWidget* owner, const QString& title, const QString& filter) = 0;
-  virtual QString SaveFile(QWidget* owner, const QString& title, const QString& filter) = 0;
+  // The chosen file and the entry of the ";;"-separated filter that was chosen (0 the first).
+  virtual QString SaveFile(QWidget* owner, const QString& title, const QString& filter,
+                           int& chosen_filter) = 0;
 };
 
 // The real thing: QMessageBox, QInputDialog, QFileDialog.
@@ -30,7 +32,8 @@ class QtDialogs final : public Dialogs {
   bool AskOkCancel(QWidget* owner, const QString& text, const QString& title) override;
   QString InputBox(QWidget* owner, const QString& prompt, const QString& title) override;
   QString OpenFile(QWidget* owner, const QString& title, const QString& filter) override;
-  QString SaveFile(QWidget* owner, const QString& title, const QString& filter) override;
+  QString SaveFile(QWidget* owner, const QString& title, const QString& filter,
+                   int& chosen_filter) override;
 };
 
 }  // namespace app

@@ -118,7 +118,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
   bool AskOkCancel(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view prompt, std::string_view title) override;
   std::string OpenFileDialog(std::string_view title, std::string_view filter) override;
-  std::string SaveFileDialog(std::string_view title, std::string_view filter) override;
+  platform::FileChoice SaveFileDialog(std::string_view title, std::string_view filter) override;
 
   // Text of the status bar's date and time panels, as last refreshed.
   QString StatusDate() const;
@@ -131,6 +131,9 @@ class frmMain final : public QMainWindow, public platform::Panel {
   // caption; a simulated board moves to the current port.
   void ShowPortAccess();
   QString StatusPort() const;
+  // The CRC-32 of the code image, shown where the status text stands while that is empty.
+  void ShowCodeChecksum();
+  QString StatusChecksum() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;  // the shutdown sequence
@@ -187,6 +190,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
   TextView* buffer_display_ = nullptr;
   QComboBox* device_ = nullptr;
   QLabel* status_text_ = nullptr;
+  QLabel* status_crc_ = nullptr;
   QLabel* status_port_ = nullptr;
   QLabel* status_date_ = nullptr;
   QLabel* status_time_ = nullptr;

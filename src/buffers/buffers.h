@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "buffers/image_formats.h"
+
 namespace buffers {
 
 inline constexpr size_t kCodeBufferSize = 2100001;  // the code image, index 0..2100000
@@ -21,6 +23,9 @@ struct Buffers {
   int16_t DataLoaded = 0;
   std::string CodeFileName;
   std::string DataFileName;
+  // How the files are laid out, so that Save writes them back the same way.
+  ImageFormat CodeFileFormat = ImageFormat::Binary;
+  ImageFormat DataFileFormat = ImageFormat::Binary;
 };
 
 }  // namespace buffers

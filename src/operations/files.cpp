@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "buffers/checksums.h"
 #include "buffers/image_file.h"
 #include "operations/programmer.h"
 
@@ -40,15 +41,18 @@ struct ImageSlot {
   std::vector<uint8_t>& buffer;
   int32_t& length;
   std::string& file_name;
+  buffers::ImageFormat& file_format;
   Ctl name_text;  // the clickable file name
 };
 
 ImageSlot CodeSlot(Programmer& p) {
-  return {p.buf.CodeBuffer, p.buf.CodeLength, p.buf.CodeFileName, Ctl::FileNameCodeText};
+  return {p.buf.CodeBuffer, p.buf.CodeLength, p.buf.CodeFileName, p.buf.CodeFileFormat,
+          Ctl::FileNameCodeText};
 }
 
 ImageSlot DataSlot(Programmer& p) {
-  return {p.buf.DataBuffer, p.buf.DataLength, p.buf.DataFileName, Ctl::FileNameDataText};
+  return {p.buf.DataBuffer, p.buf.DataLength, p.buf.DataFileName, p.buf.DataFileFormat,
+          Ctl::FileNameDataText};
 }
 
 // Both Open entries start afresh: indicators off, the display back to showing the image.
@@ -80,12 +84,15 @@ void ReportRefusedFile(Programmer& p, const std::string& path, const buffers::Lo
 void TakeImage(Programmer& p, ImageSlot slot, const buffers::LoadedImage& image,
                const std::string& path, const std::string& buffer_name) {
   slot.file_name = path;
+  slot.file_format = image.format;
   slot.length = static_cast<int32_t>(image.bytes.size());
   buffers::PlaceImage(slot.buffer, image.bytes);
   p.DataFlowIndicatorOff();
   p.ui.LogMessage("File " + path + " - was read into " + buffer_name + ". " +
                   std::to_string(slot.length) + " bytes long.");
   p.ui.LogMessage("You can Install a Blank Eprom for Programming");
+  if (!image.summary.empty()) p.ui.LogMessage(image.summary);
+  p.ui.LogMessage(buffers::ChecksumLine(image.bytes));
   p.DisplayPageMemory();
   p.SetScrollMax(p.buf.CodeLength / 256 - 1);
   p.ui.SetValue(Ctl::ProgressBar1, 0);
@@ -93,13 +100,16 @@ void TakeImage(Programmer& p, ImageSlot slot, const buffers::LoadedImage& image,
 }
 
 // The file is written beside its final name and renamed over it, so a failed save leaves the
-// earlier file whole; the image's name changes only once the file is written, and only when
-// the operator chose it. `what` names the file in the status bar.
+// earlier file whole; the image's name and format change only once the file is written, and
+// only when the operator chose them. `what` names the file in the status bar.
 bool SaveImage(Programmer& p, ImageSlot slot, const std::string& what, const std::string& path,
-               bool chosen) {
+               bool chosen, buffers::ImageFormat format) {
   p.ui.SetCaption(Ctl::sbStatusBar, "Writing " + what + " " + path + " ... Wait");
+  const auto image = buffers::ImagePart(slot.buffer, slot.length);
   const auto error =
-      platform::WriteFileAtomically(path, buffers::ImagePart(slot.buffer, slot.length));
+      format == buffers::ImageFormat::Binary
+          ? platform::WriteFileAtomically(path, image)
+          : platform::WriteFileAtomically(path, buffers::ImageFileText(format, image));
   if (error) {
     p.ui.SetCaption(Ctl::sbStatusBar, "");
     p.ReportUnwritableFile(path, error->reason);
@@ -107,6 +117,7 @@ bool SaveImage(Programmer& p, ImageSlot slot, const std::string& what, const std
   }
   if (chosen) {
     slot.file_name = path;
+    slot.file_format = format;
     p.ui.SetCaption(slot.name_text, path);
   }
   p.ui.LogMessage("File Sucessfully Saved as " + path);
@@ -114,19 +125,23 @@ bool SaveImage(Programmer& p, ImageSlot slot, const std::string& what, const std
   return true;
 }
 
-using SaveFile = bool (Programmer::*)(const std::string& path, bool chosen);
+using SaveFile = bool (Programmer::*)(const std::string& path, bool chosen,
+                                      buffers::ImageFormat format);
 
-// Save As: to a file the operator chooses; nothing is written when the dialog is cancelled.
+// Save As: to a file the operator chooses, in the format picked in the dialog or named by the
+// file's extension; nothing is written when the dialog is cancelled.
 void SaveToChosenFile(Programmer& p, std::string_view title, SaveFile save) {
-  const std::string path = p.ui.SaveFileDialog(title, kAllFiles);
-  if (path.empty()) return;
-  (p.*save)(path, true);
+  const platform::FileChoice choice = p.ui.SaveFileDialog(title, buffers::kSaveFilter);
+  if (choice.path.empty()) return;
+  (p.*save)(choice.path, true, buffers::ImageFormatChosen(choice.path, choice.filter));
 }
 
-// Save: over the image's own file when it has one, otherwise as Save As.
-void SaveToOwnFile(Programmer& p, const std::string& own, std::string_view title, SaveFile save) {
-  if (!own.empty()) {
-    (p.*save)(own, false);
+// Save: over the image's own file, in its own format, when it has one; otherwise, and for a
+// file in a format the program reads but cannot write, as Save As.
+void SaveToOwnFile(Programmer& p, const std::string& own, buffers::ImageFormat own_format,
+                   std::string_view title, SaveFile save) {
+  if (!own.empty() && own_format != buffers::ImageFormat::Other) {
+    (p.*save)(own, false, own_format);
     return;
   }
   SaveToChosenFile(p, title, save);
@@ -257,11 +272,13 @@ void Programmer::mnuFileSaveCodeAs_Click() {
 }
 
 void Programmer::mnuFileSaveCode_Click() {
-  SaveToOwnFile(*this, buf.CodeFileName, "Save CODE BUFFER ...", &Programmer::SaveCodeFile);
+  SaveToOwnFile(*this, buf.CodeFileName, buf.CodeFileFormat, "Save CODE BUFFER ...",
+                &Programmer::SaveCodeFile);
 }
 
 void Programmer::mnuFileSaveData_Click() {
-  SaveToOwnFile(*this, buf.DataFileName, "Save DATA Buffer ...", &Programmer::SaveDataFile);
+  SaveToOwnFile(*this, buf.DataFileName, buf.DataFileFormat, "Save DATA Buffer ...",
+                &Programmer::SaveDataFile);
 }
 
 // Save Data under a name of the operator's choosing, as Save Code As does for the code image.
@@ -269,12 +286,12 @@ void Programmer::mnuFileSaveDataAs_Click() {
   SaveToChosenFile(*this, "Save DATA Buffer As...", &Programmer::SaveDataFile);
 }
 
-bool Programmer::SaveCodeFile(const std::string& path, bool chosen) {
-  return SaveImage(*this, CodeSlot(*this), "Binary File", path, chosen);
+bool Programmer::SaveCodeFile(const std::string& path, bool chosen, buffers::ImageFormat format) {
+  return SaveImage(*this, CodeSlot(*this), "Binary File", path, chosen, format);
 }
 
-bool Programmer::SaveDataFile(const std::string& path, bool chosen) {
-  return SaveImage(*this, DataSlot(*this), "Data Binary File", path, chosen);
+bool Programmer::SaveDataFile(const std::string& path, bool chosen, buffers::ImageFormat format) {
+  return SaveImage(*this, DataSlot(*this), "Data Binary File", path, chosen, format);
 }
 
 void Programmer::ReportUnwritableFile(const std::string& path, const std::string& reason) {

@@ -66,6 +66,7 @@ class FakeDialogs final : public app::Dialogs {
     std::vector<QString> titles;  // file dialogs
     std::vector<QString> filters;
     std::deque<QString> replies;
+    int save_filter = 0;  // the filter entry a save dialog answers with
   };
   explicit FakeDialogs(State& state) : state_(state) {}
   void MessageBox(QWidget*, const QString& text, const QString& title,
@@ -82,9 +83,11 @@ class FakeDialogs final : public app::Dialogs {
     state_.filters.push_back(filter);
     return Next();
   }
-  QString SaveFile(QWidget*, const QString& title, const QString& filter) override {
+  QString SaveFile(QWidget*, const QString& title, const QString& filter,
+                   int& chosen_filter) override {
     state_.titles.push_back(title);
     state_.filters.push_back(filter);
+    chosen_filter = state_.save_filter;
     return Next();
   }
 

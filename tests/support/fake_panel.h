@@ -39,7 +39,10 @@ class FakePanel final : public platform::Panel {
   platform::Color BackColor(platform::Ref r) const override { return Find(back_, r, 0U); }
   void Repaint(platform::Ref r) override { repaints.push_back(r); }
 
-  void ClearList() override { list_.clear(); list_index_ = -1; }
+  void ClearList() override {
+    list_.clear();
+    list_index_ = -1;
+  }
   void AddListItem(std::string_view text) override { list_.emplace_back(text); }
   int ListCount() const override { return static_cast<int>(list_.size()); }
   std::string ListItem(int index) const override;
@@ -55,7 +58,7 @@ class FakePanel final : public platform::Panel {
   bool AskOkCancel(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view prompt, std::string_view title) override;
   std::string OpenFileDialog(std::string_view title, std::string_view filter) override;
-  std::string SaveFileDialog(std::string_view title, std::string_view filter) override;
+  platform::FileChoice SaveFileDialog(std::string_view title, std::string_view filter) override;
 
   // What the core reported, in order.
   std::vector<std::string> log;
@@ -67,6 +70,8 @@ class FakePanel final : public platform::Panel {
   std::vector<std::string> dialogs;
   std::deque<bool> ok_cancel_replies;
   std::deque<std::string> text_replies;  // input boxes and file dialogs
+  std::deque<int> filter_replies;        // the filter entry a save dialog answers with; 0 else
+  std::string last_filter;               // the filter the last save dialog offered
 
  private:
   using Key_t = std::pair<platform::Ctl, int>;

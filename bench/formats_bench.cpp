@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,10 @@
 
 namespace {
 
-constexpr size_t kImageBytes = 1 << 20;
+constexpr int64_t kImageBytes = 1 << 20;
 
 std::vector<uint8_t> Image() {
-  std::vector<uint8_t> bytes(kImageBytes);
+  std::vector<uint8_t> bytes(static_cast<size_t>(kImageBytes));
   for (size_t i = 0; i < bytes.size(); ++i)
     bytes[i] = static_cast<uint8_t>((i * 13 + i / 251) & 0xFF);
   return bytes;
@@ -43,7 +44,7 @@ void BM_SaveImage(benchmark::State& state) {
   const auto image = Image();
   const std::string path = PathFor(format);
   for (auto _ : state) Save(format, path, image);
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kImageBytes));
+  state.SetBytesProcessed(state.iterations() * kImageBytes);
   std::filesystem::remove(path);
 }
 
@@ -57,7 +58,7 @@ void BM_LoadImage(benchmark::State& state) {
     if (!loaded.ok() || loaded.bytes != image) state.SkipWithError("the image did not read back");
     benchmark::DoNotOptimize(loaded.bytes.data());
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kImageBytes));
+  state.SetBytesProcessed(state.iterations() * kImageBytes);
   std::filesystem::remove(path);
 }
 
@@ -67,7 +68,7 @@ void BM_Checksums(benchmark::State& state) {
     const auto sums = buffers::ChecksumsOf(image);
     benchmark::DoNotOptimize(sums);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kImageBytes));
+  state.SetBytesProcessed(state.iterations() * kImageBytes);
 }
 
 // 0 raw binary, 1 Intel HEX, 2 S-record.

@@ -5,7 +5,6 @@
 #include <srecord/input/file/cosmac.h>
 #include <srecord/input/file/emon52.h>
 #include <srecord/input/file/fairchild.h>
-#include <srecord/input/file/fastload.h>
 #include <srecord/input/file/four_packed_code.h>
 #include <srecord/input/file/intel.h>
 #include <srecord/input/file/mif.h>
@@ -53,8 +52,8 @@ struct TextFormat {
 // The text formats, the two common ones first. Left out on purpose, since a raw image could pass
 // for them and raw images must load as they are: the library's binary formats, and the text
 // formats without a mark of their own (Needham, Verilog VMEM and SPASM take any lines of hex
-// digits).
-const std::array<TextFormat, 18> kTextFormats{{
+// digits, LSI Logic Fast Load any run of letters and digits).
+const std::array<TextFormat, 17> kTextFormats{{
     {srecord::input_file_intel::create, ImageFormat::IntelHex},
     {srecord::input_file_motorola::create, ImageFormat::SRecord},
     {srecord::input_file_tektronix_extended::create, ImageFormat::Other},
@@ -68,7 +67,6 @@ const std::array<TextFormat, 18> kTextFormats{{
     {srecord::input_file_ascii_hex::create, ImageFormat::Other},
     {srecord::input_file_emon52::create, ImageFormat::Other},
     {srecord::input_file_fairchild::create, ImageFormat::Other},
-    {srecord::input_file_fastload::create, ImageFormat::Other},
     {srecord::input_file_four_packed_code::create, ImageFormat::Other},
     {srecord::input_file_mif::create, ImageFormat::Other},
     {srecord::input_file_os65v::create, ImageFormat::Other},

@@ -45,7 +45,8 @@ class QuietPanel : public platform::Panel {
   bool AskOkCancel(std::string_view, std::string_view) override { return true; }
   std::string InputBox(std::string_view, std::string_view) override { return {}; }
   std::string OpenFileDialog(std::string_view, std::string_view) override { return {}; }
-  std::string SaveFileDialog(std::string_view, std::string_view, std::string_view) override {
+  platform::FileChoice SaveFileDialog(std::string_view, std::string_view,
+                                      std::string_view) override {
     return {};
   }
 };

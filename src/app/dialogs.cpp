@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <algorithm>
 
 namespace app {
 namespace {
@@ -52,8 +53,11 @@ QString QtDialogs::OpenFile(QWidget* owner, const QString& title, const QString&
 }
 
 QString QtDialogs::SaveFile(QWidget* owner, const QString& title, const QString& filter,
-                            const QString& offered) {
-  return QFileDialog::getSaveFileName(owner, title, offered, filter);
+                            const QString& offered, int& chosen_filter) {
+  QString selected;
+  const QString path = QFileDialog::getSaveFileName(owner, title, offered, filter, &selected);
+  chosen_filter = std::max(0, static_cast<int>(filter.split(";;").indexOf(selected)));
+  return path;
 }
 
 }  // namespace app

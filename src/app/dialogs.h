@@ -20,9 +20,10 @@ class Dialogs {
   // The cancelled dialogs answer with the empty text.
   virtual QString InputBox(QWidget* owner, const QString& prompt, const QString& title) = 0;
   virtual QString OpenFile(QWidget* owner, const QString& title, const QString& filter) = 0;
-  // offered: the file name the dialog starts with.
+  // offered: the file name the dialog starts with. chosen_filter: the entry of the
+  // ";;"-separated filter that was chosen (0 the first).
   virtual QString SaveFile(QWidget* owner, const QString& title, const QString& filter,
-                           const QString& offered) = 0;
+                           const QString& offered, int& chosen_filter) = 0;
 };
 
 // The real thing: QMessageBox, QInputDialog, QFileDialog.
@@ -34,7 +35,7 @@ class QtDialogs final : public Dialogs {
   QString InputBox(QWidget* owner, const QString& prompt, const QString& title) override;
   QString OpenFile(QWidget* owner, const QString& title, const QString& filter) override;
   QString SaveFile(QWidget* owner, const QString& title, const QString& filter,
-                   const QString& offered) override;
+                   const QString& offered, int& chosen_filter) override;
 };
 
 }  // namespace app

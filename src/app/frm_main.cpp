@@ -37,6 +37,8 @@
 #include "app/log_text.h"
 #include "app/placement.h"
 #include "app/sound_keywords.h"
+#include "buffers/checksums.h"
+#include "buffers/image_file.h"
 #include "operations/programmer.h"
 #include "platform/files.h"
 #include "platform/signals.h"
@@ -599,6 +601,9 @@ void frmMain::BuildStatusBar() {
   status_text_ = new QLabel("Status", bar);
   status_text_->setObjectName("sbStatusBar.Status");
   status_text_->setTextFormat(Qt::PlainText);
+  status_crc_ = new QLabel(bar);
+  status_crc_->setObjectName("sbStatusBar.Checksum");
+  status_crc_->hide();
   status_port_ = new QLabel(bar);
   status_port_->setObjectName("sbStatusBar.Port");
   status_port_->setTextFormat(Qt::PlainText);
@@ -607,6 +612,7 @@ void frmMain::BuildStatusBar() {
   status_time_ = new QLabel(bar);
   status_time_->setObjectName("sbStatusBar.Time");
   bar->addWidget(status_text_, 1);
+  bar->addWidget(status_crc_, 1);
   bar->addPermanentWidget(status_port_);
   bar->addPermanentWidget(status_date_);
   bar->addPermanentWidget(status_time_);
@@ -657,6 +663,7 @@ void frmMain::Route(const std::function<void(ops::Programmer&)>& handler) {
   try {
     handler(*programmer_);
     ShowPortAccess();
+    ShowCodeChecksum();
   } catch (const std::exception& failure) {
     MessageBox(std::string("The operation stopped: ") + failure.what(), platform::kAppTitle,
                platform::Icon::Critical);
@@ -805,6 +812,21 @@ void frmMain::Form_Load() {
   programmer_->StartUp();
   TellFatalResetTheBoard();
   ShowPortAccess();
+  ShowCodeChecksum();
+}
+
+void frmMain::ShowCodeChecksum() {
+  if (programmer_ == nullptr) return;
+  const buffers::Buffers& buf = programmer_->buf;
+  const uint32_t crc = buffers::Crc32Of(buffers::ImagePart(buf.CodeBuffer, buf.CodeLength));
+  status_crc_->setText("Code CRC-32 " + Q(buffers::Crc32Text(crc)));
+  const bool idle = status_text_->text().isEmpty();
+  status_text_->setVisible(!idle);
+  status_crc_->setVisible(idle);
+}
+
+QString frmMain::StatusChecksum() const {
+  return status_crc_->isHidden() ? QString() : status_crc_->text();
 }
 
 void frmMain::ShowPortAccess() {
@@ -901,9 +923,12 @@ std::string frmMain::OpenFileDialog(std::string_view title, std::string_view fil
   return S(dialogs_->OpenFile(this, Q(title), Q(QtNameFilter(filter))));
 }
 
-std::string frmMain::SaveFileDialog(std::string_view title, std::string_view filter,
-                                    std::string_view offered) {
-  return S(dialogs_->SaveFile(this, Q(title), Q(QtNameFilter(filter)), Q(offered)));
+platform::FileChoice frmMain::SaveFileDialog(std::string_view title, std::string_view filter,
+                                             std::string_view offered) {
+  platform::FileChoice choice;
+  choice.path =
+      S(dialogs_->SaveFile(this, Q(title), Q(QtNameFilter(filter)), Q(offered), choice.filter));
+  return choice;
 }
 
 // --- Panel: controls by name
@@ -957,6 +982,8 @@ void frmMain::SetCaption(Ref r, std::string_view text) {
     setWindowTitle(caption);
   } else if (r == Ref(Ctl::sbStatusBar)) {
     status_text_->setText(caption);
+    status_text_->setVisible(!caption.isEmpty() || status_crc_->text().isEmpty());
+    status_crc_->setVisible(status_text_->isHidden());
     status_text_->repaint();  // "Reading Device... Wait" must show while the device is read
   } else if (auto* view = qobject_cast<TextView*>(object)) {
     view->SetText(std::string(text));

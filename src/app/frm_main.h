@@ -141,8 +141,8 @@ class frmMain final : public QMainWindow, public platform::Panel {
   bool AskOkCancel(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view prompt, std::string_view title) override;
   std::string OpenFileDialog(std::string_view title, std::string_view filter) override;
-  std::string SaveFileDialog(std::string_view title, std::string_view filter,
-                             std::string_view offered) override;
+  platform::FileChoice SaveFileDialog(std::string_view title, std::string_view filter,
+                                      std::string_view offered) override;
   bool StopRequested() override;
 
   // --- Long operations --------------------------------------------------------------------------
@@ -165,6 +165,9 @@ class frmMain final : public QMainWindow, public platform::Panel {
   // caption; a simulated board moves to the current port.
   void ShowPortAccess();
   QString StatusPort() const;
+  // The CRC-32 of the code image, shown where the status text stands while that is empty.
+  void ShowCodeChecksum();
+  QString StatusChecksum() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;  // the shutdown sequence
@@ -229,6 +232,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
   TextView* buffer_display_ = nullptr;
   DeviceList* device_ = nullptr;
   QLabel* status_text_ = nullptr;
+  QLabel* status_crc_ = nullptr;
   QLabel* status_port_ = nullptr;
   QLabel* status_date_ = nullptr;
   QLabel* status_time_ = nullptr;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "buffers/image_formats.h"
+
 namespace buffers {
 
 inline constexpr size_t kCodeBufferSize = 2100001;  // the code image, index 0..2100000
@@ -26,6 +28,9 @@ struct Buffers {
   // asks where to write instead of overwriting the file.
   bool CodeHoldsFile = false;
   bool DataHoldsFile = false;
+  // How the files are laid out, so that Save writes them back the same way.
+  ImageFormat CodeFileFormat = ImageFormat::Binary;
+  ImageFormat DataFileFormat = ImageFormat::Binary;
 };
 
 }  // namespace buffers

@@ -15,17 +15,34 @@ LoadedImage LoadImage(const std::string& path, size_t max_bytes) {
     return image;
   }
   image.length = size.size;
-  if (size.size > max_bytes) {
+  if (size.size > LoadFileLimit(max_bytes)) {
     image.too_long = true;
     return image;
   }
-  platform::ReadResult read = platform::ReadWholeFile(path, max_bytes);
+  platform::ReadResult read = platform::ReadWholeFile(path, LoadFileLimit(max_bytes));
   if (read.error) {
     image.error = read.error->reason;
     return image;
   }
+  if (LooksLikeText(read.bytes)) {
+    LoadFileResult text = ReadLoadFile(path, max_bytes);
+    if (text.refusal) {
+      image.error = std::move(text.refusal);
+      return image;
+    }
+    if (text.image) {
+      image.format = text.image->format;
+      image.summary = LoadFileSummary(*text.image);
+      image.bytes = std::move(text.image->bytes);
+      return image;
+    }
+  }
+  image.length = read.bytes.size();
+  if (image.length > max_bytes) {
+    image.too_long = true;
+    return image;
+  }
   image.bytes = std::move(read.bytes);
-  image.length = image.bytes.size();
   return image;
 }
 

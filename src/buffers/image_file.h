@@ -7,18 +7,24 @@
 #include <string>
 #include <vector>
 
+#include "buffers/image_formats.h"
+
 namespace buffers {
 
-// A raw binary image as read from a file: byte i of the file is byte i of the image.
+// An image as read from a file: a load file (Intel HEX, S-record, ...) by its records' addresses,
+// anything else raw, byte i of the file being byte i of the image.
 struct LoadedImage {
   std::vector<uint8_t> bytes;
   uint64_t length = 0;               // the file's length, also when it was too long to take
   bool too_long = false;             // longer than the buffer it was meant for; nothing read
-  std::optional<std::string> error;  // missing, unreadable, a directory or a device node
+  std::optional<std::string> error;  // missing, unreadable, a directory, a damaged load file
+  ImageFormat format = ImageFormat::Binary;
+  std::string summary;  // a load file's format, record count and address range
   bool ok() const { return !too_long && !error; }
 };
 
-// Reads a whole image file of at most max_bytes.
+// Reads a whole image file for a buffer of max_bytes: a raw image of at most max_bytes, or a
+// load file whose addresses lie below max_bytes.
 LoadedImage LoadImage(const std::string& path, size_t max_bytes);
 
 // Copies the image into the start of the buffer; bytes after it keep what they held. An image

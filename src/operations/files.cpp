@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "buffers/checksums.h"
 #include "buffers/image_file.h"
 #include "operations/programmer.h"
 
@@ -41,16 +42,19 @@ struct ImageSlot {
   int32_t& length;
   std::string& file_name;
   bool& holds_file;
+  buffers::ImageFormat& file_format;
   Ctl name_text;  // the clickable file name
 };
 
 ImageSlot CodeSlot(Programmer& p) {
-  return {p.buf.CodeBuffer, p.buf.CodeLength, p.buf.CodeFileName, p.buf.CodeHoldsFile,
+  return {p.buf.CodeBuffer,     p.buf.CodeLength,     p.buf.CodeFileName,
+          p.buf.CodeHoldsFile, p.buf.CodeFileFormat, Ctl::FileNameCodeText};
           Ctl::FileNameCodeText};
 }
 
 ImageSlot DataSlot(Programmer& p) {
-  return {p.buf.DataBuffer, p.buf.DataLength, p.buf.DataFileName, p.buf.DataHoldsFile,
+  return {p.buf.DataBuffer,     p.buf.DataLength,     p.buf.DataFileName,
+          p.buf.DataHoldsFile, p.buf.DataFileFormat, Ctl::FileNameDataText};
           Ctl::FileNameDataText};
 }
 
@@ -84,12 +88,15 @@ void TakeImage(Programmer& p, ImageSlot slot, const buffers::LoadedImage& image,
                const std::string& path, const std::string& buffer_name) {
   slot.file_name = path;
   slot.holds_file = true;
+  slot.file_format = image.format;
   slot.length = static_cast<int32_t>(image.bytes.size());
   buffers::PlaceImage(slot.buffer, image.bytes);
   p.DataFlowIndicatorOff();
   p.ui.LogMessage("File " + path + " - was read into " + buffer_name + ". " +
                   std::to_string(slot.length) + " bytes long.");
   p.ui.LogMessage("You can Install a Blank Eprom for Programming");
+  if (!image.summary.empty()) p.ui.LogMessage(image.summary);
+  p.ui.LogMessage(buffers::ChecksumLine(image.bytes));
   p.DisplayPageMemory();
   p.SetScrollMax(p.buf.CodeLength / 256 - 1);
   p.ui.SetValue(Ctl::ProgressBar1, 0);
@@ -97,13 +104,16 @@ void TakeImage(Programmer& p, ImageSlot slot, const buffers::LoadedImage& image,
 }
 
 // The file is written beside its final name and renamed over it, so a failed save leaves the
-// earlier file whole; the image's name changes only once the file is written, and only when
-// the operator chose it. `what` names the file in the status bar.
+// earlier file whole; the image's name and format change only once the file is written, and
+// only when the operator chose them. `what` names the file in the status bar.
 bool SaveImage(Programmer& p, ImageSlot slot, const std::string& what, const std::string& path,
-               bool chosen) {
+               bool chosen, buffers::ImageFormat format) {
   p.ui.SetCaption(Ctl::sbStatusBar, "Writing " + what + " " + path + " ... Wait");
+  const auto image = buffers::ImagePart(slot.buffer, slot.length);
   const auto error =
-      platform::WriteFileAtomically(path, buffers::ImagePart(slot.buffer, slot.length));
+      format == buffers::ImageFormat::Binary
+          ? platform::WriteFileAtomically(path, image)
+          : platform::WriteFileAtomically(path, buffers::ImageFileText(format, image));
   if (error) {
     p.ui.SetCaption(Ctl::sbStatusBar, "");
     p.ReportUnwritableFile(path, error->reason);
@@ -111,6 +121,7 @@ bool SaveImage(Programmer& p, ImageSlot slot, const std::string& what, const std
   }
   if (chosen) {
     slot.file_name = path;
+    slot.file_format = format;
     p.ui.SetCaption(slot.name_text, path);
   }
   slot.holds_file = true;
@@ -119,26 +130,29 @@ bool SaveImage(Programmer& p, ImageSlot slot, const std::string& what, const std
   return true;
 }
 
-using SaveFile = bool (Programmer::*)(const std::string& path, bool chosen);
+using SaveFile = bool (Programmer::*)(const std::string& path, bool chosen,
+                                      buffers::ImageFormat format);
 
-// Save As: to a file the operator chooses (`offered` is the name the dialog starts with);
-// nothing is written when the dialog is cancelled.
+// Save As: to a file the operator chooses (`offered` is the name the dialog starts with), in the
+// format picked in the dialog or named by the file's extension; nothing is written when the
+// dialog is cancelled.
 void SaveToChosenFile(Programmer& p, std::string_view title, SaveFile save,
                       std::string_view offered = {}) {
-  const std::string path = p.ui.SaveFileDialog(title, kAllFiles, offered);
-  if (path.empty()) return;
-  (p.*save)(path, true);
+  const platform::FileChoice choice = p.ui.SaveFileDialog(title, buffers::kSaveFilter, offered);
+  if (choice.path.empty()) return;
+  (p.*save)(choice.path, true, buffers::ImageFormatChosen(choice.path, choice.filter));
 }
 
-// Save: over the image's own file while the buffer still holds that file's bytes. A buffer
-// that has since been read from a device or erased would overwrite a known-good image without
-// a word, so the operator is asked as in Save As, with the file's name offered.
+// Save: over the image's own file, in its own format, while the buffer still holds that file's
+// bytes. A buffer that has since been read from a device or erased would overwrite a known-good
+// image without a word, and a file in a format the program reads but cannot write would change
+// its format: in both cases the operator is asked as in Save As, with the file's name offered.
 void SaveToOwnFile(Programmer& p, ImageSlot slot, std::string_view title, std::string_view title_as,
                    SaveFile save) {
   if (slot.file_name.empty()) {
     SaveToChosenFile(p, title, save);
-  } else if (slot.holds_file) {
-    (p.*save)(slot.file_name, false);
+  } else if (slot.holds_file && slot.file_format != buffers::ImageFormat::Other) {
+    (p.*save)(slot.file_name, false, slot.file_format);
   } else {
     SaveToChosenFile(p, title_as, save, slot.file_name);
   }
@@ -293,12 +307,12 @@ void Programmer::mnuFileSaveDataAs_Click() {
   SaveToChosenFile(*this, "Save DATA Buffer As...", &Programmer::SaveDataFile);
 }
 
-bool Programmer::SaveCodeFile(const std::string& path, bool chosen) {
-  return SaveImage(*this, CodeSlot(*this), "Binary File", path, chosen);
+bool Programmer::SaveCodeFile(const std::string& path, bool chosen, buffers::ImageFormat format) {
+  return SaveImage(*this, CodeSlot(*this), "Binary File", path, chosen, format);
 }
 
-bool Programmer::SaveDataFile(const std::string& path, bool chosen) {
-  return SaveImage(*this, DataSlot(*this), "Data Binary File", path, chosen);
+bool Programmer::SaveDataFile(const std::string& path, bool chosen, buffers::ImageFormat format) {
+  return SaveImage(*this, DataSlot(*this), "Data Binary File", path, chosen, format);
 }
 
 void Programmer::ReportUnwritableFile(const std::string& path, const std::string& reason) {

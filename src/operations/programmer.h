@@ -96,8 +96,10 @@ class Programmer {
   // Load a whole image file and save one; each reports its own failure and answers false.
   bool LoadCodeFile(const std::string& path);
   bool LoadDataFile(const std::string& path);
-  bool SaveCodeFile(const std::string& path, bool chosen);  // chosen: a new name for the image
-  bool SaveDataFile(const std::string& path, bool chosen);
+  // chosen: a new name for the image, written in `format`; otherwise the image's own file in
+  // the format it has.
+  bool SaveCodeFile(const std::string& path, bool chosen, buffers::ImageFormat format);
+  bool SaveDataFile(const std::string& path, bool chosen, buffers::ImageFormat format);
   void ReportUnreadableFile(const std::string& path, const std::string& reason);
   void ReportImageLongerThanDevice(int32_t image_length);
   void ReportUnwritableFile(const std::string& path, const std::string& reason);

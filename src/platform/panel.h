@@ -12,26 +12,106 @@ namespace platform {
 enum class Ctl : uint16_t {
   frmMain,
   // frames, labels, buttons and boxes
-  Frame1, Frame2, Frame3, Frame4, Frame5, Frame6, Frame7, Frame8, Frame9, Frame10,
-  FrameVoltageSelection, SystemLog, VScroll1, BufferDisplay, MeldrixHardwareFound, Show_button,
-  TestHardware_button, EraseFlash_button, CheckData, CheckCode, Blank_button, Display_button,
-  Program_button, Verify_button, Erase_button, Read_button, HiLow_button, Slider1, Label4,
-  Voltage_button, LPTSelection, PortSelected, CheckBlankPriorProgramming, VerifyAfterProgramming,
-  Device, PleaseSelect, ProgressBar1, sbStatusBar, tbToolBar, VerifyButton, FileNameCodeLabel,
-  FileNameCodeText, FileNameCodeSize, FileNameDataLabel, FileNameDataText, FileNameDataSize,
-  Error_label, Program_label, DataFlow_label, Ready_label, Command1,
+  Frame1,
+  Frame2,
+  Frame3,
+  Frame4,
+  Frame5,
+  Frame6,
+  Frame7,
+  Frame8,
+  Frame9,
+  Frame10,
+  FrameVoltageSelection,
+  SystemLog,
+  VScroll1,
+  BufferDisplay,
+  MeldrixHardwareFound,
+  Show_button,
+  TestHardware_button,
+  EraseFlash_button,
+  CheckData,
+  CheckCode,
+  Blank_button,
+  Display_button,
+  Program_button,
+  Verify_button,
+  Erase_button,
+  Read_button,
+  HiLow_button,
+  Slider1,
+  Label4,
+  Voltage_button,
+  LPTSelection,
+  PortSelected,
+  CheckBlankPriorProgramming,
+  VerifyAfterProgramming,
+  Device,
+  PleaseSelect,
+  ProgressBar1,
+  sbStatusBar,
+  tbToolBar,
+  VerifyButton,
+  FileNameCodeLabel,
+  FileNameCodeText,
+  FileNameCodeSize,
+  FileNameDataLabel,
+  FileNameDataText,
+  FileNameDataSize,
+  Error_label,
+  Program_label,
+  DataFlow_label,
+  Ready_label,
+  Command1,
   // File and Tools menus
-  mnuFile, mnuFileOpenCode, mnuFileSaveCode, mnuFileSaveCodeAs, mnuFileOpenData, mnuFileSaveData,
-  mnuFileSaveDataAs, mnuFileClose, mnuFileExit, mnuTools, mnuToolsOptions,
+  mnuFile,
+  mnuFileOpenCode,
+  mnuFileSaveCode,
+  mnuFileSaveCodeAs,
+  mnuFileOpenData,
+  mnuFileSaveData,
+  mnuFileSaveDataAs,
+  mnuFileClose,
+  mnuFileExit,
+  mnuTools,
+  mnuToolsOptions,
   // Command menu
-  menuCommand, menuBlankCheck, menuProgramCode, menuReadCode, menuVerifyCode, menuProgramData,
-  menuReadData, menuVerifyData, menuDisplayCode, menuDisplayData, menuEraseCode, menuEraseData,
-  menuEraseFlash, menuTestHardware, menuFlashShowCodeID,
+  menuCommand,
+  menuBlankCheck,
+  menuProgramCode,
+  menuReadCode,
+  menuVerifyCode,
+  menuProgramData,
+  menuReadData,
+  menuVerifyData,
+  menuDisplayCode,
+  menuDisplayData,
+  menuEraseCode,
+  menuEraseData,
+  menuEraseFlash,
+  menuTestHardware,
+  menuFlashShowCodeID,
   // Setup menu
-  Setup, LoadSetup, LoadSetup1, LoadSetup2, LoadSetup3, LoadSetup4, SaveSetup, SaveSetup1,
-  SaveSetup2, SaveSetup3, SaveSetup4, ForceMeldrix4, ForceMeldrix5, LoopFlashTest, ResetFlash,
+  Setup,
+  LoadSetup,
+  LoadSetup1,
+  LoadSetup2,
+  LoadSetup3,
+  LoadSetup4,
+  SaveSetup,
+  SaveSetup1,
+  SaveSetup2,
+  SaveSetup3,
+  SaveSetup4,
+  ForceMeldrix4,
+  ForceMeldrix5,
+  LoopFlashTest,
+  ResetFlash,
   // Help menu
-  mnuHelp, mnuHelpContents, mnuHelpSearchForHelpOn, mnuHelpAbout,
+  mnuHelp,
+  mnuHelpContents,
+  mnuHelpSearchForHelpOn,
+  mnuHelpAbout,
 };
 
 // A control, or one element of a control array (index 0..), or toolbar button 1..5.
@@ -43,12 +123,20 @@ struct Ref {
   constexpr bool operator==(const Ref&) const = default;
 };
 
-constexpr Ref Voltage_button(int i) { return {Ctl::Voltage_button, i}; }
-constexpr Ref LPTSelection(int i) { return {Ctl::LPTSelection, i}; }
-constexpr Ref HiLow_button(int i) { return {Ctl::HiLow_button, i}; }
+constexpr Ref Voltage_button(int i) {
+  return {Ctl::Voltage_button, i};
+}
+constexpr Ref LPTSelection(int i) {
+  return {Ctl::LPTSelection, i};
+}
+constexpr Ref HiLow_button(int i) {
+  return {Ctl::HiLow_button, i};
+}
 // Toolbar buttons from the left: 1 "OpenCode", 2 "SaveCode", 3 separator, 4 "OpenData",
 // 5 "SaveData".
-constexpr Ref ToolbarButton(int i) { return {Ctl::tbToolBar, i}; }
+constexpr Ref ToolbarButton(int i) {
+  return {Ctl::tbToolBar, i};
+}
 
 // Colours in 00BBGGRR form; the 800000xxh values stand for the platform's system colours.
 using Color = uint32_t;
@@ -61,6 +149,13 @@ inline constexpr Color kButtonText = 0x80000012;
 inline constexpr Color kButtonHighlight = 0x80000014;
 
 enum class Icon : uint8_t { None, Exclamation, Question, Information, Critical };
+
+// A file named in a save dialog, and which entry of the dialog's filter (0 the first) the
+// operator had chosen; a cancelled dialog answers with the empty path.
+struct FileChoice {
+  std::string path;
+  int filter = 0;
+};
 
 // The window as the core sees it. Setters never run a handler: where the window toolkit would
 // run one on a change made from code (selecting an option, the list index, the slider or the
@@ -110,8 +205,8 @@ class Panel {
   virtual std::string InputBox(std::string_view prompt, std::string_view title) = 0;
   virtual std::string OpenFileDialog(std::string_view title, std::string_view filter) = 0;
   // offered: the file name the save dialog starts with (empty: none).
-  virtual std::string SaveFileDialog(std::string_view title, std::string_view filter,
-                                     std::string_view offered) = 0;
+  virtual FileChoice SaveFileDialog(std::string_view title, std::string_view filter,
+                                    std::string_view offered) = 0;
 
   // Called by a running operation at its safe points only: the board is between two bytes,
   // pages or polls, never inside a pulse, a latch write or a command cycle. The window answers
@@ -134,6 +229,8 @@ inline void SetIndicator(Panel& ui, Ref label, bool lit) {
   ui.SetForeColor(label, lit ? kWhite : kGreyText);
   ui.Repaint(label);
 }
-inline bool IndicatorLit(const Panel& ui, Ref label) { return ui.ForeColor(label) == kWhite; }
+inline bool IndicatorLit(const Panel& ui, Ref label) {
+  return ui.ForeColor(label) == kWhite;
+}
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTextBrowser>
+#include <fstream>
 
 #include "app/help_window.h"
 #include "window_fixture.h"
@@ -120,6 +121,32 @@ TEST(SpeedSlider, OperatorsStepIsLoggedWithItsSoundButChangesFromCodeAreNot) {
   const std::string log = t.window.Caption(Ctl::SystemLog);
   t.window.SetValue(Ctl::Slider1, 5);
   EXPECT_EQ(t.window.Caption(Ctl::SystemLog), log);
+}
+
+// Open Code from the menu, then Save As in the Intel HEX entry of the dialog; the status bar
+// shows the code image's CRC-32 whenever it has nothing else to show.
+TEST(FilesThroughTheWindow, CrcInTheIdleStatusBarAndSaveInTheChosenFormat) {
+  WindowUnderTest t;
+  const auto image = t.directory.Path() / "zeros.bin";
+  std::ofstream(image, std::ios::binary).write(std::string(1024, '\0').data(), 1024);
+  t.dialogs.replies.push_back(QString::fromStdString(image.string()));
+  t.Find<QAction>("mnuFileOpenCode")->trigger();
+  ASSERT_EQ(t.programmer.buf.CodeLength, 1024);
+  EXPECT_EQ(t.window.StatusChecksum().toStdString(), "Code CRC-32 EFB5AF2Eh");
+  EXPECT_TRUE(t.Find<QLabel>("sbStatusBar.Status")->isHidden());
+  t.window.SetCaption(Ctl::sbStatusBar, "Reading Device... Wait");
+  EXPECT_EQ(t.window.StatusChecksum(), QString());
+  EXPECT_FALSE(t.Find<QLabel>("sbStatusBar.Status")->isHidden());
+
+  const auto hex = t.directory.Path() / "zeros.out";
+  t.dialogs.replies.push_back(QString::fromStdString(hex.string()));
+  t.dialogs.save_filter = 1;
+  t.Find<QAction>("mnuFileSaveCodeAs")->trigger();
+  EXPECT_EQ(t.dialogs.filters.back().toStdString(),
+            "Raw Binary (*);;Intel HEX (*.hex *.ihx);;"
+            "Motorola S-record (*.s19 *.s28 *.s37 *.srec *.mot)");
+  EXPECT_EQ(app_testing::ReadFile(hex).substr(0, 43),
+            ":1000000000000000000000000000000000000000F0");
 }
 
 TEST(PlaceholderMenus, CloseAndOptionsShowTheirBoxesAndNothingElse) {

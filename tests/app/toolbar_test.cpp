@@ -20,7 +20,15 @@ TEST(ToolbarDispatch, EachKeyRunsItsFileCommand) {
   const std::vector<QString> titles = {"Open Code File", "Save CODE BUFFER ...",
                                        "Open Data File (eeprom)", "Save DATA Buffer ..."};
   EXPECT_EQ(t.dialogs.titles, titles);
-  for (const QString& filter : t.dialogs.filters) EXPECT_EQ(filter.toStdString(), "All Files (*)");
+  // Open takes any file and tells the format by content; Save offers the formats it writes.
+  const std::string save_filter =
+      "Raw Binary (*);;Intel HEX (*.hex *.ihx);;Motorola S-record (*.s19 *.s28 *.s37 *.srec *.mot)";
+  const std::vector<std::string> filters = {"All Files (*)", save_filter, "All Files (*)",
+                                            save_filter};
+  ASSERT_EQ(t.dialogs.filters.size(), filters.size());
+  for (size_t i = 0; i < filters.size(); ++i) {
+    EXPECT_EQ(t.dialogs.filters[i].toStdString(), filters[i]);
+  }
 }
 
 TEST(ToolbarDispatch, AnyOtherKeyDoesNothing) {

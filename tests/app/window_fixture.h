@@ -67,6 +67,7 @@ class FakeDialogs final : public app::Dialogs {
     std::vector<QString> filters;
     std::deque<QString> replies;
     std::deque<bool> answers;  // to OK / Cancel questions, first in first out; then OK
+    int save_filter = 0;  // the filter entry a save dialog answers with
   };
   explicit FakeDialogs(State& state) : state_(state) {}
   void MessageBox(QWidget*, const QString& text, const QString& title,
@@ -86,9 +87,11 @@ class FakeDialogs final : public app::Dialogs {
     state_.filters.push_back(filter);
     return Next();
   }
-  QString SaveFile(QWidget*, const QString& title, const QString& filter, const QString&) override {
+  QString SaveFile(QWidget*, const QString& title, const QString& filter, const QString&,
+                   int& chosen_filter) override {
     state_.titles.push_back(title);
     state_.filters.push_back(filter);
+    chosen_filter = state_.save_filter;
     return Next();
   }
 

@@ -3,6 +3,7 @@
 
 #include <ostream>
 
+#include "buffers/checksums.h"
 #include "eprom_fixture.h"
 
 namespace eprom_test {
@@ -90,10 +91,13 @@ TEST(Read, FillsCodeBufferAndReports) {
   EXPECT_EQ(code[0], Pattern(0));
   EXPECT_EQ(code[300000], Pattern(300000));
   EXPECT_EQ(code[524287], Pattern(524287));
-  EXPECT_EQ(rig.ui.log,
-            (std::vector<std::string>{"524288 bytes Read from Device",
-                                      "Data is available at above Window, use Scroll Bar",
-                                      "You can Save the file using [FILE - Save As] menu"}));
+  std::vector<uint8_t> expected(524288);
+  for (size_t i = 0; i < expected.size(); ++i) expected[i] = Pattern(static_cast<int32_t>(i));
+  EXPECT_EQ(
+      rig.ui.log,
+      (std::vector<std::string>{
+          "524288 bytes Read from Device", "Data is available at above Window, use Scroll Bar",
+          "You can Save the file using [FILE - Save As] menu", buffers::ChecksumLine(expected)}));
   EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"OK"});
   EXPECT_EQ(rig.p.buf.CodeLoaded, 1);
   EXPECT_EQ(rig.p.DisplayMode, "Read");

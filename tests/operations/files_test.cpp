@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "buffers/checksums.h"
+#include "buffers/image_file.h"
+#include "buffers/image_formats.h"
 #include "operations/programmer.h"
 #include "platform/recording_machine.h"
 #include "support/fake_clock.h"
@@ -70,9 +73,10 @@ TEST_F(Files, CodeFileLoadsEveryByteAndSavesBackIdentically) {
   const std::string path = Write("image ß.bin", image);
   OpenCode(path);
   EXPECT_EQ(ui.dialogs, std::vector<std::string>{"Open Code File"});
-  EXPECT_EQ(ui.log,
-            (std::vector<std::string>{"File " + path + " - was read into Buffer. 32768 bytes long.",
-                                      "You can Install a Blank Eprom for Programming"}));
+  ASSERT_EQ(ui.log.size(), 3U);
+  EXPECT_EQ(ui.log[0], "File " + path + " - was read into Buffer. 32768 bytes long.");
+  EXPECT_EQ(ui.log[1], "You can Install a Blank Eprom for Programming");
+  EXPECT_EQ(ui.log[2].rfind("Checksums of 32768 bytes: sum ", 0), 0U) << ui.log[2];
   EXPECT_EQ(ui.Caption(Ctl::FileNameCodeSize), "(32768)");
   EXPECT_EQ(ui.Max(Ctl::VScroll1), 127);
   EXPECT_EQ(p.buf.CodeFileName, path);
@@ -289,6 +293,89 @@ TEST_F(Files, EraseFillsTheCheckedBuffersOnly) {
   p.Erase_button_Click();
   EXPECT_EQ(ui.log.size(), 1U);
   EXPECT_EQ(p.buf.DataBuffer[0], 0);
+}
+
+// An Intel HEX file above 64 KB: its records place the bytes, the log says what was read, and
+// Save Code writes Intel HEX back; Save As in the S-record entry changes the format for good.
+TEST_F(Files, LoadFileIsReadByItsRecordsAndSavedBackInItsFormat) {
+  std::fill(p.buf.CodeBuffer.begin(), p.buf.CodeBuffer.end(), uint8_t{0xA5});
+  const auto image = EveryByteValue(0x12000);
+  const std::string text = buffers::IntelHexText(image);
+  const std::string path = Write("firmware.dat", std::vector<uint8_t>(text.begin(), text.end()));
+  OpenCode(path);
+  EXPECT_EQ(p.buf.CodeLength, 0x12000);
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), p.buf.CodeBuffer.begin()));
+  EXPECT_EQ(p.buf.CodeBuffer[0x12000], 0xA5);
+  EXPECT_EQ(ui.Caption(Ctl::FileNameCodeSize), "(73728)");
+  ASSERT_EQ(ui.log.size(), 4U);
+  EXPECT_EQ(ui.log[0], "File " + path + " - was read into Buffer. 73728 bytes long.");
+  EXPECT_EQ(ui.log[2], "Intel Hexadecimal (MCS-86): 4608 records, addresses 0h to 11FFFh");
+  EXPECT_EQ(ui.log[3], buffers::ChecksumLine(image));
+
+  p.buf.CodeBuffer[0x11FFF] = 0x5A;
+  p.mnuFileSaveCode_Click();
+  auto saved = Read(path);
+  EXPECT_EQ(saved.front(), ':');
+  EXPECT_EQ(buffers::LoadImage(path, buffers::kCodeBufferSize).bytes.back(), 0x5A);
+
+  const std::string srec = (dir / "firmware.out").string();
+  ui.text_replies.push_back(srec);
+  ui.filter_replies.push_back(2);
+  p.mnuFileSaveCodeAs_Click();
+  EXPECT_EQ(ui.last_filter.rfind("Raw Binary (*.*)|*.*|Intel HEX", 0), 0U);
+  p.buf.CodeBuffer[0] = 0x77;
+  p.mnuFileSaveCode_Click();
+  saved = Read(srec);
+  EXPECT_EQ(std::string(saved.begin(), saved.begin() + 2), "S0");
+  const auto back = buffers::LoadImage(srec, buffers::kCodeBufferSize);
+  EXPECT_EQ(back.format, buffers::ImageFormat::SRecord);
+  ASSERT_EQ(back.bytes.size(), 0x12000U);
+  EXPECT_EQ(back.bytes[0], 0x77);
+}
+
+// A damaged load file leaves both images, their lengths, names and captions as they were.
+TEST_F(Files, DamagedLoadFileIsRefusedWholeAndNothingChanges) {
+  const std::string raw = Write("first.bin", {9, 8, 7});
+  OpenCode(raw);
+  OpenData(raw);
+  const std::string code_caption = ui.Caption(Ctl::FileNameCodeText);
+  const std::string damaged = Write("damaged.hex", [] {
+    const std::string t = ":0100000011EE\n:0100010022DC\n:0100020033CB\n:00000001FF\n";
+    return std::vector<uint8_t>(t.begin(), t.end());
+  }());
+  for (bool code : {true, false}) {
+    ui.log.clear();
+    ui.boxes.clear();
+    code ? OpenCode(damaged) : OpenData(damaged);
+    ASSERT_EQ(ui.boxes.size(), 1U);
+    EXPECT_EQ(ui.boxes[0].title, "File Not Read");
+    ASSERT_EQ(ui.log.size(), 1U);
+    EXPECT_NE(ui.log[0].find("line 3: checksum mismatch"), std::string::npos) << ui.log[0];
+  }
+  EXPECT_EQ(p.buf.CodeLength, 3);
+  EXPECT_EQ(p.buf.DataLength, 3);
+  EXPECT_EQ(p.buf.CodeBuffer[0], 9);
+  EXPECT_EQ(p.buf.DataBuffer[0], 9);
+  EXPECT_EQ(p.buf.CodeFileName, raw);
+  EXPECT_EQ(p.buf.DataFileName, raw);
+  EXPECT_EQ(ui.Caption(Ctl::FileNameCodeText), code_caption);
+  EXPECT_EQ(ui.Caption(Ctl::FileNameDataText), raw);
+  EXPECT_EQ(p.buf.CodeFileFormat, buffers::ImageFormat::Binary);
+}
+
+// The program reads Tektronix and the other formats but does not write them: Save asks for a
+// name rather than overwrite such a file in another format.
+TEST_F(Files, SaveOfAFileInAFormatNotWrittenAsksForAName) {
+  const std::string mos = Write("image.mos", [] {
+    const std::string t = ";0300100102030019\n;0000010001\n";
+    return std::vector<uint8_t>(t.begin(), t.end());
+  }());
+  OpenCode(mos);
+  ASSERT_EQ(p.buf.CodeLength, 0x13);
+  const auto before = Read(mos);
+  p.mnuFileSaveCode_Click();
+  EXPECT_EQ(ui.dialogs.back(), "Save CODE BUFFER ...");
+  EXPECT_EQ(Read(mos), before);
 }
 
 TEST_F(Files, FileNameOpensTheDialogOnlyWhileNoFileIsChosen) {

@@ -70,7 +70,8 @@ class OrderPanel final : public platform::Panel {
   std::string OpenFileDialog(std::string_view t, std::string_view f) override {
     return inner.OpenFileDialog(t, f);
   }
-  std::string SaveFileDialog(std::string_view t, std::string_view f, std::string_view o) override {
+  platform::FileChoice SaveFileDialog(std::string_view t, std::string_view f,
+                                      std::string_view o) override {
     return inner.SaveFileDialog(t, f, o);
   }
 };

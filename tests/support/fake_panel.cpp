@@ -28,7 +28,9 @@ FakePanel::FakePanel() {
   }
 }
 
-void FakePanel::SetCaption(Ref r, std::string_view text) { captions_[Key(r)] = std::string(text); }
+void FakePanel::SetCaption(Ref r, std::string_view text) {
+  captions_[Key(r)] = std::string(text);
+}
 
 std::string FakePanel::ListItem(int index) const {
   if (index < 0 || index >= ListCount()) return {};
@@ -60,11 +62,17 @@ std::string FakePanel::OpenFileDialog(std::string_view title, std::string_view) 
   return NextText();
 }
 
-std::string FakePanel::SaveFileDialog(std::string_view title, std::string_view,
-                                      std::string_view offered) {
+platform::FileChoice FakePanel::SaveFileDialog(std::string_view title, std::string_view filter,
+                                               std::string_view offered) {
   dialogs.emplace_back(title);
   offered_names.emplace_back(offered);
-  return NextText();
+  last_filter = filter;
+  int chosen = 0;
+  if (!filter_replies.empty()) {
+    chosen = filter_replies.front();
+    filter_replies.pop_front();
+  }
+  return {NextText(), chosen};
 }
 
 }  // namespace testing_support

@@ -58,8 +58,8 @@ class FakePanel final : public platform::Panel {
   bool AskOkCancel(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view prompt, std::string_view title) override;
   std::string OpenFileDialog(std::string_view title, std::string_view filter) override;
-  std::string SaveFileDialog(std::string_view title, std::string_view filter,
-                             std::string_view offered) override;
+  platform::FileChoice SaveFileDialog(std::string_view title, std::string_view filter,
+                                      std::string_view offered) override;
   // The operator asks to stop at the stop_at-th safe point (0: never) and keeps asking.
   bool StopRequested() override { return stop_at > 0 && ++safe_points >= stop_at; }
   int stop_at = 0;
@@ -76,6 +76,8 @@ class FakePanel final : public platform::Panel {
   std::vector<std::string> offered_names;  // what each save dialog started with
   std::deque<bool> ok_cancel_replies;
   std::deque<std::string> text_replies;  // input boxes and file dialogs
+  std::deque<int> filter_replies;        // the filter entry a save dialog answers with; 0 else
+  std::string last_filter;               // the filter the last save dialog offered
 
  private:
   using Key_t = std::pair<platform::Ctl, int>;

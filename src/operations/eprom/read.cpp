@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "buffers/checksums.h"
+#include "buffers/image_file.h"
 #include "operations/programmer.h"
 
 namespace ops {
@@ -55,6 +57,7 @@ void Programmer::ReadDeviceToBuffer() {
   SetScrollMax(buf.CodeLength / 256 - 1);
   ui.LogMessage("Data is available at above Window, use Scroll Bar");
   ui.LogMessage("You can Save the file using [FILE - Save As] menu");
+  ui.LogMessage(buffers::ChecksumLine(buffers::ImagePart(code, length)));
   DisplayPageMemory();
   ui.SetValue(Ctl::ProgressBar1, 0);
   ui.SetCaption(Ctl::sbStatusBar, "");

@@ -31,14 +31,18 @@
 #include "app/control_names.h"
 #include "app/file_filter.h"
 #include "app/help.h"
-#include "app/log_text.h"
 #include "app/placement.h"
 #include "app/sound_keywords.h"
+#include "frontend/log_text.h"
 #include "operations/programmer.h"
 #include "platform/files.h"
 
 namespace app {
 
+using frontend::kLogFileName;
+using frontend::kVendorText;
+using frontend::LogEntry;
+using frontend::LogFileText;
 using platform::Color;
 using platform::Ctl;
 using platform::Ref;
@@ -640,7 +644,6 @@ void frmMain::BoardModelForced(int16_t model) {
     port_access_->FollowModel(model);
   }
 }
-
 
 void frmMain::mnuFileClose_Click() {
   MessageBox("Add 'mnuFileClose_Click' code.", platform::kAppTitle, platform::Icon::None);

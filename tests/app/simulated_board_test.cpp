@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "app/application.h"
-#include "app/simulated_port_access.h"
+#include "frontend/simulated_port_access.h"
 #include "window_fixture.h"
 
 namespace {
@@ -23,7 +23,8 @@ struct OnSimulatedBoard : app_testing::WindowUnderTest {
                                              (directory.Path() / "meldrix5.ini").string());
     app::ConnectWindow(window, *live, access);
   }
-  app::SimulatedPortAccess access{[](uint16_t) { return std::unique_ptr<platform::PortIo>(); }};
+  frontend::SimulatedPortAccess access{
+      [](uint16_t) { return std::unique_ptr<platform::PortIo>(); }};
   std::unique_ptr<ops::Programmer> live;
 };
 

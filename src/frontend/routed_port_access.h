@@ -6,10 +6,10 @@
 #include <string_view>
 #include <utility>
 
-#include "app/port_access.h"
+#include "frontend/port_access.h"
 #include "platform/port_router.h"
 
-namespace app {
+namespace frontend {
 
 // Each port block reached through its real backend (ppdev, then direct I/O), opened on first
 // use; a block without one is served by the fallback.
@@ -27,6 +27,8 @@ class RoutedPortAccess : public PortAccess {
   platform::Machine& Machine() override { return machine_; }
   std::string Method(int16_t base) override { return router_.Method(static_cast<uint16_t>(base)); }
   bool Simulated(int16_t) override { return false; }
+  // Whether a real backend serves the block at base (opened now if not tried yet).
+  bool Reached(int16_t base) { return router_.HasRealAccess(static_cast<uint16_t>(base)); }
 
   // The reasons why a real backend could not be opened go to the system log once the window
   // exists, to the error stream before.
@@ -51,4 +53,4 @@ class RoutedPortAccess : public PortAccess {
   platform::LiveMachine machine_{router_};
 };
 
-}  // namespace app
+}  // namespace frontend

@@ -3,15 +3,16 @@
 #include <QDialog>
 #include <QString>
 
+#include "frontend/version.h"
+
 class QLabel;
 class QPushButton;
 
 namespace app {
 
-// The program's version, as the About box and the system information show it.
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 0;
-inline constexpr int kVersionRevision = 24;
+using frontend::kVersionMajor;
+using frontend::kVersionMinor;
+using frontend::kVersionRevision;
 QString VersionText();  // "1.0.24"
 
 // The About box: title, version, what the program is for and where to report problems. Shown

@@ -7,14 +7,14 @@
 #include "app/frm_main.h"
 #include "app/qt_settings_store.h"
 #include "app/qt_sound_player.h"
-#include "app/simulated_port_access.h"
+#include "frontend/simulated_port_access.h"
 #include "operations/programmer.h"
 #include "platform/dirs.h"
 #include "platform/signals.h"
 
 namespace app {
 
-void ConnectWindow(frmMain& window, ops::Programmer& programmer, PortAccess& access) {
+void ConnectWindow(frmMain& window, ops::Programmer& programmer, frontend::PortAccess& access) {
   programmer.DeviceSelected = [&access](std::string_view name) { access.InsertDevice(name); };
   programmer.detect.PortChanged = [&window] { window.ShowPortAccess(); };
   programmer.detect.BoardIsSimulated = [&access](int16_t base) { return access.Simulated(base); };
@@ -29,7 +29,7 @@ int RunProgram(int argc, char* argv[]) {
   // A style that honours the colours the program gives its labels and buttons.
   if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
 
-  SimulatedPortAccess port_access;
+  frontend::SimulatedPortAccess port_access;
   platform::SystemClock clock;
   QtSettingsStore settings;
   QtSoundPlayer sound;

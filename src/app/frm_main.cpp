@@ -34,17 +34,21 @@
 #include "app/file_filter.h"
 #include "app/help.h"
 #include "app/input_gate.h"
-#include "app/log_text.h"
 #include "app/placement.h"
 #include "app/sound_keywords.h"
 #include "buffers/checksums.h"
 #include "buffers/image_file.h"
+#include "frontend/log_text.h"
 #include "operations/programmer.h"
 #include "platform/files.h"
 #include "platform/signals.h"
 
 namespace app {
 
+using frontend::kLogFileName;
+using frontend::kVendorText;
+using frontend::LogEntry;
+using frontend::LogFileText;
 using platform::Color;
 using platform::Ctl;
 using platform::Ref;

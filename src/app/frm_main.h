@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "app/dialogs.h"
-#include "app/port_access.h"
+#include "frontend/port_access.h"
 #include "platform/clock.h"
 #include "platform/panel.h"
 #include "platform/settings_store.h"
@@ -160,7 +160,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
   // --- How the board is reached ----------------------------------------------------------------
   // The port access whose method the status bar shows and whose simulated board follows the
   // operator's choice of port and model.
-  void UsePortAccess(PortAccess& access) { port_access_ = &access; }
+  void UsePortAccess(frontend::PortAccess& access) { port_access_ = &access; }
   // Shows how the current port is reached, in the status bar and, for a simulated board, in the
   // caption; a simulated board moves to the current port.
   void ShowPortAccess();
@@ -222,7 +222,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
   std::string sound_directory_;
   std::unique_ptr<Dialogs> dialogs_;
   ops::Programmer* programmer_ = nullptr;
-  PortAccess* port_access_ = nullptr;
+  frontend::PortAccess* port_access_ = nullptr;
 
   std::map<Key, QObject*> controls_;
   std::map<Key, platform::Color> fore_, back_;

@@ -26,6 +26,10 @@ extern const std::array<DeviceEntry, kDeviceCount> DeviceTable;
 std::string PaddedName(const DeviceEntry& entry);
 // The Device list's entry for a row: the padded name, or "N/A - " before it when unsupported.
 std::string ListEntry(const DeviceEntry& entry);
+// The programming voltage a device starts with: "5V" for the 5 V parts, else "12.5V".
+inline std::string_view SuggestedVoltage(const DeviceEntry& entry) {
+  return entry.VppClass == 0 ? "5V" : "12.5V";
+}
 
 // Tool tips of the programming-voltage options: 12.5 V, and the 21 V and 25 V options.
 inline constexpr std::string_view kVoltageTip12 =

@@ -147,7 +147,7 @@ void Programmer::Device_Click() {
   DataFlowIndicatorOff();
   ui.LogMessage("Device " + dev.DeviceName + " was Selected");
   ui.LogMessage("Device Size is: " + std::to_string(buf.CodeLength) +
-                " Bytes, Initial VPP suggested: " + (dev.VppClass == 0 ? "5V" : "12.5V"));
+                " Bytes, Initial VPP suggested: " + std::string(devices::SuggestedVoltage(row)));
   if (image_of_file) ReportImageLongerThanDevice(image_length);
   ui.PlayEventSound("DONE");
 }

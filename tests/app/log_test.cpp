@@ -7,7 +7,7 @@
 #include <QTextCursor>
 #include <fstream>
 
-#include "app/log_text.h"
+#include "frontend/log_text.h"
 #include "window_fixture.h"
 
 namespace {
@@ -17,34 +17,34 @@ using app_testing::WindowUnderTest;
 using platform::Ctl;
 
 TEST(LogText, EntryPutsTheLineBreakFirstAndNoBlankBeforeTheMarker) {
-  EXPECT_EQ(app::LogEntry("22:41:07", "Device Eprom 2764 was Selected"),
+  EXPECT_EQ(frontend::LogEntry("22:41:07", "Device Eprom 2764 was Selected"),
             "\r\n22:41:07>  Device Eprom 2764 was Selected");
-  EXPECT_EQ(app::LogEntry("10:02:03 PM", ""), "\r\n10:02:03 PM>  ");
+  EXPECT_EQ(frontend::LogEntry("10:02:03 PM", ""), "\r\n10:02:03 PM>  ");
 }
 
 TEST(LogText, StatCodeCountsEveryByteAsZeroTo255) {
   // Line ends count, and a byte above 127 never counts as negative.
-  EXPECT_NE(app::LogFileText("\r\nA\xFF", "d", "t").find("d t StatCode: 343 \r\n"),
+  EXPECT_NE(frontend::LogFileText("\r\nA\xFF", "d", "t").find("d t StatCode: 343 \r\n"),
             std::string::npos);
 }
 
 TEST(LogText, NumbersPrintWithTheSignBlankAndOneBlankAfter) {
-  EXPECT_EQ(app::PrintNumber(0), " 0 ");
-  EXPECT_EQ(app::PrintNumber(1234567), " 1234567 ");
-  EXPECT_EQ(app::PrintNumber(98765432101.0), " 98765432101 ");  // no exponent form
+  EXPECT_EQ(frontend::PrintNumber(0), " 0 ");
+  EXPECT_EQ(frontend::PrintNumber(1234567), " 1234567 ");
+  EXPECT_EQ(frontend::PrintNumber(98765432101.0), " 98765432101 ");  // no exponent form
 }
 
 TEST(LogText, FileHasFourHeaderLinesThenTheLog) {
   const std::string log = "\r\n22:41:07>  A";
-  EXPECT_EQ(app::LogFileText(log, "12/07/2026", "22:41:09"),
-            "MELDRIX5 SYSTEM LOG FILE - " + std::string(app::kVendorText) + "\r\n" +
+  EXPECT_EQ(frontend::LogFileText(log, "12/07/2026", "22:41:09"),
+            "MELDRIX5 SYSTEM LOG FILE - " + std::string(frontend::kVendorText) + "\r\n" +
                 "The following contents are the log from the Meldrix5 Program\r\n" +
                 "12/07/2026 22:41:09 StatCode: 634 \r\n" + std::string(60, '-') + "\r\n" + log +
                 "\r\n");
 }
 
 TEST(LogText, EmptyLogGivesTheHeaderAndAnEmptyLine) {
-  const std::string file = app::LogFileText("", "12/07/2026", "22:41:09");
+  const std::string file = frontend::LogFileText("", "12/07/2026", "22:41:09");
   EXPECT_TRUE(file.ends_with(std::string(60, '-') + "\r\n\r\n"));
   EXPECT_NE(file.find("\r\n12/07/2026 22:41:09 StatCode: 0 \r\n"), std::string::npos);
 }
@@ -75,7 +75,7 @@ TEST(SystemLog, DoubleClickSavesTheLogThenLogsTheSave) {
   app_testing::DoubleClick(t.Find<QPlainTextEdit>("SystemLog")->viewport());
 
   const std::string file = ReadFile(t.directory.Path() / "MELDRIX5.LOG");
-  EXPECT_EQ(file, app::LogFileText(before, t.clock.date, t.clock.time));
+  EXPECT_EQ(file, frontend::LogFileText(before, t.clock.date, t.clock.time));
   EXPECT_EQ(t.window.Caption(Ctl::SystemLog),
             before + "\r\n22:41:07>  System Log was Saved to MELDRIX5.LOG file");
 
@@ -91,7 +91,7 @@ TEST(SystemLog, SavingAnEmptyLogWritesStatCodeZero) {
   WindowUnderTest t;
   t.window.SystemLog_DblClick();
   const std::string file = ReadFile(t.directory.Path() / "MELDRIX5.LOG");
-  EXPECT_EQ(file, app::LogFileText("", t.clock.date, t.clock.time));
+  EXPECT_EQ(file, frontend::LogFileText("", t.clock.date, t.clock.time));
   EXPECT_NE(file.find(" StatCode: 0 \r\n"), std::string::npos);
 }
 

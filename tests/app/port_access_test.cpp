@@ -12,7 +12,7 @@ namespace {
 using platform::Ctl;
 
 // Real access at the ports listed, a simulated board everywhere else.
-class FakePortAccess final : public app::PortAccess {
+class FakePortAccess final : public frontend::PortAccess {
  public:
   platform::Machine& Machine() override { return machine; }
   std::string Method(int16_t base) override {

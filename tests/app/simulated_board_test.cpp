@@ -11,7 +11,7 @@
 #include <iterator>
 
 #include "app/application.h"
-#include "app/simulated_port_access.h"
+#include "frontend/simulated_port_access.h"
 #include "sim/sim_board.h"
 #include "window_fixture.h"
 
@@ -26,7 +26,8 @@ struct OnSimulatedBoard : app_testing::WindowUnderTest {
                                              (directory.Path() / "meldrix5.ini").string());
     app::ConnectWindow(window, *live, access);
   }
-  app::SimulatedPortAccess access{[](uint16_t) { return std::unique_ptr<platform::PortIo>(); }};
+  frontend::SimulatedPortAccess access{
+      [](uint16_t) { return std::unique_ptr<platform::PortIo>(); }};
   std::unique_ptr<ops::Programmer> live;
 };
 

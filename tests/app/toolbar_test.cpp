@@ -5,7 +5,7 @@
 #include <QMenu>
 
 #include "app/application.h"
-#include "app/simulated_port_access.h"
+#include "frontend/simulated_port_access.h"
 #include "window_fixture.h"
 
 namespace {
@@ -45,7 +45,8 @@ TEST(ToolbarDispatch, AnyOtherKeyDoesNothing) {
 // used, and the data commands of the toolbar are hidden.
 TEST(StartUpState, OnlyTestLptPortsIsEnabledInTheCommandMenu) {
   app_testing::WindowUnderTest t;
-  app::SimulatedPortAccess access{[](uint16_t) { return std::unique_ptr<platform::PortIo>(); }};
+  frontend::SimulatedPortAccess access{
+      [](uint16_t) { return std::unique_ptr<platform::PortIo>(); }};
   ops::Programmer live(access.Machine(), t.window, t.clock,
                        (t.directory.Path() / "meldrix5.ini").string());
   app::ConnectWindow(t.window, live, access);

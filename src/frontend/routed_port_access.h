@@ -6,10 +6,10 @@
 #include <string_view>
 #include <utility>
 
-#include "app/port_access.h"
+#include "frontend/port_access.h"
 #include "platform/port_router.h"
 
-namespace app {
+namespace frontend {
 
 // Each port block reached through its real backend (ppdev, then direct I/O), opened on first
 // use; a block without one is served by the fallback.
@@ -28,6 +28,8 @@ class RoutedPortAccess : public PortAccess {
   platform::PortIo* Port() override { return &router_; }
   std::string Method(int16_t base) override { return router_.Method(static_cast<uint16_t>(base)); }
   bool Simulated(int16_t) override { return false; }
+  // Whether a real backend serves the block at base (opened now if not tried yet).
+  bool Reached(int16_t base) { return router_.HasRealAccess(static_cast<uint16_t>(base)); }
 
   // The reasons why a real backend could not be opened go to the system log once the window
   // exists, to the error stream before.
@@ -52,4 +54,4 @@ class RoutedPortAccess : public PortAccess {
   platform::LiveMachine machine_{router_};
 };
 
-}  // namespace app
+}  // namespace frontend

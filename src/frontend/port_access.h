@@ -8,7 +8,7 @@
 #include "platform/machine.h"
 #include "platform/port_io.h"
 
-namespace app {
+namespace frontend {
 
 // How the program reaches the board: the machine the core drives, what the status bar says about
 // the port in use, and a simulated board that goes where the operator puts it.
@@ -43,4 +43,4 @@ class NoPortAccess final : public PortAccess {
   platform::LiveMachine machine_{port_};
 };
 
-}  // namespace app
+}  // namespace frontend

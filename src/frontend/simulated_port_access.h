@@ -3,10 +3,10 @@
 #include <string_view>
 #include <utility>
 
-#include "app/routed_port_access.h"
+#include "frontend/routed_port_access.h"
 #include "sim/sim_board.h"
 
-namespace app {
+namespace frontend {
 
 struct SimulatedBoardHolder {
   sim::SimBoard simulated_board{5, 0x378};
@@ -29,4 +29,4 @@ class SimulatedPortAccess final : private SimulatedBoardHolder, public RoutedPor
   sim::SimBoard& Board() { return simulated_board; }
 };
 
-}  // namespace app
+}  // namespace frontend

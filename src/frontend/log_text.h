@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace app {
+namespace frontend {
 
 // The text after "MELDRIX-5A Eprom Programmer - " in the caption and after "... FILE - " in the
 // first line of the files the program writes.
@@ -21,4 +21,4 @@ std::string PrintNumber(double value);
 // The whole content of "MELDRIX5.LOG": four header lines, then the log text and a line end.
 std::string LogFileText(std::string_view log, std::string_view date, std::string_view time);
 
-}  // namespace app
+}  // namespace frontend

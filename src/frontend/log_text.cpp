@@ -1,11 +1,11 @@
-#include "app/log_text.h"
+#include "frontend/log_text.h"
 
 #include <cmath>
 #include <cstdio>
 
 #include "buffers/hex_page.h"
 
-namespace app {
+namespace frontend {
 
 std::string LogEntry(std::string_view time_of_day, std::string_view message) {
   std::string entry;
@@ -32,4 +32,4 @@ std::string LogFileText(std::string_view log, std::string_view date, std::string
   return text;
 }
 
-}  // namespace app
+}  // namespace frontend

@@ -1,0 +1,80 @@
+// What --help prints, for the whole and for each command.
+#include <array>
+#include <string>
+
+#include "cli/options.h"
+
+namespace cli {
+namespace {
+
+struct CommandHelp {
+  std::string_view name;
+  std::string_view usage;
+  std::string_view text;
+};
+
+constexpr std::string_view kBoardOptions =
+    "Board options:\n"
+    "  --port 378|278|3BC   use the board at this port (probed there)\n"
+    "  --model 4|5          the board's model, when detection cannot tell\n"
+    "  --simulated[=DIR]    the built-in simulated board instead of a real port; with DIR its\n"
+    "                       chips keep their contents there from one run to the next\n"
+    "  --log FILE           save the log to FILE (as MELDRIX5.LOG is saved) when done\n"
+    "  -y, --yes            answer the safety questions OK (needed without a terminal)\n";
+
+constexpr std::array<CommandHelp, 8> kCommandHelp = {{
+    {"list", "list",
+     "Lists the device catalogue: name, family, size, suggested voltage, and\n"
+     "whether the device can be selected.\n"},
+    {"detect", "detect [board options]",
+     "Probes the three ports for a board and tells its model and how the port is reached.\n"},
+    {"read", "read -d DEVICE -o FILE [board options]",
+     "Reads the whole device and saves it to FILE.\n"},
+    {"blank", "blank -d DEVICE [board options]",
+     "Checks that every byte of the device is erased (FFh).\n"},
+    {"verify", "verify -d DEVICE -i FILE [--hi|--low] [board options]",
+     "Compares the device with the image in FILE.\n"
+     "  --hi, --low          compare with the odd (Hi) or even (Low) bytes of the image\n"},
+    {"program", "program -d DEVICE -i FILE [options] [board options]",
+     "Programs the image in FILE into the device, after the safety question.\n"
+     "  --blank-check        check the device is blank first; stop if it is not\n"
+     "  --verify             verify the device against the image afterwards\n"
+     "  --hi, --low          program the odd (Hi) or even (Low) bytes of the image\n"
+     "  --vpp 12.5|21|25     programming voltage, among those the device offers\n"
+     "  --speed 1..20        programming speed slider (18 unless given; lower is slower)\n"},
+    {"erase", "erase -d DEVICE [board options]", "Erases a Flash or EEPROM device.\n"},
+    {"id", "id -d DEVICE [board options]",
+     "Reads a Flash device's maker and device code and names the chip.\n"},
+}};
+
+}  // namespace
+
+std::string HelpText(std::string_view command) {
+  const std::string program(kProgramName);
+  for (const CommandHelp& help : kCommandHelp) {
+    if (help.name != command) continue;
+    std::string text = "Usage: " + program + " " + std::string(help.usage) + "\n\n";
+    text += help.text;
+    if (command != "list") text += "\n" + std::string(kBoardOptions);
+    return text;
+  }
+  std::string text =
+      "Usage: " + program + " COMMAND [options]\n\n" +
+      "Reads, blank-checks, verifies, programs and erases memory chips on the\n"
+      "MELDRIX programmer board, with the window program's log on standard output.\n\n"
+      "Commands:\n";
+  for (const CommandHelp& help : kCommandHelp) {
+    text += "  " + program + " " + std::string(help.usage) + "\n";
+  }
+  text +=
+      "\nDEVICE is a catalogue name, whole or its part number (\"27C256\", \"eprom 27c256\").\n";
+  text += "\n" + std::string(kBoardOptions);
+  text +=
+      "  -h, --help           this help; COMMAND --help for one command\n"
+      "      --version        the program's version\n\n"
+      "Exit status: 0 done; 1 the operation failed on the device (or was declined);\n"
+      "2 usage error; 3 no board or no port access; 4 a file could not be read or written.\n";
+  return text;
+}
+
+}  // namespace cli

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+// What the operator asked for on the command line.
+struct Request {
+  std::string command;  // "list", "detect", "read", "blank", "verify", "program", "erase", "id"
+  std::string device;   // -d: the name as given
+  std::string input;    // -i: the image to verify or program
+  std::string output;   // -o: where the image read goes
+  std::string log;      // --log: where the log is saved when the command ends
+  std::optional<int16_t> port;   // --port: 378h, 278h or 3BCh
+  std::optional<int16_t> model;  // --model: 4 or 5
+  bool simulated = false;        // --simulated[=DIR]
+  std::string simulated_chips;   // DIR: where the simulated chips keep their contents
+  bool yes = false;              // --yes: the safety questions are answered OK
+  bool blank_check = false;      // --blank-check
+  bool verify = false;           // --verify
+  int half = 0;                  // HiLow option: 0 whole image, 1 --hi, 2 --low
+  std::optional<int> voltage;    // Voltage option 1 (12.5 V), 2 (21 V) or 3 (25 V)
+  std::optional<int> speed;      // --speed: the slider, 1..20
+  bool help = false;             // --help: of the whole, or of the command given
+  bool version = false;          // --version
+};
+
+// Either a request or why the command line is not one (a single line for the operator).
+struct Parsed {
+  Request request;
+  std::optional<std::string> error;
+};
+
+Parsed ParseCommandLine(const std::vector<std::string_view>& arguments);
+
+// The help of the whole program (command empty) or of one command.
+std::string HelpText(std::string_view command);
+
+inline constexpr std::string_view kProgramName = "meldrix5-cli";
+
+}  // namespace cli

@@ -1,0 +1,335 @@
+// One command: the board found, the device selected and the operation run through the same
+// handlers as the window's buttons, and the outcome read from what they leave behind.
+#include "cli/session.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/device_names.h"
+#include "cli/simulated_socket.h"
+#include "cli/terminal_panel.h"
+#include "devices/catalogue.h"
+#include "frontend/log_text.h"
+#include "frontend/routed_port_access.h"
+#include "operations/programmer.h"
+#include "platform/dirs.h"
+#include "platform/files.h"
+#include "platform/temporary_directory.h"
+
+namespace cli {
+namespace {
+
+using platform::Ctl;
+
+std::string PortName(int16_t base) {
+  switch (base) {
+    case 0x278:
+      return "278h";
+    case 0x3BC:
+      return "3BCh";
+    default:
+      return "378h";
+  }
+}
+
+// A real port only: a block without a real backend reaches nothing.
+struct RealPorts {
+  platform::NullPort nothing;
+  frontend::RoutedPortAccess access{nothing};
+};
+
+void PrintCatalogue(std::ostream& out) {
+  static constexpr std::array<std::string_view, 4> kFamilies = {"EPROM", "Flash", "EEPROM",
+                                                                "microcontroller"};
+  for (const devices::DeviceEntry& row : devices::DeviceTable) {
+    const size_t family = std::string_view("PFEM").find(row.Family);
+    out << devices::PaddedName(row) << "  " << kFamilies[family] << "  " << row.SizeKB * 1024
+        << " bytes  " << devices::SuggestedVoltage(row) << "  "
+        << (row.Supported ? "supported" : "N/A") << '\n';
+  }
+}
+
+class Session {
+ public:
+  Session(const Request& request, Console console)
+      : request_(request),
+        console_(console),
+        panel_(clock_,
+               {console.out, console.err, console.in, console.err_is_terminal,
+                console.err_is_terminal && console.in_is_terminal},
+               request.yes) {}
+
+  ExitStatus Run() {
+    const ExitStatus status = Operate();
+    if (programmer_) programmer_->ShutDown();
+    if (socket_) socket_->Keep(console_.err);
+    return SaveLog(status);
+  }
+
+ private:
+  ExitStatus Operate();
+  ExitStatus Usage(const std::string& message) {
+    console_.err << kProgramName << ": " << message << '\n';
+    return ExitStatus::Usage;
+  }
+  ExitStatus NoBoard(const std::string& message) {
+    console_.err << kProgramName << ": " << message << '\n';
+    return ExitStatus::NoBoard;
+  }
+  std::optional<ExitStatus> ChooseDevice();
+  std::optional<ExitStatus> Connect();
+  std::optional<ExitStatus> UseRequestedPort();
+  std::optional<ExitStatus> SetProgrammingOptions();
+  std::optional<ExitStatus> OpenImage();
+  ExitStatus Detect();
+  ExitStatus RunOperation();
+  ExitStatus SaveLog(ExitStatus status);
+  bool ErrorLit() const { return platform::IndicatorLit(panel_, Ctl::Error_label); }
+  std::string DeviceName() const { return programmer_->dev.DeviceName; }
+
+  const Request& request_;
+  Console console_;
+  platform::SystemClock clock_;
+  TerminalPanel panel_;
+  int device_row_ = -1;
+  // A settings file of its own for the simulated board, so that it never stands in for the
+  // real board in the file the window reads.
+  std::unique_ptr<platform::TemporaryDirectory> scratch_;
+  std::unique_ptr<RealPorts> real_;
+  std::unique_ptr<SimulatedSocket> socket_;
+  frontend::PortAccess* access_ = nullptr;
+  std::unique_ptr<ops::Programmer> programmer_;
+};
+
+ExitStatus Session::Operate() {
+  if (request_.command == "list") {
+    PrintCatalogue(console_.out);
+    return ExitStatus::Done;
+  }
+  if (auto refused = ChooseDevice()) return *refused;
+  if (auto failed = Connect()) return *failed;
+  // A missing or unreadable image is found before the board or the chip is touched.
+  if (!request_.input.empty()) {
+    if (const auto size = platform::RegularFileSize(request_.input); size.error) {
+      programmer_->ReportUnreadableFile(request_.input, size.error->reason);
+      return ExitStatus::FileFailed;
+    }
+  }
+  const bool settings_known = platform::FileExists(programmer_->detect.SettingsPath());
+  programmer_->StartUp();
+  if (request_.command == "detect") {
+    // A board taken from the settings file has not been probed this time.
+    if (settings_known) programmer_->detect.TestHardware_button_Click();
+    return Detect();
+  }
+  if (auto failed = UseRequestedPort()) return *failed;
+  programmer_->SetDeviceIndex(device_row_);
+  if (programmer_->dev.DeviceCode.empty()) {
+    return Usage("\"" + request_.device + "\" cannot be selected: the device has no algorithm");
+  }
+  if (auto refused = SetProgrammingOptions()) return *refused;
+  if (auto failed = OpenImage()) return *failed;
+  return RunOperation();
+}
+
+std::optional<ExitStatus> Session::ChooseDevice() {
+  if (request_.device.empty()) return std::nullopt;
+  std::vector<std::string_view> names;
+  for (const devices::DeviceEntry& row : devices::DeviceTable) names.push_back(row.Name);
+  const DeviceMatch match = MatchDevice(request_.device, names);
+  if (match.index >= 0) {
+    device_row_ = match.index;
+    return std::nullopt;
+  }
+  std::string message = "\"" + request_.device + "\" ";
+  if (match.candidates.empty()) {
+    return Usage(message + "is not in the catalogue ('" + std::string(kProgramName) +
+                 " list' shows it)");
+  }
+  message += match.candidates.size() == 1 ? "is not a device name; did you mean: "
+                                          : "names several devices: ";
+  for (size_t i = 0; i < match.candidates.size(); ++i) {
+    message += (i == 0 ? "" : ", ") + match.candidates[i];
+  }
+  return Usage(message);
+}
+
+// The simulated board or the real ports, and the core on them; the core's start-up has not run.
+std::optional<ExitStatus> Session::Connect() {
+  std::string settings_path = platform::JoinPath(platform::ProgramDirectory(), "meldrix5.ini");
+  if (request_.simulated) {
+    scratch_ = std::make_unique<platform::TemporaryDirectory>("meldrix5-cli");
+    if (scratch_->path.empty()) {
+      console_.err << kProgramName << ": no temporary directory for the simulated board\n";
+      return ExitStatus::FileFailed;
+    }
+    settings_path = platform::JoinPath(scratch_->path, "meldrix5.ini");
+    socket_ = std::make_unique<SimulatedSocket>(request_.simulated_chips);
+    // The simulated board sits where the operator says, as the model asked for.
+    if (request_.port) socket_->Access().FollowPort(*request_.port);
+    if (request_.model) socket_->Access().FollowModel(*request_.model);
+    access_ = &socket_->Access();
+  } else {
+    real_ = std::make_unique<RealPorts>();
+    access_ = &real_->access;
+  }
+  programmer_ =
+      std::make_unique<ops::Programmer>(access_->Machine(), panel_, clock_, settings_path);
+  programmer_->DeviceSelected = [this](std::string_view name) {
+    if (socket_) socket_->Insert(name, console_.err);
+  };
+  access_->SendNotesTo([this](std::string_view text) { panel_.LogMessage(text); });
+  return std::nullopt;
+}
+
+// The port asked for is selected and probed as the window's port option and hardware test
+// would; a forced model is forced as the Setup menu does. Without a board, or without access
+// to its port, nothing runs.
+std::optional<ExitStatus> Session::UseRequestedPort() {
+  ops::Programmer& p = *programmer_;
+  if (request_.port && (p.board.PortBase != *request_.port || p.detect.FoundPort == 0)) {
+    static constexpr std::array<int16_t, 3> kOptionPorts = {0x378, 0x278, 0x3BC};
+    for (int i = 0; i < 3; ++i) {
+      if (kOptionPorts[static_cast<size_t>(i)] == *request_.port) {
+        p.SelectOption(platform::LPTSelection(i));
+      }
+    }
+    p.detect.FoundPort = 0;
+    p.board.BoardModel = 0;
+    p.detect.CheckHardware();
+    p.detect.ApplyFoundBoard();
+  }
+  if (p.detect.FoundPort == 0) {
+    return NoBoard(request_.port ? "no board answers at " + PortName(*request_.port)
+                                 : "no board found at 378h, 278h or 3BCh");
+  }
+  if (real_ && !real_->access.Reached(p.board.PortBase)) {
+    return NoBoard("no access to the port at " + PortName(p.board.PortBase) +
+                   " (see the log for why; --simulated uses the simulated board)");
+  }
+  if (request_.model && p.board.BoardModel != *request_.model) {
+    if (*request_.model == 4) p.detect.ForceMeldrix4_Click();
+    if (*request_.model == 5) p.detect.ForceMeldrix5_Click();
+  }
+  return std::nullopt;
+}
+
+ExitStatus Session::Detect() {
+  ops::Programmer& p = *programmer_;
+  if (p.detect.FoundPort == 0) return NoBoard("no board found at 378h, 278h or 3BCh");
+  const int16_t base = p.board.PortBase;
+  const std::string method =
+      access_->Simulated(base) || socket_ ? "simulated board" : access_->Method(base);
+  console_.out << "MELDRIX-" << p.board.BoardModel << " board at " << PortName(base) << ", "
+               << method << '\n';
+  if (real_ && !real_->access.Reached(base)) return NoBoard("no access to " + PortName(base));
+  return ExitStatus::Done;
+}
+
+// Voltage, speed, image half and the two check boxes, as the operator would set them; a
+// voltage the device is not offered is refused, as its option would be disabled.
+std::optional<ExitStatus> Session::SetProgrammingOptions() {
+  ops::Programmer& p = *programmer_;
+  if (request_.voltage) {
+    const platform::Ref option = platform::Voltage_button(*request_.voltage);
+    if (!panel_.Enabled(option)) {
+      static constexpr std::array<std::string_view, 4> kVolts = {"5", "12.5", "21", "25"};
+      std::string offered;
+      for (int i = 1; i <= 3; ++i) {
+        if (!panel_.Enabled(platform::Voltage_button(i))) continue;
+        offered += (offered.empty() ? "" : ", ") + std::string(kVolts[static_cast<size_t>(i)]);
+      }
+      return Usage(DeviceName() + " does not take " +
+                   std::string(kVolts[static_cast<size_t>(*request_.voltage)]) + " V (--vpp " +
+                   (offered.empty() ? "is not for a 5 V part" : offered) + ")");
+    }
+    p.SelectOption(option);
+  }
+  if (request_.speed) p.SetSliderValue(*request_.speed);
+  if (request_.half != 0) p.SelectOption(platform::HiLow_button(request_.half));
+  if (request_.blank_check) panel_.SetValue(Ctl::CheckBlankPriorProgramming, 1);
+  if (request_.verify) panel_.SetValue(Ctl::VerifyAfterProgramming, 1);
+  return std::nullopt;
+}
+
+std::optional<ExitStatus> Session::OpenImage() {
+  if (request_.input.empty()) return std::nullopt;
+  panel_.open_file = request_.input;
+  programmer_->mnuFileOpenCode_Click();
+  if (programmer_->buf.CodeFileName != request_.input) return ExitStatus::FileFailed;
+  return std::nullopt;
+}
+
+struct Operation {
+  std::string_view command;
+  Ctl control;  // the button or menu entry that starts it in the window
+  void (ops::Programmer::*handler)();
+};
+
+constexpr std::array<Operation, 6> kOperations = {{
+    {"read", Ctl::Read_button, &ops::Programmer::Read_button_Click},
+    {"blank", Ctl::Blank_button, &ops::Programmer::Blank_button_Click},
+    {"verify", Ctl::Verify_button, &ops::Programmer::Verify_button_Click},
+    {"program", Ctl::Program_button, &ops::Programmer::Program_button_Click},
+    {"erase", Ctl::EraseFlash_button, &ops::Programmer::EraseFlash_button_Click},
+    {"id", Ctl::menuFlashShowCodeID, &ops::Programmer::menuFlashShowCodeID_Click},
+}};
+
+ExitStatus Session::RunOperation() {
+  ops::Programmer& p = *programmer_;
+  const Operation* operation = nullptr;
+  for (const Operation& o : kOperations) {
+    if (o.command == request_.command) operation = &o;
+  }
+  if (operation == nullptr) return Usage("unknown command '" + request_.command + "'");
+  // What the window would not let the operator start is refused here too.
+  if (!panel_.Enabled(operation->control)) {
+    return Usage(request_.command + " does not apply to " + DeviceName());
+  }
+  const int messages_before = panel_.MessagesShown();
+  p.FlashPollState = 0;
+  p.FlashSectorSize = 0;
+  (p.*operation->handler)();
+  if (panel_.QuestionUnanswered()) return ExitStatus::Usage;
+  bool failed = ErrorLit() || panel_.MessagesShown() != messages_before;
+  if (request_.command == "program") {
+    failed = failed || panel_.QuestionDeclined() || p.ProgramFailed != 0 || p.ProgramStatus != 1;
+  }
+  // A Flash erase that timed out, or was refused for the maker, leaves no poll count.
+  if (request_.command == "erase" && p.dev.DeviceFamily == "F")
+    failed = failed || p.FlashPollState == 0;
+  if (request_.command == "id") failed = failed || p.FlashSectorSize == 0;
+  if (failed) return ExitStatus::DeviceFailed;
+  if (request_.command == "read") {
+    panel_.save_file = request_.output;
+    p.mnuFileSaveCodeAs_Click();
+    if (p.buf.CodeFileName != request_.output) return ExitStatus::FileFailed;
+  }
+  return ExitStatus::Done;
+}
+
+// The log saved as the window saves it on a double click, whatever the outcome.
+ExitStatus Session::SaveLog(ExitStatus status) {
+  if (request_.log.empty()) return status;
+  const std::string text =
+      frontend::LogFileText(panel_.LogText(), clock_.LocaleDate(), clock_.LocaleTime());
+  if (const auto error = platform::WriteFileAtomically(request_.log, text)) {
+    console_.err << kProgramName << ": the log could not be saved to " << request_.log << ": "
+                 << error->reason << '\n';
+    if (status == ExitStatus::Done) return ExitStatus::FileFailed;
+  }
+  return status;
+}
+
+}  // namespace
+
+ExitStatus RunCommand(const Request& request, Console console) {
+  Session session(request, console);
+  return session.Run();
+}
+
+}  // namespace cli

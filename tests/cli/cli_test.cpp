@@ -1,0 +1,166 @@
+// The command line through its executable, on the simulated board, as a script runs it: with
+// no terminal on any standard stream.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+using testing_support::TempDir;
+
+std::string ReadText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+void WriteBytes(const std::string& path, const std::vector<char>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+// Runs the program in `dir` with standard input from /dev/null.
+class Cli : public ::testing::Test {
+ protected:
+  Outcome Start(const std::string& arguments) {
+    const std::string command = "cd '" + dir.path + "' && '" MELDRIX_CLI "' " + arguments +
+                                " </dev/null >out.txt 2>err.txt";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(dir.path + "/out.txt"),
+            ReadText(dir.path + "/err.txt")};
+  }
+  // The simulated board whose chips keep their contents between runs in this test's directory.
+  Outcome Simulated(const std::string& arguments) {
+    return Start(arguments + " --simulated=" + dir.path);
+  }
+  std::string At(const std::string& name) const { return dir.path + "/" + name; }
+
+  TempDir dir{"meldrix_cli"};
+};
+
+// An image that uses every bit value; a quarter of it left erased, as images often are.
+std::vector<char> Image(size_t size) {
+  std::vector<char> bytes(size);
+  for (size_t i = 0; i < size; ++i) {
+    bytes[i] = static_cast<char>(i % 4 == 3 ? 0xFF : (i * 7 + i / 256) & 0xFF);
+  }
+  return bytes;
+}
+
+// The Flash image is the first 4 KB of the chip: the programming and verify walks cover the
+// image, the read the whole chip, whose other bytes stay erased.
+TEST_F(Cli, ProgramVerifyAndReadBackGiveTheImage) {
+  struct Part {
+    const char* name;
+    size_t image, chip;
+  };
+  for (const Part& part : {Part{"27C256", 32768, 32768}, Part{"am29f040", 4096, 524288}}) {
+    SCOPED_TRACE(part.name);
+    const std::vector<char> image = Image(part.image);
+    WriteBytes(At("image.bin"), image);
+    const std::string device = std::string(" -d ") + part.name;
+    const Outcome program =
+        Simulated("program" + device + " -i image.bin --blank-check --verify --yes");
+    EXPECT_EQ(program.status, 0) << program.out << program.err;
+    EXPECT_NE(program.out.find(">  Device Contents MATCHES with Buffer Contents\n"),
+              std::string::npos);
+    const Outcome verify = Simulated("verify" + device + " -i image.bin");
+    EXPECT_EQ(verify.status, 0) << verify.out << verify.err;
+    const Outcome read = Simulated("read" + device + " -o back.bin --log read.log");
+    EXPECT_EQ(read.status, 0) << read.out << read.err;
+    std::string expected(image.begin(), image.end());
+    expected.resize(part.chip, '\xFF');
+    EXPECT_TRUE(ReadText(At("back.bin")) == expected);
+    // The log file is the window's saved log: its header, then the lines standard output had.
+    const std::string log = ReadText(At("read.log"));
+    EXPECT_TRUE(log.starts_with("MELDRIX5 SYSTEM LOG FILE - ")) << log.substr(0, 80);
+    EXPECT_NE(log.find(">  File Sucessfully Saved as back.bin"), std::string::npos);
+  }
+}
+
+TEST_F(Cli, DeviceFailuresExitOneWithTheAddressInTheLog) {
+  std::vector<char> image = Image(32768);
+  WriteBytes(At("image.bin"), image);
+  ASSERT_EQ(Simulated("program -d 27C256 -i image.bin --yes").status, 0);
+
+  const Outcome blank = Simulated("blank -d 27C256");
+  EXPECT_EQ(blank.status, 1);
+  EXPECT_NE(blank.out.find("Device IS NOT BLANK (ERASED)\n"), std::string::npos);
+  EXPECT_NE(blank.out.find("Address: 0 ][ Device Data: 0\n"), std::string::npos) << blank.out;
+
+  image[0x1234] = static_cast<char>(image[0x1234] ^ 0x10);
+  WriteBytes(At("other.bin"), image);
+  const Outcome verify = Simulated("verify -d 27C256 -i other.bin");
+  EXPECT_EQ(verify.status, 1);
+  EXPECT_NE(verify.out.find("Address: 1234 ][ Buffer Data: "), std::string::npos) << verify.out;
+}
+
+TEST_F(Cli, UsageErrorsExitTwoWithOneLine) {
+  WriteBytes(At("image.bin"), Image(32768));
+  const std::vector<std::string> cases = {
+      "",
+      "burn -d 27C256",
+      "read -d 27C256",
+      "program -d 27C256",
+      "blank",
+      "blank -d 27C256 -o x.bin",
+      "blank -d 27C256 --frobnicate",
+      "blank -d 27C256 --port 3F8",
+      "blank -d 27C256 --model 6",
+      "program -d 27C256 -i image.bin --speed 21",
+      "program -d 27C256 -i image.bin --vpp 13",
+      "program -d 27C256 -i image.bin --hi --low",
+      "blank -d 27C256 -d 27C512",
+      "blank -d 27C999 --simulated",
+      "blank -d atmel --simulated",
+      "blank -d \"27C080 OTP\" --simulated",
+      "program -d 27C256 -i image.bin --vpp 21 --yes --simulated",
+      "id -d 27C256 --simulated",
+  };
+  for (const std::string& arguments : cases) {
+    SCOPED_TRACE(arguments);
+    const Outcome run = Start(arguments);
+    EXPECT_EQ(run.status, 2) << run.out;
+    EXPECT_TRUE(run.err.starts_with("meldrix5-cli: ")) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  }
+}
+
+TEST_F(Cli, MissingImageExitsFourBeforeTheBoardIsTouched) {
+  const Outcome run = Simulated("program -d 27C256 -i missing.bin --yes");
+  EXPECT_EQ(run.status, 4);
+  EXPECT_NE(run.out.find("File missing.bin - could not be read"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("Device was FOUND"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("was Selected"), std::string::npos) << run.out;
+}
+
+TEST_F(Cli, WithoutATerminalOrYesProgrammingIsRefusedAndTheChipStaysBlank) {
+  WriteBytes(At("image.bin"), Image(32768));
+  const Outcome run = Simulated("program -d 27C256 -i image.bin");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("--yes"), std::string::npos) << run.err;
+  EXPECT_NE(run.out.find("Programming was Canceled by Operator"), std::string::npos);
+  EXPECT_EQ(Simulated("blank -d 27C256").status, 0);
+}
+
+TEST_F(Cli, VersionAndHelp) {
+  EXPECT_EQ(Start("--version").out, "meldrix5-cli 1.0.24\n");
+  const Outcome help = Start("program --help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.starts_with("Usage: meldrix5-cli program -d DEVICE -i FILE")) << help.out;
+}
+
+}  // namespace

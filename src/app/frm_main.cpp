@@ -86,6 +86,18 @@ constexpr std::array<Ctl, 4> kIndicators = {Ctl::Error_label, Ctl::Program_label
 
 const char* const kCaptionStart = "MELDRIX-5A Eprom Programmer - ";
 
+// Why the port block at base could not be reached, one reason a line: the status bar's port
+// panel keeps them after start-up has emptied the log that first said so.
+std::string NotesOn(PortAccess& access, int16_t base) {
+  std::string text;
+  for (const auto& note : access.Notes()) {
+    if (note.base != base) continue;
+    if (!text.empty()) text += '\n';
+    text += note.text;
+  }
+  return text;
+}
+
 }  // namespace
 
 // --- Small widgets -----------------------------------------------------------------------------
@@ -516,7 +528,7 @@ void frmMain::BuildMenus() {
           &QAction::triggered, this, [this] { app::ShowHelpSearch(*this); });
   AddSeparator(help, "mnuHelpBar0");
   connect(AddMenuEntry(help, Ctl::mnuHelpAbout, "&About ", true, nullptr), &QAction::triggered,
-          this, [this] { app::ShowAbout(*this); });
+          this, [this] { app::ShowAbout(*this, PortNotes()); });
 }
 
 void frmMain::BuildToolBar() {
@@ -641,7 +653,6 @@ void frmMain::BoardModelForced(int16_t model) {
   }
 }
 
-
 void frmMain::mnuFileClose_Click() {
   MessageBox("Add 'mnuFileClose_Click' code.", platform::kAppTitle, platform::Icon::None);
 }
@@ -700,7 +711,15 @@ void frmMain::ShowPortAccess() {
   } else {
     status_port_->setText(Q(port_access_->Method(base)));
   }
+  status_port_->setToolTip(Q(NotesOn(*port_access_, base)));
   setWindowTitle(caption);
+}
+
+std::vector<std::string> frmMain::PortNotes() const {
+  std::vector<std::string> texts;
+  if (port_access_ == nullptr) return texts;
+  for (const auto& note : port_access_->Notes()) texts.push_back(note.text);
+  return texts;
 }
 
 void frmMain::SavePlacement() {

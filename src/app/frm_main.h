@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/dialogs.h"
 #include "app/port_access.h"
@@ -130,6 +131,8 @@ class frmMain final : public QMainWindow, public platform::Panel {
   // Shows how the current port is reached, in the status bar and, for a simulated board, in the
   // caption; a simulated board moves to the current port.
   void ShowPortAccess();
+  // Why ports could not be reached, as the port access noted them.
+  std::vector<std::string> PortNotes() const;
   QString StatusPort() const;
 
  protected:

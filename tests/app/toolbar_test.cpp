@@ -37,7 +37,8 @@ TEST(ToolbarDispatch, AnyOtherKeyDoesNothing) {
 // used, and the data commands of the toolbar are hidden.
 TEST(StartUpState, OnlyTestLptPortsIsEnabledInTheCommandMenu) {
   app_testing::WindowUnderTest t;
-  app::SimulatedPortAccess access{[](uint16_t) { return std::unique_ptr<platform::PortIo>(); }};
+  app::SimulatedPortAccess access{
+      [](uint16_t, const auto&) { return std::unique_ptr<platform::PortIo>(); }};
   ops::Programmer live(access.Machine(), t.window, t.clock,
                        (t.directory.Path() / "meldrix5.ini").string());
   app::ConnectWindow(t.window, live, access);

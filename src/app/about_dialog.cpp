@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/sysinfo.h"
 #include "platform/panel.h"
@@ -40,7 +41,8 @@ QString VersionText() {
   return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
 }
 
-frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
+frmAbout::frmAbout(QWidget* owner, std::vector<std::string> port_notes)
+    : QDialog(owner), port_notes_(std::move(port_notes)) {
   setObjectName("frmAbout");
   setWindowTitle("About MELDRIX5A");
   setModal(true);
@@ -117,7 +119,7 @@ void frmAbout::cmdOK_Click() {
 }
 
 void frmAbout::cmdSysInfo_Click() {
-  StartSysInfo(*this);
+  StartSysInfo(*this, port_notes_);
 }
 
 }  // namespace app

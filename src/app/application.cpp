@@ -1,6 +1,9 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
 #include <QStyleFactory>
 #include <optional>
 
@@ -13,6 +16,19 @@
 #include "platform/signals.h"
 
 namespace app {
+namespace {
+
+// The chip-in-socket drawing in every size the program carries.
+QIcon WindowIcon() {
+  QIcon icon;
+  for (const QFileInfo& image :
+       QDir(":/icons/hicolor").entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    icon.addFile(image.filePath() + "/apps/meldrix5.png");
+  }
+  return icon;
+}
+
+}  // namespace
 
 void ConnectWindow(frmMain& window, ops::Programmer& programmer, frontend::PortAccess& access) {
   programmer.DeviceSelected = [&access](std::string_view name) { access.InsertDevice(name); };
@@ -26,6 +42,9 @@ void ConnectWindow(frmMain& window, ops::Programmer& programmer, frontend::PortA
 int RunProgram(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("MELDRIX5N");
+  // The desktop matches the window to its menu entry and shows the entry's icon.
+  QGuiApplication::setDesktopFileName("org.meldrix5n.meldrix5");
+  QApplication::setWindowIcon(WindowIcon());
   // A style that honours the colours the program gives its labels and buttons.
   if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
 
@@ -33,7 +52,7 @@ int RunProgram(int argc, char* argv[]) {
   platform::SystemClock clock;
   QtSettingsStore settings;
   QtSoundPlayer sound;
-  frmMain window(clock, sound, settings, platform::ExecutableDirectory());
+  frmMain window(clock, sound, settings, platform::SoundDirectory());
   ops::Programmer programmer(port_access.Machine(), window, clock,
                              platform::JoinPath(platform::ProgramDirectory(), "meldrix5.ini"));
   return RunWindow(window, programmer, port_access);

@@ -101,6 +101,17 @@ const char* const kCaptionStart = "MELDRIX-5A Eprom Programmer - ";
 constexpr qint64 kKeepAliveMs = 20;
 // An operator action shorter than this gives the operator no time to click anything else.
 constexpr qint64 kInstantMs = 20;
+// Why the port block at base could not be reached, one reason a line: the status bar's port
+// panel keeps them after start-up has emptied the log that first said so.
+std::string NotesOn(PortAccess& access, int16_t base) {
+  std::string text;
+  for (const auto& note : access.Notes()) {
+    if (note.base != base) continue;
+    if (!text.empty()) text += '\n';
+    text += note.text;
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -554,7 +565,7 @@ void frmMain::BuildMenus() {
           &QAction::triggered, this, [this] { app::ShowHelpSearch(*this); });
   AddSeparator(help, "mnuHelpBar0");
   connect(AddMenuEntry(help, Ctl::mnuHelpAbout, "&About ", true, nullptr), &QAction::triggered,
-          this, [this] { app::ShowAbout(*this); });
+          this, [this] { app::ShowAbout(*this, PortNotes()); });
 }
 
 void frmMain::BuildToolBar() {
@@ -849,7 +860,15 @@ void frmMain::ShowPortAccess() {
   } else {
     status_port_->setText(Q(port_access_->Method(base)));
   }
+  status_port_->setToolTip(Q(NotesOn(*port_access_, base)));
   setWindowTitle(caption);
+}
+
+std::vector<std::string> frmMain::PortNotes() const {
+  std::vector<std::string> texts;
+  if (port_access_ == nullptr) return texts;
+  for (const auto& note : port_access_->Notes()) texts.push_back(note.text);
+  return texts;
 }
 
 void frmMain::SavePlacement() {

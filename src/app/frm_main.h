@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/dialogs.h"
 #include "frontend/port_access.h"
@@ -164,6 +165,8 @@ class frmMain final : public QMainWindow, public platform::Panel {
   // Shows how the current port is reached, in the status bar and, for a simulated board, in the
   // caption; a simulated board moves to the current port.
   void ShowPortAccess();
+  // Why ports could not be reached, as the port access noted them.
+  std::vector<std::string> PortNotes() const;
   QString StatusPort() const;
   // The CRC-32 of the code image, shown where the status text stands while that is empty.
   void ShowCodeChecksum();

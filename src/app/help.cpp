@@ -33,13 +33,13 @@ HelpWindow* OpenHelpWindow(QWidget& owner) {
 
 // The About box is created when the operator asks for it and unloaded when it closes; while it
 // is open, asking again brings the same box forward.
-void ShowAbout(QWidget& owner) {
+void ShowAbout(QWidget& owner, const std::vector<std::string>& port_notes) {
   if (auto* open = owner.findChild<frmAbout*>("frmAbout", Qt::FindDirectChildrenOnly)) {
     open->raise();
     open->activateWindow();
     return;
   }
-  const auto about = std::make_unique<frmAbout>(&owner);
+  const auto about = std::make_unique<frmAbout>(&owner, port_notes);
   about->exec();
 }
 

@@ -58,7 +58,8 @@ SystemInformation::Key PortKey(const platform::KernelParport& port, bool direct_
 
 SystemInformation CollectSystemInformation(const platform::OperatingSystemFacts& os,
                                            const std::vector<platform::KernelParport>& ports,
-                                           bool direct_access_possible) {
+                                           bool direct_access_possible,
+                                           const std::vector<std::string>& port_notes) {
   SystemInformation info;
   info.keys.push_back(
       {"Program",
@@ -84,13 +85,20 @@ SystemInformation CollectSystemInformation(const platform::OperatingSystemFacts&
         "Note", "The kernel knows no parallel port; only the simulated board can be used.");
   }
   for (const auto& port : ports) info.keys.push_back(PortKey(port, direct_access_possible));
+  // Why this program could not reach a port when it tried: the log that said so at start-up
+  // has been emptied since.
+  if (!port_notes.empty()) {
+    SystemInformation::Key access{"Port access", {}};
+    for (const auto& note : port_notes) access.values.emplace_back("Not reached", Q(note));
+    info.keys.push_back(access);
+  }
   return info;
 }
 
-SystemInformation CollectSystemInformation() {
+SystemInformation CollectSystemInformation(const std::vector<std::string>& port_notes) {
   return CollectSystemInformation(platform::ReadOperatingSystemFacts(),
                                   platform::ListKernelParports(),
-                                  platform::DirectPortAccessPossible());
+                                  platform::DirectPortAccessPossible(), port_notes);
 }
 
 bool GetKeyValue(const SystemInformation& info, const QString& key, const QString& value_name,
@@ -145,8 +153,8 @@ QString SysInfoWindow::Text() const {
   return report_->toPlainText();
 }
 
-void StartSysInfo(QWidget& owner) {
-  StartSysInfo(owner, CollectSystemInformation());
+void StartSysInfo(QWidget& owner, const std::vector<std::string>& port_notes) {
+  StartSysInfo(owner, CollectSystemInformation(port_notes));
 }
 
 void StartSysInfo(QWidget& owner, const SystemInformation& info) {

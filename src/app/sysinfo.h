@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -23,12 +24,14 @@ struct SystemInformation {
 };
 
 // Gathers the facts from the program itself, Qt and the operating system. The port list and
-// the access facts are passed in so that the report can be built for any machine.
+// the access facts are passed in so that the report can be built for any machine; port_notes
+// are the reasons the program could not reach a port ("378h: /dev/parport0 cannot be ...").
 SystemInformation CollectSystemInformation(const platform::OperatingSystemFacts& os,
                                            const std::vector<platform::KernelParport>& ports,
-                                           bool direct_access_possible);
+                                           bool direct_access_possible,
+                                           const std::vector<std::string>& port_notes = {});
 // The same for the machine the program runs on.
-SystemInformation CollectSystemInformation();
+SystemInformation CollectSystemInformation(const std::vector<std::string>& port_notes = {});
 
 // Reads one value: true and the text when key and value name exist; false and the empty text
 // otherwise.
@@ -52,7 +55,7 @@ class SysInfoWindow final : public QDialog {
 
 // Opens the system-information window modally over owner; when the operating system could not
 // be identified (no kernel name), says "System Information Is Unavailable At This Time" instead.
-void StartSysInfo(QWidget& owner);
+void StartSysInfo(QWidget& owner, const std::vector<std::string>& port_notes);
 void StartSysInfo(QWidget& owner, const SystemInformation& info);
 
 }  // namespace app

@@ -61,7 +61,9 @@ class Session {
         panel_(clock_,
                {console.out, console.err, console.in, console.err_is_terminal,
                 console.err_is_terminal && console.in_is_terminal},
-               request.yes) {}
+               request.yes) {
+    panel_.stop_signals = &stop_signals_;
+  }
 
   ExitStatus Run() {
     const ExitStatus status = Operate();
@@ -87,12 +89,14 @@ class Session {
   std::optional<ExitStatus> OpenImage();
   ExitStatus Detect();
   ExitStatus RunOperation();
+  void RunWithFatalSignalReset(ops::Programmer& p, void (ops::Programmer::*handler)());
   ExitStatus SaveLog(ExitStatus status);
   bool ErrorLit() const { return platform::IndicatorLit(panel_, Ctl::Error_label); }
   std::string DeviceName() const { return programmer_->dev.DeviceName; }
 
   const Request& request_;
   Console console_;
+  platform::StopSignals stop_signals_;
   platform::SystemClock clock_;
   TerminalPanel panel_;
   int device_row_ = -1;
@@ -279,6 +283,17 @@ constexpr std::array<Operation, 6> kOperations = {{
     {"id", Ctl::menuFlashShowCodeID, &ops::Programmer::menuFlashShowCodeID_Click},
 }};
 
+// A crash during the operation still takes the programming voltage off the chip: the fatal
+// signal's handler writes the board's reset sequence before the program ends.
+void Session::RunWithFatalSignalReset(ops::Programmer& p, void (ops::Programmer::*handler)()) {
+  std::optional<platform::FatalSignalReset> fatal_reset;
+  if (platform::PortIo* port = access_->Port()) {
+    fatal_reset.emplace(*port);
+    fatal_reset->SetResetSequence(p.board.ResetWrites());
+  }
+  (p.*handler)();
+}
+
 ExitStatus Session::RunOperation() {
   ops::Programmer& p = *programmer_;
   const Operation* operation = nullptr;
@@ -293,8 +308,9 @@ ExitStatus Session::RunOperation() {
   const int messages_before = panel_.MessagesShown();
   p.FlashPollState = 0;
   p.FlashSectorSize = 0;
-  (p.*operation->handler)();
+  RunWithFatalSignalReset(p, operation->handler);
   if (panel_.QuestionUnanswered()) return ExitStatus::Usage;
+  if (p.Stopped) return ExitStatus::Stopped;
   bool failed = ErrorLit() || panel_.MessagesShown() != messages_before;
   if (request_.command == "program") {
     failed = failed || panel_.QuestionDeclined() || p.ProgramFailed != 0 || p.ProgramStatus != 1;

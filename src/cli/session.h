@@ -13,6 +13,7 @@ enum class ExitStatus : int {
   Usage = 2,
   NoBoard = 3,     // no board found, or no access to its port
   FileFailed = 4,  // an image or log file could not be read or written
+  Stopped = 130,   // Ctrl+C (or SIGTERM, SIGHUP) stopped the operation; the board was reset
 };
 
 // The standard streams the command talks through, and what they reach.

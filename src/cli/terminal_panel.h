@@ -6,6 +6,7 @@
 
 #include "frontend/headless_panel.h"
 #include "platform/clock.h"
+#include "platform/signals.h"
 
 namespace cli {
 
@@ -27,6 +28,8 @@ class TerminalPanel final : public frontend::HeadlessPanel {
   // The names the file dialogs answer with; empty: the dialog is cancelled.
   std::string open_file;
   std::string save_file;
+  // Ctrl+C, SIGTERM and SIGHUP ask the running operation to stop at its next safe point.
+  const platform::StopSignals* stop_signals = nullptr;
 
   // The log as the window's log box would hold it (every entry starts with a line break).
   const std::string& LogText() const { return log_; }
@@ -45,7 +48,12 @@ class TerminalPanel final : public frontend::HeadlessPanel {
   bool AskOkCancel(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view, std::string_view) override { return {}; }
   std::string OpenFileDialog(std::string_view, std::string_view) override { return open_file; }
-  std::string SaveFileDialog(std::string_view, std::string_view) override { return save_file; }
+  // The filter's first entry: the format follows the name's extension.
+  platform::FileChoice SaveFileDialog(std::string_view, std::string_view,
+                                      std::string_view) override {
+    return {save_file, 0};
+  }
+  bool StopRequested() override { return stop_signals != nullptr && stop_signals->Received(); }
 
  private:
   void DrawProgress();

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/machine.h"
 #include "platform/port_io.h"
@@ -29,6 +30,12 @@ class PortAccess {
   virtual void InsertDevice(std::string_view /*name*/) {}
   // Where the reasons go why a port could not be reached.
   virtual void SendNotesTo(std::function<void(std::string_view)> /*notes*/) {}
+  // Those reasons, kept for as long as the program runs, each with the port block it is about.
+  struct Note {
+    int16_t base;
+    std::string text;  // as logged: "378h: /dev/parport0 cannot be claimed: ..."
+  };
+  virtual std::vector<Note> Notes() { return {}; }
 };
 
 // No board at all: writes go nowhere, reads give FFh.

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "frontend/port_access.h"
 #include "platform/port_router.h"
@@ -15,14 +16,15 @@ namespace frontend {
 // use; a block without one is served by the fallback.
 class RoutedPortAccess : public PortAccess {
  public:
-  using Opener = platform::PortRouter::Opener;
+  // Opens the real backend of the block at base, telling note why a method failed.
+  using Opener = std::function<std::unique_ptr<platform::PortIo>(
+      uint16_t base, const std::function<void(std::string_view)>& note)>;
   // open: how a block's real backend is opened; by default ppdev, then direct I/O.
   explicit RoutedPortAccess(platform::PortIo& fallback, Opener open = {})
-      : router_(
-            fallback, open ? std::move(open) : [this](uint16_t base) {
-              return platform::OpenRealPortWithNotes(base,
-                                                     [this](std::string_view text) { Note(text); });
-            }) {}
+      : open_(open ? std::move(open) : Opener(platform::OpenRealPortWithNotes)),
+        router_(fallback, [this](uint16_t base) {
+          return open_(base, [this, base](std::string_view text) { TakeNote(base, text); });
+        }) {}
 
   platform::Machine& Machine() override { return machine_; }
   platform::PortIo* Port() override { return &router_; }
@@ -36,12 +38,16 @@ class RoutedPortAccess : public PortAccess {
   void SendNotesTo(std::function<void(std::string_view)> sink) override {
     notes_ = std::move(sink);
   }
+  // The log is emptied at the end of start-up, so the reasons are kept for the status bar and
+  // the system information.
+  std::vector<Note> Notes() override { return kept_; }
 
  protected:
   platform::PortRouter& Router() { return router_; }
 
  private:
-  void Note(std::string_view text) {
+  void TakeNote(uint16_t base, std::string_view text) {
+    kept_.push_back({static_cast<int16_t>(base), std::string(text)});
     if (notes_) {
       notes_(text);
     } else {
@@ -50,6 +56,8 @@ class RoutedPortAccess : public PortAccess {
   }
 
   std::function<void(std::string_view)> notes_;
+  std::vector<Note> kept_;
+  Opener open_;
   platform::PortRouter router_;
   platform::LiveMachine machine_{router_};
 };

@@ -6,33 +6,72 @@
 #include <filesystem>
 
 namespace platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The installed data directory seen from the installed executable ("../share/meldrix5"); the
+// build sets it from its install directories.
+constexpr const char* kDataFromExecutable = MELDRIX_DATA_FROM_BIN;
+
+fs::path InstalledSoundDirectory(const std::string& executable_directory) {
+  return (fs::path(executable_directory) / kDataFromExecutable / "sounds").lexically_normal();
+}
+
+// Every sound the program plays is looked up in one directory; the start-up sound stands for
+// the set.
+bool HoldsSounds(const fs::path& directory) {
+  std::error_code error;
+  return fs::is_regular_file(directory / "init.wav", error);
+}
+
+}  // namespace
 
 std::string ExecutableDirectory() {
   std::error_code error;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return std::filesystem::current_path(error).string();
+  const auto exe = fs::read_symlink("/proc/self/exe", error);
+  if (error) return fs::current_path(error).string();
   return exe.parent_path().string();
 }
 
-std::string ProgramDirectory() {
-  const std::string beside = ExecutableDirectory();
-  if (::access(beside.c_str(), W_OK) == 0) return beside;
-  std::filesystem::path config;
+std::string SoundDirectory(const std::string& executable_directory) {
+  if (HoldsSounds(executable_directory)) return executable_directory;
+  return InstalledSoundDirectory(executable_directory).string();
+}
+
+std::string SoundDirectory() {
+  return SoundDirectory(ExecutableDirectory());
+}
+
+bool RunsInstalled(const std::string& executable_directory) {
+  return !HoldsSounds(executable_directory) &&
+         HoldsSounds(InstalledSoundDirectory(executable_directory));
+}
+
+std::string ProgramDirectory(const std::string& executable_directory) {
+  if (!RunsInstalled(executable_directory) && ::access(executable_directory.c_str(), W_OK) == 0) {
+    return executable_directory;
+  }
+  fs::path config;
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != '\0') {
     config = xdg;
   } else if (const char* home = std::getenv("HOME"); home != nullptr) {
-    config = std::filesystem::path(home) / ".config";
+    config = fs::path(home) / ".config";
   } else {
-    return beside;
+    return executable_directory;
   }
   config /= "meldrix5";
   std::error_code error;
-  std::filesystem::create_directories(config, error);
+  fs::create_directories(config, error);
   return config.string();
 }
 
+std::string ProgramDirectory() {
+  return ProgramDirectory(ExecutableDirectory());
+}
+
 std::string JoinPath(const std::string& directory, const std::string& name) {
-  return (std::filesystem::path(directory) / name).string();
+  return (fs::path(directory) / name).string();
 }
 
 }  // namespace platform

@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "app/application.h"
+#include "app/sysinfo.h"
 #include "frontend/simulated_port_access.h"
 #include "sim/sim_board.h"
 #include "window_fixture.h"
@@ -27,7 +28,7 @@ struct OnSimulatedBoard : app_testing::WindowUnderTest {
     app::ConnectWindow(window, *live, access);
   }
   frontend::SimulatedPortAccess access{
-      [](uint16_t) { return std::unique_ptr<platform::PortIo>(); }};
+      [](uint16_t, const auto&) { return std::unique_ptr<platform::PortIo>(); }};
   std::unique_ptr<ops::Programmer> live;
 };
 
@@ -82,7 +83,8 @@ struct WithRealBoardAt378 : app_testing::WindowUnderTest {
                                              (directory.Path() / "meldrix5.ini").string());
     app::ConnectWindow(window, *live, access);
   }
-  app::SimulatedPortAccess access{[](uint16_t base) -> std::unique_ptr<platform::PortIo> {
+  frontend::SimulatedPortAccess access{
+      [](uint16_t base, const auto&) -> std::unique_ptr<platform::PortIo> {
     if (base != 0x378) return nullptr;
     return std::make_unique<sim::SimBoard>(5, 0x378);
   }};
@@ -134,6 +136,35 @@ TEST(SimulatedBoard, SelectReadAndVerifyAnEpromThroughTheWindow) {
   EXPECT_TRUE(
       t.window.Caption(Ctl::SystemLog).ends_with("Device Contents MATCHES with Buffer Contents"));
   EXPECT_EQ(t.window.ForeColor(Ctl::Error_label), platform::kGreyText);
+}
+
+// A machine whose ports exist but cannot be had: the reasons are logged while start-up probes and
+// that log is emptied at its end, so the port panel and the system information keep them.
+TEST(SimulatedBoard, WhyAPortCannotBeReachedOutlivesTheStartUpLog) {
+  struct Held : app_testing::WindowUnderTest {
+    Held() {
+      live = std::make_unique<ops::Programmer>(access.Machine(), window, clock,
+                                               (directory.Path() / "meldrix5.ini").string());
+      app::ConnectWindow(window, *live, access);
+    }
+    frontend::SimulatedPortAccess access{[](uint16_t base, const auto& note) {
+      note(base == 0x378 ? "378h: /dev/parport0 cannot be claimed: Device or resource busy"
+                         : "elsewhere: direct I/O refused");
+      return std::unique_ptr<platform::PortIo>();
+    }};
+    std::unique_ptr<ops::Programmer> live;
+  } t;
+  t.window.Form_Load();
+  ASSERT_EQ(t.live->board.PortBase, 0x378);
+  EXPECT_EQ(t.window.Caption(Ctl::SystemLog), "");
+  // Only the reason for the port in use, the one the operator looks at.
+  EXPECT_EQ(t.Find<QWidget>("sbStatusBar.Port")->toolTip().toStdString(),
+            "378h: /dev/parport0 cannot be claimed: Device or resource busy");
+  const QString report = app::SystemInformationText(
+      app::CollectSystemInformation({}, {}, false, t.window.PortNotes()));
+  EXPECT_TRUE(report.contains("Not reached: 378h: /dev/parport0 cannot be claimed"))
+      << report.toStdString();
+  EXPECT_EQ(report.count("elsewhere: direct I/O refused"), 2);  // 278h and 3BCh, probed too
 }
 
 }  // namespace

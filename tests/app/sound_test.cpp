@@ -41,8 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The files the keywords name are the ones the project ships.
 TEST(EventSoundFiles, EveryKeywordsFileIsInstalledBesideTheProgram) {
   const std::filesystem::path sounds =
-      std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "resources" /
-      "sounds";
+      std::filesystem::path(MELDRIX_SOURCE_DIR) / "resources" / "sounds";
   for (const char* keyword : {"INIT", "OK", "ERROR", "DONE", "SLIDE"}) {
     EXPECT_TRUE(std::filesystem::is_regular_file(sounds / app::SoundFileFor(keyword))) << keyword;
   }

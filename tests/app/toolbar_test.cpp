@@ -46,7 +46,7 @@ TEST(ToolbarDispatch, AnyOtherKeyDoesNothing) {
 TEST(StartUpState, OnlyTestLptPortsIsEnabledInTheCommandMenu) {
   app_testing::WindowUnderTest t;
   frontend::SimulatedPortAccess access{
-      [](uint16_t) { return std::unique_ptr<platform::PortIo>(); }};
+      [](uint16_t, const auto&) { return std::unique_ptr<platform::PortIo>(); }};
   ops::Programmer live(access.Machine(), t.window, t.clock,
                        (t.directory.Path() / "meldrix5.ini").string());
   app::ConnectWindow(t.window, live, access);

@@ -45,7 +45,9 @@ class OkDialogs final : public app::Dialogs {
   bool AskOkCancel(QWidget*, const QString&, const QString&) override { return true; }
   QString InputBox(QWidget*, const QString&, const QString&) override { return {}; }
   QString OpenFile(QWidget*, const QString&, const QString&) override { return {}; }
-  QString SaveFile(QWidget*, const QString&, const QString&) override { return {}; }
+  QString SaveFile(QWidget*, const QString&, const QString&, const QString&, int&) override {
+    return {};
+  }
 };
 
 // The real busy-waits and the simulated board; each busy-wait of `timed_passes` passes is

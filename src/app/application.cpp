@@ -58,7 +58,7 @@ int RunProgram(int argc, char* argv[]) {
   return RunWindow(window, programmer, port_access);
 }
 
-int RunWindow(frmMain& window, ops::Programmer& programmer, PortAccess& access) {
+int RunWindow(frmMain& window, ops::Programmer& programmer, frontend::PortAccess& access) {
   platform::StopSignals stop_signals;
   std::optional<platform::FatalSignalReset> fatal_reset;
   if (platform::PortIo* port = access.Port()) fatal_reset.emplace(*port);

@@ -19,7 +19,7 @@ void ConnectWindow(frmMain& window, ops::Programmer& programmer, frontend::PortA
 // Runs start-up, shows the window and runs the event loop until the window is closed. Meanwhile
 // SIGINT, SIGTERM and SIGHUP stop the operation in progress and then close the window, and a
 // fatal signal resets the board on its way out.
-int RunWindow(frmMain& window, ops::Programmer& programmer, PortAccess& access);
+int RunWindow(frmMain& window, ops::Programmer& programmer, frontend::PortAccess& access);
 
 // The program: builds the port access, the window and the core, then runs the window.
 int RunProgram(int argc, char* argv[]);

@@ -103,7 +103,7 @@ constexpr qint64 kKeepAliveMs = 20;
 constexpr qint64 kInstantMs = 20;
 // Why the port block at base could not be reached, one reason a line: the status bar's port
 // panel keeps them after start-up has emptied the log that first said so.
-std::string NotesOn(PortAccess& access, int16_t base) {
+std::string NotesOn(frontend::PortAccess& access, int16_t base) {
   std::string text;
   for (const auto& note : access.Notes()) {
     if (note.base != base) continue;

@@ -11,7 +11,7 @@ namespace cli {
 
 SimulatedSocket::SimulatedSocket(std::string directory)
     : directory_(std::move(directory)),
-      access_([](uint16_t) { return std::unique_ptr<platform::PortIo>(); }) {}
+      access_([](uint16_t, const auto&) { return std::unique_ptr<platform::PortIo>(); }) {}
 
 std::string SimulatedSocket::ChipFile() const {
   return platform::JoinPath(directory_, name_ + ".bin");

@@ -57,15 +57,13 @@ struct ImageSlot {
 };
 
 ImageSlot CodeSlot(Programmer& p) {
-  return {p.buf.CodeBuffer,     p.buf.CodeLength,     p.buf.CodeFileName,
+  return {p.buf.CodeBuffer,    p.buf.CodeLength,     p.buf.CodeFileName,
           p.buf.CodeHoldsFile, p.buf.CodeFileFormat, Ctl::FileNameCodeText};
-          Ctl::FileNameCodeText};
 }
 
 ImageSlot DataSlot(Programmer& p) {
-  return {p.buf.DataBuffer,     p.buf.DataLength,     p.buf.DataFileName,
+  return {p.buf.DataBuffer,    p.buf.DataLength,     p.buf.DataFileName,
           p.buf.DataHoldsFile, p.buf.DataFileFormat, Ctl::FileNameDataText};
-          Ctl::FileNameDataText};
 }
 
 // Both Open entries start afresh: indicators off, the display back to showing the image.
@@ -161,10 +159,12 @@ void SaveToOwnFile(Programmer& p, ImageSlot slot, std::string_view title, std::s
                    SaveFile save) {
   if (slot.file_name.empty()) {
     SaveToChosenFile(p, title, save);
-  } else if (slot.holds_file && slot.file_format != buffers::ImageFormat::Other) {
-    (p.*save)(slot.file_name, false, slot.file_format);
-  } else {
+  } else if (!slot.holds_file) {
     SaveToChosenFile(p, title_as, save, slot.file_name);
+  } else if (slot.file_format == buffers::ImageFormat::Other) {
+    SaveToChosenFile(p, title, save, slot.file_name);
+  } else {
+    (p.*save)(slot.file_name, false, slot.file_format);
   }
 }
 

@@ -57,7 +57,7 @@ void Programmer::ReadDeviceToBuffer() {
   SetScrollMax(buf.CodeLength / 256 - 1);
   ui.LogMessage("Data is available at above Window, use Scroll Bar");
   ui.LogMessage("You can Save the file using [FILE - Save As] menu");
-  ui.LogMessage(buffers::ChecksumLine(buffers::ImagePart(code, length)));
+  ui.LogMessage(buffers::ChecksumLine(buffers::ImagePart(buf.CodeBuffer, length)));
   DisplayPageMemory();
   ui.SetValue(Ctl::ProgressBar1, 0);
   ui.SetCaption(Ctl::sbStatusBar, "");

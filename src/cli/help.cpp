@@ -73,7 +73,8 @@ std::string HelpText(std::string_view command) {
       "  -h, --help           this help; COMMAND --help for one command\n"
       "      --version        the program's version\n\n"
       "Exit status: 0 done; 1 the operation failed on the device (or was declined);\n"
-      "2 usage error; 3 no board or no port access; 4 a file could not be read or written.\n";
+      "2 usage error; 3 no board or no port access; 4 a file could not be read or written;\n"
+      "130 stopped by Ctrl+C (the board is reset at the next safe point).\n";
   return text;
 }
 

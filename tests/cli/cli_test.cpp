@@ -156,6 +156,24 @@ TEST_F(Cli, WithoutATerminalOrYesProgrammingIsRefusedAndTheChipStaysBlank) {
   EXPECT_EQ(Simulated("blank -d 27C256").status, 0);
 }
 
+// Ctrl+C while a 27C080 is being programmed: the run stops at the next byte, resets the board,
+// says where it stopped and exits 130; the chip holds only part of the image.
+TEST_F(Cli, InterruptStopsProgrammingAtASafePoint) {
+  WriteBytes(At("image.bin"), Image(1048576));
+  const std::string command =
+      "cd '" + dir.path +
+      "' && { '" MELDRIX_CLI "' program -d 27C080 -i image.bin --yes --simulated=" + dir.path +
+      " </dev/null >out.txt 2>err.txt & pid=$!; sleep 2; kill -INT $pid; "
+      "wait $pid; }";
+  const int raw = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), 130);
+  const std::string out = ReadText(At("out.txt"));
+  EXPECT_NE(out.find(">  Operation Stopped by Operator at Address "), std::string::npos) << out;
+  EXPECT_EQ(out.find("Successfull"), std::string::npos) << out;
+  EXPECT_EQ(Simulated("verify -d 27C080 -i image.bin").status, 1);
+}
+
 TEST_F(Cli, VersionAndHelp) {
   EXPECT_EQ(Start("--version").out, "meldrix5-cli 1.0.24\n");
   const Outcome help = Start("program --help");

@@ -12,14 +12,20 @@ constexpr std::array<int16_t, 20> kControlCodes = {
     0x05, 0x04, 0x0D, 0x0C, 0x07, 0x06, 0x0F, 0x0E, 0x01, 0x00,  // model 5, latches 0..4
 };
 
-uint16_t Port(int16_t address) { return static_cast<uint16_t>(address); }
-uint8_t Byte(int16_t value) { return static_cast<uint8_t>(value); }
+uint16_t Port(int16_t address) {
+  return static_cast<uint16_t>(address);
+}
+uint8_t Byte(int16_t value) {
+  return static_cast<uint8_t>(value);
+}
 
 }  // namespace
 
 Board::Board(platform::Machine& io, platform::Panel& ui) : io_(io), ui_(ui) {}
 
-void Board::InitControlCodes() { ControlCodeTable = kControlCodes; }
+void Board::InitControlCodes() {
+  ControlCodeTable = kControlCodes;
+}
 
 void Board::SelectBoardModel() {
   StatusPort = static_cast<int16_t>(PortBase + 1);

@@ -85,9 +85,9 @@ struct WithRealBoardAt378 : app_testing::WindowUnderTest {
   }
   frontend::SimulatedPortAccess access{
       [](uint16_t base, const auto&) -> std::unique_ptr<platform::PortIo> {
-    if (base != 0x378) return nullptr;
-    return std::make_unique<sim::SimBoard>(5, 0x378);
-  }};
+        if (base != 0x378) return nullptr;
+        return std::make_unique<sim::SimBoard>(5, 0x378);
+      }};
   std::unique_ptr<ops::Programmer> live;
 };
 

@@ -23,7 +23,8 @@ int main(int argc, char* argv[]) {
   app_testing::RecordingSound sound;
   app_testing::FakeDialogs::State dialogs;
   // Never the machine's own ports: the simulated board answers everywhere.
-  frontend::SimulatedPortAccess access{[](uint16_t, const auto&) { return std::unique_ptr<platform::PortIo>(); }};
+  frontend::SimulatedPortAccess access{
+      [](uint16_t, const auto&) { return std::unique_ptr<platform::PortIo>(); }};
   app::frmMain window(clock, sound, settings, "/sounds",
                       std::make_unique<app_testing::FakeDialogs>(dialogs));
   ops::Programmer programmer(access.Machine(), window, clock, directory + "/meldrix5.ini");

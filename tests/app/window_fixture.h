@@ -67,7 +67,7 @@ class FakeDialogs final : public app::Dialogs {
     std::vector<QString> filters;
     std::deque<QString> replies;
     std::deque<bool> answers;  // to OK / Cancel questions, first in first out; then OK
-    int save_filter = 0;  // the filter entry a save dialog answers with
+    int save_filter = 0;       // the filter entry a save dialog answers with
   };
   explicit FakeDialogs(State& state) : state_(state) {}
   void MessageBox(QWidget*, const QString& text, const QString& title,

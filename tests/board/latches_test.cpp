@@ -47,13 +47,13 @@ TEST_P(LatchWrite, WritesValueThenIdleStrobeIdleWithTwoDelays) {
                               Out(0x37A, c.strobe), Out(0x37A, c.idle)}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BothModels, LatchWrite,
-    ::testing::Values(LatchCase{4, 0, 0x0A, 0x0B}, LatchCase{4, 1, 0x02, 0x03},
-                      LatchCase{4, 2, 0x08, 0x09}, LatchCase{4, 3, 0x00, 0x01},
-                      LatchCase{4, 4, 0x0E, 0x0F}, LatchCase{5, 0, 0x05, 0x04},
-                      LatchCase{5, 1, 0x0D, 0x0C}, LatchCase{5, 2, 0x07, 0x06},
-                      LatchCase{5, 3, 0x0F, 0x0E}, LatchCase{5, 4, 0x01, 0x00}));
+INSTANTIATE_TEST_SUITE_P(BothModels, LatchWrite,
+                         ::testing::Values(LatchCase{4, 0, 0x0A, 0x0B}, LatchCase{4, 1, 0x02, 0x03},
+                                           LatchCase{4, 2, 0x08, 0x09}, LatchCase{4, 3, 0x00, 0x01},
+                                           LatchCase{4, 4, 0x0E, 0x0F}, LatchCase{5, 0, 0x05, 0x04},
+                                           LatchCase{5, 1, 0x0D, 0x0C}, LatchCase{5, 2, 0x07, 0x06},
+                                           LatchCase{5, 3, 0x0F, 0x0E},
+                                           LatchCase{5, 4, 0x01, 0x00}));
 
 TEST(SelectBoardModel, UnknownModelSetsPortsButKeepsCodes) {
   BoardOn b(5, 0x278);

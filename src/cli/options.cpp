@@ -157,7 +157,7 @@ Parsed ParseCommandLine(const std::vector<std::string_view>& arguments) {
       r.command = argument;
       continue;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* known = nullptr;
     std::optional<std::string_view> value;
     if (argument.starts_with("--")) {
       std::string_view name = argument.substr(2);
@@ -165,14 +165,14 @@ Parsed ParseCommandLine(const std::vector<std::string_view>& arguments) {
         value = name.substr(equals + 1);
         name = name.substr(0, equals);
       }
-      spec = FindLong(name);
+      known = FindLong(name);
     } else if (argument.size() == 2) {
-      spec = FindShort(argument[1]);
+      known = FindShort(argument[1]);
     }
-    if (spec == nullptr) return fail("unknown option '" + std::string(argument) + "'");
-    const std::string shown = "--" + std::string(spec->long_name);
-    if (!seen.insert(spec->long_name).second) return fail(shown + " is given twice");
-    if (spec->long_name == "simulated") {
+    if (known == nullptr) return fail("unknown option '" + std::string(argument) + "'");
+    const std::string shown = "--" + std::string(known->long_name);
+    if (!seen.insert(known->long_name).second) return fail(shown + " is given twice");
+    if (known->long_name == "simulated") {
       r.simulated = true;
       if (value) {
         if (value->empty()) return fail("--simulated=DIR needs a directory");
@@ -180,22 +180,22 @@ Parsed ParseCommandLine(const std::vector<std::string_view>& arguments) {
       }
       continue;
     }
-    if (!spec->takes_value) {
+    if (!known->takes_value) {
       if (value) return fail(shown + " takes no value");
-      TakeSwitch(r, spec->long_name);
+      TakeSwitch(r, known->long_name);
       continue;
     }
     if (!value) {
       if (i + 1 >= arguments.size()) return fail(shown + " needs a value");
       value = arguments[++i];
     }
-    if (auto error = TakeValue(r, spec->long_name, *value)) return fail(*error);
+    if (auto error = TakeValue(r, known->long_name, *value)) return fail(*error);
   }
   if (r.help || r.version) return parsed;
   if (r.command.empty()) return fail("no command given");
   for (std::string_view option : seen) {
-    const OptionSpec* spec = FindLong(option);
-    if (!Listed(spec->commands, r.command)) {
+    const OptionSpec* known = FindLong(option);
+    if (!Listed(known->commands, r.command)) {
       return fail("--" + std::string(option) + " does not apply to " + r.command);
     }
   }

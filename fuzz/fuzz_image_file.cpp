@@ -1,6 +1,7 @@
 // Image files opened into the code or the data buffer (the first input byte chooses which):
 // a file taken fills exactly its length and leaves the rest of the buffer as it was; a refused
 // file changes nothing; a saved image reads back byte for byte.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,12 +33,17 @@ void FillWithMarks(std::vector<uint8_t>& buffer) {
 }
 
 void RequireTakenOrUntouched(const Image& before, const Image& after, bool taken,
-                             const std::string& path, const uint8_t* file, size_t size) {
+                             const std::string& path) {
   if (!taken) {
     fuzzing::Require(after == before, "a refused file changes nothing");
     return;
   }
   fuzzing::Require(after.name == path && after.loaded == 1, "a file taken becomes the image");
+}
+
+// A raw binary image is the file itself: exactly its length, its bytes, and the rest of the
+// buffer as it was.
+void RequireRawImage(const Image& before, const Image& after, const uint8_t* file, size_t size) {
   fuzzing::Require(static_cast<size_t>(after.length) == size, "the image is as long as the file");
   fuzzing::Require(std::equal(file, file + size, after.buffer.begin()),
                    "the image holds the file's bytes");
@@ -69,19 +75,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Image before = code ? CodeImage(bench.p) : DataImage(bench.p);
   const bool taken = code ? bench.p.LoadCodeFile(path) : bench.p.LoadDataFile(path);
   const Image after = code ? CodeImage(bench.p) : DataImage(bench.p);
-  RequireTakenOrUntouched(before, after, taken, path, file, length);
-  fuzzing::Require(taken == (length <= (code ? buffers::kCodeBufferSize : buffers::kMaxDataFile)),
-                   "a file is taken exactly when it fits its buffer");
+  RequireTakenOrUntouched(before, after, taken, path);
+  const size_t limit = code ? buffers::kCodeBufferSize : buffers::kMaxDataFile;
+  const buffers::ImageFormat format =
+      code ? bench.p.buf.CodeFileFormat : bench.p.buf.DataFileFormat;
+  if (taken && format == buffers::ImageFormat::Binary) RequireRawImage(before, after, file, length);
+  // A file with a NUL byte is no text load file: it is raw binary, taken exactly when it fits.
+  if (std::find(file, file + length, uint8_t{0}) != file + length) {
+    fuzzing::Require(taken == (length <= limit), "a binary file is taken exactly when it fits");
+  }
+  fuzzing::Require(!taken || static_cast<size_t>(after.length) <= limit,
+                   "an image never outgrows its buffer");
   fuzzing::RequireCleanLog(bench.ui);
   bench.RequirePortsInBlocks();
 
   if (taken) {
     const std::string saved = "saved.bin";
-    const bool written =
-        code ? bench.p.SaveCodeFile(saved, true) : bench.p.SaveDataFile(saved, true);
+    const bool written = code ? bench.p.SaveCodeFile(saved, true, buffers::ImageFormat::Binary)
+                              : bench.p.SaveDataFile(saved, true, buffers::ImageFormat::Binary);
     fuzzing::Require(written, "the image saves");
     const std::vector<uint8_t> back = fuzzing::ReadFile(saved);
-    fuzzing::Require(back.size() == length && std::equal(back.begin(), back.end(), file),
+    fuzzing::Require(back.size() == static_cast<size_t>(after.length) &&
+                         std::equal(back.begin(), back.end(), after.buffer.begin()),
                      "the saved file holds the image's bytes");
   }
   return 0;

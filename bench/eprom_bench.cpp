@@ -104,7 +104,7 @@ void SelectOnModel5(ops::Programmer& p, const Device& d, const char* name) {
   b.LatchDelayCount = d.latch_delay;
   b.ShortDelayCount = d.short_delay;
   b.LongDelayCount = d.long_delay;
-  p.dev.DeviceFamily = "P";
+  p.dev.DeviceFamily = std::string("P");
   p.dev.DeviceType = d.type;
   p.dev.DeviceCode = std::string("P") + d.type;
   p.dev.DeviceSize = d.size;

@@ -121,7 +121,11 @@ std::string_view ControlName(Ctl ctl) {
 std::string ObjectName(platform::Ref ref) {
   if (ref.ctl == Ctl::tbToolBar && ref.index >= 0) return std::string(ToolbarKey(ref.index));
   std::string name(ControlName(ref.ctl));
-  if (ref.index >= 0) name += "(" + std::to_string(ref.index) + ")";
+  if (ref.index >= 0) {
+    name += '(';
+    name += std::to_string(ref.index);
+    name += ')';
+  }
   return name;
 }
 

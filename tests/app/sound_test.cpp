@@ -31,7 +31,9 @@ INSTANTIATE_TEST_SUITE_P(
                       SoundCase{"Done", "error.wav"}, SoundCase{"INIT ", "error.wav"},
                       SoundCase{"", "error.wav"}, SoundCase{"BEEP", "error.wav"}),
     [](const ::testing::TestParamInfo<SoundCase>& param_info) {
-      std::string name = "k" + std::to_string(param_info.index) + "_";
+      std::string name = "k";
+      name += std::to_string(param_info.index);
+      name += '_';
       for (const char* c = param_info.param.keyword; *c != '\0'; ++c) {
         if (std::isalnum(static_cast<unsigned char>(*c)) != 0) name += *c;
       }

@@ -45,6 +45,10 @@ class Board {
   void SetReg2() { WriteLatch(2, Reg2); }
   void SetReg3() { WriteLatch(3, Reg3); }
   void SetReg4() { WriteLatch(4, Reg4); }
+  // A latch written without settling waits: the byte on the data lines, then strobe and idle.
+  // For cycles the chip must see within a short window (a Flash command's unlock cycles, the
+  // byte loads of a page): the port accesses themselves give the data time to settle.
+  void FastLatchWrite(int latch, int16_t value);
   void REG4ON();   // board drives latch 4 onto the device's data bus
   void REG4OFF();  // data driver released
   void Reset();    // board idle: outputs off, address 0, chip disabled, data driver off

@@ -61,6 +61,14 @@ void Board::WriteLatch(int latch, int16_t value) {
   io_.PortOut(writes[3].port, writes[3].value);
 }
 
+void Board::FastLatchWrite(int latch, int16_t value) {
+  const auto n = static_cast<size_t>(latch);
+  const uint16_t control = Port(ControlPort);
+  io_.PortOut(Port(PortBase), Byte(value));
+  io_.PortOut(control, Byte(LatchStrobe[n]));
+  io_.PortOut(control, Byte(LatchIdle[n]));
+}
+
 void Board::REG4ON() {
   Reg3 &= 0xBF;
   SetReg3();

@@ -194,7 +194,6 @@ class Programmer {
   int16_t FlashSectorSize = 0;
   int32_t FlashPollState = 0;
   bool EraseTimingExceeded = false;  // the last WaitErased stopped on the chip's DQ5 flag
-  void FastLatchWrite(int latch, int value);
   void WriteCycle_FLASH();
   void WriteCycle_XICOR();
   void Command_FLASH();

@@ -47,6 +47,16 @@ TEST_P(LatchWrite, WritesValueThenIdleStrobeIdleWithTwoDelays) {
                               Out(0x37A, c.strobe), Out(0x37A, c.idle)}));
 }
 
+// The fast write of the same latch: the value, then strobe and idle, with no delay whatever the
+// slider set.
+TEST_P(LatchWrite, FastWriteIsValueStrobeIdleWithoutDelays) {
+  const LatchCase c = GetParam();
+  BoardOn b(c.model);
+  b.board.FastLatchWrite(c.latch, 0xA5);
+  EXPECT_EQ(b.io.Trace(), (std::vector<RecordingMachine::Event>{
+                              Out(0x378, 0xA5), Out(0x37A, c.strobe), Out(0x37A, c.idle)}));
+}
+
 INSTANTIATE_TEST_SUITE_P(BothModels, LatchWrite,
                          ::testing::Values(LatchCase{4, 0, 0x0A, 0x0B}, LatchCase{4, 1, 0x02, 0x03},
                                            LatchCase{4, 2, 0x08, 0x09}, LatchCase{4, 3, 0x00, 0x01},

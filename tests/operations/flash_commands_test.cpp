@@ -8,6 +8,7 @@
 
 namespace {
 
+using flash_testing::CommandCycle;
 using flash_testing::Count;
 using flash_testing::Rig;
 using flash_testing::Steps;
@@ -34,22 +35,15 @@ TEST(SendFlashCommand, ThirtyTwoPinChipsTakeTwentyTwoFastWritesAfterOutputEnable
   EXPECT_EQ(r.p.board.Reg4, 0);
 }
 
-// One WriteCycle_FLASH / WriteCycle_XICOR: address, data, chip enable, a write strobe on latch 1.
-Lines SlowCycle(const std::string& data, const std::string& reg1, const std::string& reg2,
-                const std::string& reg1_strobed) {
-  return {"L1=" + reg1,         "spin10", "L2=" + reg2, "spin10", "L4=" + data, "L3=02",
-          "L1=" + reg1_strobed, "spin10", "L1=" + reg1, "spin10", "L3=82"};
-}
-
-TEST(SendFlashCommand, AT29C256TakesThreeSlowCyclesAndTheSliderWait) {
+TEST(SendFlashCommand, AT29C256TakesThreeCommandCyclesAndTheSliderWait) {
   Rig r(flash_testing::kAT29C256);
   r.p.FlashCommand = 0xF0;
   r.p.SendFlashCommand();
   const Lines steps = Steps(r.io, r.p.board);
   EXPECT_EQ(steps, Concat({{"L0=40", "L3=82"},
-                           SlowCycle("AA", "D5", "55", "55"),
-                           SlowCycle("55", "AA", "AA", "2A"),
-                           SlowCycle("F0", "D5", "55", "55"),
+                           CommandCycle("AA", "D5", "55", "55"),
+                           CommandCycle("55", "AA", "AA", "2A"),
+                           CommandCycle("F0", "D5", "55", "55"),
                            {"sleep7"}}));  // slider 18 of 20
 }
 
@@ -79,12 +73,12 @@ TEST_P(ProtectionDisable, SixCyclesBetweenLatchThreeSetupAndTheSliderWait) {
   Rig r(c.device);
   (r.p.*c.disable)();
   EXPECT_EQ(Steps(r.io, r.p.board), Concat({{"L0=40", "L3=82"},
-                                            SlowCycle("AA", "D5", "55", c.strobed_5555),
-                                            SlowCycle("55", c.at_2aaa, "AA", c.strobed_2aaa),
-                                            SlowCycle("80", "D5", "55", c.strobed_5555),
-                                            SlowCycle("AA", "D5", "55", c.strobed_5555),
-                                            SlowCycle("55", c.at_2aaa, "AA", c.strobed_2aaa),
-                                            SlowCycle("20", "D5", "55", c.strobed_5555),
+                                            CommandCycle("AA", "D5", "55", c.strobed_5555),
+                                            CommandCycle("55", c.at_2aaa, "AA", c.strobed_2aaa),
+                                            CommandCycle("80", "D5", "55", c.strobed_5555),
+                                            CommandCycle("AA", "D5", "55", c.strobed_5555),
+                                            CommandCycle("55", c.at_2aaa, "AA", c.strobed_2aaa),
+                                            CommandCycle("20", "D5", "55", c.strobed_5555),
                                             {"sleep7"}}));
 }
 
@@ -273,8 +267,8 @@ TEST(ProbeFlashId, AT29C256ReadsBothCodesInIdModeAndReturnsToArrayModeSilently) 
     if (s.rfind("sleep", 0) == 0) waits.push_back(s);
   }
   EXPECT_EQ(waits, (Lines{"sleep7", "sleep7", "sleep20"}));  // entry, exit, settle
-  EXPECT_EQ(Count(steps, "L4=90"), 1);
-  EXPECT_EQ(Count(steps, "L4=F0"), 1);
+  EXPECT_EQ(Count(steps, "F4=90"), 1);
+  EXPECT_EQ(Count(steps, "F4=F0"), 1);
   EXPECT_EQ(Count(steps, "read"), 2);
   EXPECT_EQ(Count(steps, "F3=84"), 0);  // no fast writes for this chip
   EXPECT_EQ(r.p.board.CurrentAddress, 1);

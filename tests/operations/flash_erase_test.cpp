@@ -55,7 +55,7 @@ TEST(EraseFlash, EonChipAsAM29F040GetsTheSixCycleEraseAndPollsAt555h) {
   EXPECT_EQ(r.ui.Max(Ctl::ProgressBar1), 100);
 }
 
-TEST(EraseFlash, AT29C256GetsSixSlowCyclesWithoutSliderWaitAndPollsAt5555h) {
+TEST(EraseFlash, AT29C256GetsSixCommandCyclesWithoutSliderWaitAndPollsAt5555h) {
   Rig r(flash_testing::kAT29C256);
   ChipErasing(r, 0x1F, 0xDC, 0);
   r.p.EraseFlash_button_Click();
@@ -63,8 +63,8 @@ TEST(EraseFlash, AT29C256GetsSixSlowCyclesWithoutSliderWaitAndPollsAt5555h) {
             (Lines{"Device ID# 1FDC - ATMEL 29C256 Flash Memory",
                    "Erasing Atmel 29C256 Flash Memory... Wait", "Flash Memory Erase Complete"}));
   const Lines steps = Steps(r.io, r.p.board);
-  EXPECT_EQ(Filtered(steps, "L4="), (Lines{"L4=AA", "L4=55", "L4=90", "L4=AA", "L4=55", "L4=F0",
-                                           "L4=AA", "L4=55", "L4=80", "L4=AA", "L4=55", "L4=10"}));
+  EXPECT_EQ(Filtered(steps, "F4="), (Lines{"F4=AA", "F4=55", "F4=90", "F4=AA", "F4=55", "F4=F0",
+                                           "F4=AA", "F4=55", "F4=80", "F4=AA", "F4=55", "F4=10"}));
   // Identification: entry and exit each end with the slider wait; the erase does not.
   EXPECT_EQ(Filtered(steps, "sleep"),
             (Lines{"sleep7", "sleep7", "sleep20", "sleep20", "sleep100"}));
@@ -169,7 +169,7 @@ TEST(EraseFlash, X28C256IsProgrammedWithFFhAndTheCodeBufferIsUntouched) {
   EXPECT_EQ(r.ui.log,
             (Lines{"Erasing Program Buffer", "Erasing XICOR 28C256",
                    "Programming 28C256 XICOR Device", "XICOR 28C256 Programmed Sucessfully"}));
-  EXPECT_EQ(Count(Steps(r.io, r.p.board), "L4=FF"), 32768);
+  EXPECT_EQ(Count(Steps(r.io, r.p.board), "F4=FF"), 32768);
   EXPECT_EQ(r.p.buf.CodeBuffer, code);
   // The operator's image is back in the program buffer afterwards.
   EXPECT_TRUE(std::equal(code.begin(), code.begin() + 32768, r.p.ProgramBuffer.begin()));

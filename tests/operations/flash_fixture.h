@@ -190,6 +190,15 @@ inline std::vector<std::string> Steps(const platform::RecordingMachine& io, cons
   return steps;
 }
 
+// One WriteCycle_FLASH / WriteCycle_XICOR as Steps shows it: address, data, chip enable, the
+// write strobe on latch 1, all on fast latch writes with 5 us waits between.
+inline std::vector<std::string> CommandCycle(const std::string& data, const std::string& reg1,
+                                             const std::string& reg2,
+                                             const std::string& reg1_strobed) {
+  return {"F1=" + reg1,         "spin10", "F2=" + reg2, "spin10", "F4=" + data, "F3=02",
+          "F1=" + reg1_strobed, "spin10", "F1=" + reg1, "spin10", "F3=82"};
+}
+
 // Compares step lists and, on a difference, shows where it starts.
 inline void ExpectSteps(const std::vector<std::string>& actual,
                         const std::vector<std::string>& expected) {

@@ -215,8 +215,10 @@ TEST(SimulatedFlash, EraseWaitsAsLongAsTheChipMayTakeAndStopsOnDq5) {
 }
 
 // With their write cycle at the datasheet maximum (AT29C256 10 ms, X28C256 5 ms) both page
-// devices program at every slider position, each sector written once: where the slider's sleep
-// is shorter the program waits for the chip before it verifies.
+// devices program at every slider position, each sector written once: the latch delays and
+// sleeps the slider sets run on the board's clock, the byte loads still fall within the chip's
+// byte-load window, and where the slider's sleep is shorter than the write cycle the program
+// waits for the chip before it verifies.
 TEST(SimulatedFlash, PageDevicesAtTheirLongestWriteCycleProgramAtEverySliderPosition) {
   using std::chrono::milliseconds;
   struct Case {
@@ -236,6 +238,8 @@ TEST(SimulatedFlash, PageDevicesAtTheirLongestWriteCycleProgramAtEverySliderPosi
       SimRig r(c.chip, c.device);
       dynamic_cast<sim::PageEeprom&>(*r.board.chip()).SetWriteTime(c.write);
       r.ui.SetValue(platform::Ctl::Slider1, slider);
+      r.p.SetSpeedFactorsOfDevice();
+      r.p.SetSpeedDelays();
       (r.p.*c.program)();
       EXPECT_EQ(r.p.ProgramFailed, 0) << c.chip << " slider " << slider;
       EXPECT_EQ(r.board.chip()->ProgramPulses(), 512U) << c.chip << " slider " << slider;

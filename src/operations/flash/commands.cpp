@@ -1,5 +1,5 @@
-// Write cycles of the Flash and EEPROM devices: the fast latch writes the 32-pin Flash chips
-// take their commands through, and the slower address/strobe cycles of the AT29C256 and the
+// Write cycles of the Flash and EEPROM devices: the commands of the 32-pin Flash chips, sent on
+// the board's fast latch writes, and the slower address/strobe cycles of the AT29C256 and the
 // X28C256, whose write strobes sit on latch 1.
 #include <array>
 #include <cstdint>
@@ -17,9 +17,9 @@ constexpr int16_t kUnlockAddress2 = 0x2AAA;
 
 // Latch 3 during the 32-pin command cycles: chip enable off with the write strobe high (84h),
 // chip enable on (04h), chip enable and write strobe both on (00h). The data driver stays on.
-constexpr int kChipOff = 0x84;
-constexpr int kChipOn = 0x04;
-constexpr int kStrobeOn = 0x00;
+constexpr int16_t kChipOff = 0x84;
+constexpr int16_t kChipOn = 0x04;
+constexpr int16_t kStrobeOn = 0x00;
 
 // Latch 3 before an AT29C256 / X28C256 cycle: chip enable off, data driver on, bit 1 high.
 constexpr int16_t kLatch3PageDevices = 0x82;
@@ -28,28 +28,30 @@ int16_t I16(int value) {
   return static_cast<int16_t>(value);
 }
 
-using BoardStep = void (board::Board::*)();
-
 // One address/data cycle of the AT29C256 / X28C256: latch 1 and latch 2 take the address (latch
 // 1 with the strobe bits the device needs held high), latch 4 the data already in Reg4; then the
-// write strobe is pulsed with chip enable on. The chips take a command only when each byte load
-// starts within their byte-load window of the one before (AT29C256 150 us, X28C256 100 us), so
-// the settling waits are short (5 us each): four 300-pass waits would be 600 us a cycle.
-void PageDeviceCycle(board::Board& b, int latch1, int latch2, BoardStep strobe_on,
-                     BoardStep strobe_off) {
+// write strobe (`strobe`, a latch-1 bit) is pulsed with chip enable on. The chips take a command
+// only when each byte load starts within their byte-load window of the one before (AT29C256
+// 150 us, X28C256 100 us), whatever the slider says: the latches are written fast, and the
+// settling waits are short (5 us each), some 41 us a cycle.
+void PageDeviceCycle(board::Board& b, int latch1, int latch2, int strobe) {
   b.Reg1 = I16(latch1);
   b.Reg2 = I16(latch2);
-  b.SetReg1();
+  b.FastLatchWrite(1, b.Reg1);
   b.DelayLoop10();
-  b.SetReg2();
+  b.FastLatchWrite(2, b.Reg2);
   b.DelayLoop10();
-  b.SetReg4();
-  b.CEON();
-  (b.*strobe_on)();
+  b.FastLatchWrite(4, b.Reg4);
+  b.Reg3 = I16(b.Reg3 & 0x7F);  // chip enable on
+  b.FastLatchWrite(3, b.Reg3);
+  b.Reg1 = I16(b.Reg1 & ~strobe);
+  b.FastLatchWrite(1, b.Reg1);
   b.DelayLoop10();
-  (b.*strobe_off)();
+  b.Reg1 = I16(b.Reg1 | strobe);
+  b.FastLatchWrite(1, b.Reg1);
   b.DelayLoop10();
-  b.CEOFF();
+  b.Reg3 = I16(b.Reg3 | 0x80);  // chip enable off
+  b.FastLatchWrite(3, b.Reg3);
 }
 
 using WriteCycle = void (Programmer::*)();
@@ -71,40 +73,31 @@ void SendPageDeviceCycles(Programmer& p, std::span<const std::array<int16_t, 2>>
 
 // The three cycles of a 32-pin Flash command: AAh at 555h, 55h at 2AAh, the command at 555h
 // (latch-1 byte, latch-2 byte; A16 and up at 0).
-std::array<std::array<int, 3>, 3> FlashCommandCycles(int command) {
+std::array<std::array<int16_t, 3>, 3> FlashCommandCycles(int16_t command) {
   return {{{kUnlock1, 0x05, 0x55}, {kUnlock2, 0x02, 0xAA}, {command, 0x05, 0x55}}};
 }
 
 // Data and address out on the fast latches, then chip enable on and the write strobe on.
-void StrobeFlashCycle(Programmer& p, int data, int mid, int low) {
-  p.FastLatchWrite(4, data);
-  p.FastLatchWrite(1, mid);
-  p.FastLatchWrite(2, low);
-  p.FastLatchWrite(3, kChipOn);
-  p.FastLatchWrite(3, kStrobeOn);
+void StrobeFlashCycle(Programmer& p, int16_t data, int16_t mid, int16_t low) {
+  p.board.FastLatchWrite(4, data);
+  p.board.FastLatchWrite(1, mid);
+  p.board.FastLatchWrite(2, low);
+  p.board.FastLatchWrite(3, kChipOn);
+  p.board.FastLatchWrite(3, kStrobeOn);
 }
 
 }  // namespace
 
-void Programmer::FastLatchWrite(int latch, int value) {
-  const auto n = static_cast<size_t>(latch);
-  io.PortOut(static_cast<uint16_t>(board.PortBase), static_cast<uint8_t>(value));
-  io.PortOut(static_cast<uint16_t>(board.ControlPort), static_cast<uint8_t>(board.LatchStrobe[n]));
-  io.PortOut(static_cast<uint16_t>(board.ControlPort), static_cast<uint8_t>(board.LatchIdle[n]));
-}
-
 // The AT29C256 takes its write strobe on latch-1 bit 7, where Reg1Mask holds it high.
 void Programmer::WriteCycle_FLASH() {
-  PageDeviceCycle(board, (FlashCmdAddress / 256) | board.Reg1Mask, FlashCmdAddress % 256,
-                  &board::Board::WEA15ON, &board::Board::WEA15OFF);
+  PageDeviceCycle(board, (FlashCmdAddress / 256) | board.Reg1Mask, FlashCmdAddress % 256, 0x80);
 }
 
 // The X28C256 has A14 on latch-1 bit 7 and its write strobe on bit 6, held high here.
 void Programmer::WriteCycle_XICOR() {
   const int hi = FlashCmdAddress / 256;
   const int moved = hi != 0 ? hi + 0x40 : hi;
-  PageDeviceCycle(board, moved | 0x40, FlashCmdAddress % 256, &board::Board::WEA14ON,
-                  &board::Board::WEA14OFF);
+  PageDeviceCycle(board, moved | 0x40, FlashCmdAddress % 256, 0x40);
 }
 
 void Programmer::Command_FLASH() {
@@ -122,33 +115,33 @@ void Programmer::SendFlashCommand() {
     return;
   }
   board.OEOFF();
-  for (const auto& [data, mid, low] : FlashCommandCycles(FlashCommand & 0xFF)) {
-    FastLatchWrite(3, kChipOff);
+  for (const auto& [data, mid, low] : FlashCommandCycles(I16(FlashCommand & 0xFF))) {
+    board.FastLatchWrite(3, kChipOff);
     StrobeFlashCycle(*this, data, mid, low);
-    FastLatchWrite(3, kChipOn);
+    board.FastLatchWrite(3, kChipOn);
   }
-  FastLatchWrite(3, kChipOff);
+  board.FastLatchWrite(3, kChipOff);
 }
 
 // Byte program: three unlock cycles (AAh, 55h, A0h) where chip enable and the write strobe rise
 // together, then the data cycle at the address the shadows hold. Only Reg3 changes here, and it
 // ends as it began when its bits 7 and 2 were set.
 void Programmer::ProgramFlashByte() {
-  FastLatchWrite(3, kChipOff);
+  board.FastLatchWrite(3, kChipOff);
   for (const auto& [data, mid, low] : FlashCommandCycles(0xA0)) {
     StrobeFlashCycle(*this, data, mid, low);
-    FastLatchWrite(3, kChipOff);
+    board.FastLatchWrite(3, kChipOff);
   }
-  FastLatchWrite(4, ProgramByte);
-  FastLatchWrite(1, board.Reg1);
-  FastLatchWrite(2, board.Reg2);
-  FastLatchWrite(3, board.Reg3);
+  board.FastLatchWrite(4, ProgramByte);
+  board.FastLatchWrite(1, board.Reg1);
+  board.FastLatchWrite(2, board.Reg2);
+  board.FastLatchWrite(3, board.Reg3);
   board.Reg3 = I16(board.Reg3 & 0x7F);
-  FastLatchWrite(3, board.Reg3);
+  board.FastLatchWrite(3, board.Reg3);
   board.Reg3 = I16(board.Reg3 & 0x7B);
-  FastLatchWrite(3, board.Reg3);
+  board.FastLatchWrite(3, board.Reg3);
   board.Reg3 = I16(board.Reg3 | 0x84);
-  FastLatchWrite(3, board.Reg3);
+  board.FastLatchWrite(3, board.Reg3);
 }
 
 namespace {

@@ -131,23 +131,29 @@ class PageProgrammer {
   }
 
   // No command prefix: with software data protection off the chip takes the bytes as they
-  // come and writes the sector when the loads stop.
+  // come and writes the sector when the loads stop. Each byte load must start within the
+  // chip's byte-load window of the one before (AT29C256 150 us, X28C256 100 us), whatever the
+  // slider says, so the loads go out on fast latch writes (21 port writes a byte). With the
+  // slider's settling waits the seven latch writes of a byte would outlast the window from the
+  // upper slider positions down, and take some 13 ms at the slowest.
   void LoadSector(int32_t sector) {
     const int16_t strobe = d_.xicor ? 0x40 : 0x80;
     for (int32_t i = 0; i < kSectorSize; ++i) {
-      SelectByte(sector, i);
+      SetByteAddress(sector, i);
+      b_.FastLatchWrite(2, b_.Reg2);
       p_.ProgramByte = p_.ProgramBuffer[static_cast<size_t>(b_.CurrentAddress)];
-      b_.REG4ON();
+      b_.Reg3 = I16(b_.Reg3 & 0xBF);  // data driver on
+      b_.FastLatchWrite(3, b_.Reg3);
       b_.Reg4 = p_.ProgramByte;
-      b_.SetReg4();
+      b_.FastLatchWrite(4, b_.Reg4);
       b_.Reg3 = I16(b_.Reg3 & 0x7F);
-      b_.SetReg3();
+      b_.FastLatchWrite(3, b_.Reg3);
       b_.Reg1 = I16(b_.Reg1 & ~strobe & 0xFF);
-      b_.SetReg1();
+      b_.FastLatchWrite(1, b_.Reg1);
       b_.Reg1 = I16(b_.Reg1 | strobe);
-      b_.SetReg1();
+      b_.FastLatchWrite(1, b_.Reg1);
       b_.Reg3 = I16(b_.Reg3 | 0x80);
-      b_.SetReg3();
+      b_.FastLatchWrite(3, b_.Reg3);
     }
   }
 
@@ -181,10 +187,15 @@ class PageProgrammer {
     return true;
   }
 
-  void SelectByte(int32_t sector, int32_t i) {
+  // The byte's place in the sector into CurrentAddress and the latch-2 shadow.
+  void SetByteAddress(int32_t sector, int32_t i) {
     b_.CurrentAddress = kSectorSize * sector + i;
     b_.Endereco2Adr();
     b_.Reg2 = I16(b_.AddrLow);
+  }
+
+  void SelectByte(int32_t sector, int32_t i) {
+    SetByteAddress(sector, i);
     b_.SetReg2();
   }
 

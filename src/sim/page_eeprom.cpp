@@ -22,6 +22,7 @@ PageEeprom::PageEeprom(std::string name, const SocketKind& kind)
       load_window_(kind.has_id_and_erase ? std::chrono::microseconds(150)
                                          : std::chrono::microseconds(100)),
       write_time_(kind.program_time),
+      window_from_cycle_start_(!kind.has_id_and_erase),
       page_(kPageSize, -1) {}
 
 void PageEeprom::OnSeated() {
@@ -30,6 +31,7 @@ void PageEeprom::OnSeated() {
   std::fill(page_.begin(), page_.end(), int16_t{-1});
   command_.clear();
   id_mode_ = false;
+  in_cycle_ = false;
   status_.until = Nanos{0};
 }
 
@@ -44,26 +46,35 @@ uint8_t PageEeprom::Output(Nanos now) {
   return Cell(lines().address);
 }
 
+// A byte load that starts within the window belongs to the page, however long its strobe is
+// then held.
 void PageEeprom::OnLines(const Lines& before, const Lines& after, Nanos now) {
   Settle(now);
-  if (cycle_.Ended(before, after)) Write(cycle_.address, before.bus, now);
+  const bool starts = !WriteCycle(before) && WriteCycle(after);
+  if (cycle_.Ended(before, after)) {
+    in_cycle_ = false;
+    if (Write(cycle_.address, before.bus, now) && !window_from_cycle_start_) window_from_ = now;
+  }
+  if (starts) {
+    in_cycle_ = true;
+    if (window_from_cycle_start_ && !ignores_commands() && !Busy(now)) window_from_ = now;
+  }
   status_.LinesChanged(before, Driving());
 }
 
-void PageEeprom::Write(uint32_t address, uint8_t data, Nanos now) {
-  if (ignores_commands() || Busy(now)) return;
-  last_write_ = now;
+bool PageEeprom::Write(uint32_t address, uint8_t data, Nanos now) {
+  if (ignores_commands() || Busy(now)) return false;
   if (loading_) {
     LoadByte({address, data});
-    return;
+    return true;
   }
   command_.push_back({address, data});
   switch (MatchCommand()) {
     case Match::Partial:
-      return;
+      return true;
     case Match::Mismatch:
       FlushCommandAsLoads();
-      return;
+      return true;
     case Match::EnableAndLoad:
       protected_ = true;
       loading_ = true;  // the bytes that follow are the page to write
@@ -87,6 +98,7 @@ void PageEeprom::Write(uint32_t address, uint8_t data, Nanos now) {
       break;
   }
   command_.clear();
+  return true;
 }
 
 PageEeprom::Match PageEeprom::MatchCommand() const {
@@ -139,11 +151,11 @@ void PageEeprom::LoadByte(const Cycle& c) {
 }
 
 void PageEeprom::Settle(Nanos now) {
-  if (Busy(now) || now - last_write_ < load_window_) return;
+  if (Busy(now) || in_cycle_ || now - window_from_ < load_window_) return;
   // The byte-load window has closed.
   if (!command_.empty()) FlushCommandAsLoads();
   if (page_has_bytes_) {
-    CommitPage(last_write_ + load_window_);
+    CommitPage(window_from_ + load_window_);
   } else {
     loading_ = false;
   }

@@ -9,9 +9,10 @@
 namespace sim {
 
 // A 32 KB page-write EEPROM-style device (the AT29C256 Flash, the X28C256 EEPROM). Each write
-// cycle loads one byte into the 64-byte page buffer; when no further byte arrives within the
+// cycle loads one byte into the 64-byte page buffer; when no further byte load starts within the
 // byte-load window the page is written, taking the write time, during which reads show status
-// (bit 7 complemented, bit 6 toggling) and writes are ignored.
+// (bit 7 complemented, bit 6 toggling) and writes are ignored. The AT29C256 counts its 150 us
+// window from the end of the last byte load, the X28C256 its 100 us from that load's start.
 //
 // Software data protection: AAh at 5555h, 55h at 2AAAh, A0h at 5555h switches it on and loads
 // the page that follows; AAh, 55h, 80h, AAh, 55h, 20h switches it off. While it is on, loads
@@ -49,7 +50,8 @@ class PageEeprom final : public Chip {
     IdExit,
     ChipErase
   };
-  void Write(uint32_t address, uint8_t data, Nanos now);
+  // False when the chip did not take the cycle (busy, or ignoring commands).
+  bool Write(uint32_t address, uint8_t data, Nanos now);
   Match MatchCommand() const;
   void LoadByte(const Cycle& c);
   void Settle(Nanos now);
@@ -63,6 +65,7 @@ class PageEeprom final : public Chip {
   Nanos load_window_;
   Nanos write_time_;
   Nanos erase_time_{std::chrono::milliseconds(20)};
+  bool window_from_cycle_start_;  // the X28C256
 
   bool protected_ = false;
   bool id_mode_ = false;
@@ -72,7 +75,8 @@ class PageEeprom final : public Chip {
   bool page_has_bytes_ = false;
   std::vector<Cycle> command_;  // cycles that so far match a command sequence
   WriteCycleEdges cycle_;
-  Nanos last_write_{0};
+  bool in_cycle_ = false;  // a write cycle is under way
+  Nanos window_from_{0};   // the byte-load window runs from here
   WriteStatus status_;
   uint64_t erases_ = 0;
 };

@@ -41,8 +41,9 @@ struct PageSocket {
     if (atmel) return static_cast<uint8_t>(mid | 0x80);
     return static_cast<uint8_t>((mid & 0x3F) | (mid & 0x40) << 1 | 0x40);
   }
-  // One write cycle: address and byte presented, chip enabled, strobe low and high, chip off.
-  void Write(uint32_t a, uint8_t data) {
+  // One write cycle: address and byte presented, chip enabled, strobe low (for `low`) and high,
+  // chip off.
+  void Write(uint32_t a, uint8_t data, sim::Nanos low = sim::Nanos{0}) {
     d.OutputEnable(false);
     d.Set(3, 0x82);  // chip off, driver on, fixed bit 1
     d.Set(1, Mid(a));
@@ -50,6 +51,7 @@ struct PageSocket {
     d.Latch(4, data);
     d.ChipEnable(true);
     d.ClearBits(1, Strobe());
+    board.TimePassed(low);
     d.SetBits(1, Strobe());
     d.ChipEnable(false);
   }
@@ -145,6 +147,39 @@ TEST_P(PageParts, LoadWindowAndBusyPeriodBoundThePage) {
   EXPECT_EQ(s.Read(0x202), 0x33);
   // The Flash's second write rewrote the whole sector, the first byte with it.
   EXPECT_EQ(s.Read(0x200), s.atmel ? 0xFF : 0x11);
+}
+
+// Where each part measures its byte-load window from: the AT29C256 from the end of the last load
+// (150 us until the next one starts), the X28C256 from its start (100 us, falling edge to falling
+// edge). A load that starts in time joins the page however long its strobe is then held; a late
+// one finds the chip writing the first byte alone and is lost. One write cycle of this rig takes
+// some 36 us of port accesses, 32 us from strobe high to the next strobe low.
+TEST(PageEeprom, ByteLoadWindowIsMeasuredAsEachPartCountsIt) {
+  using std::chrono::microseconds;
+  struct Case {
+    microseconds first_low, gap, second_low;
+    bool atmel_takes_both, xicor_takes_both;
+  };
+  const Case cases[] = {
+      {microseconds(0), microseconds(40), microseconds(0), true, true},     // 72 us / 76 us
+      {microseconds(60), microseconds(50), microseconds(0), true, false},   // 82 us / 146 us
+      {microseconds(0), microseconds(100), microseconds(60), true, false},  // held past 150 us
+      {microseconds(0), microseconds(130), microseconds(0), false, false},  // 162 us / 166 us
+  };
+  for (const Case& c : cases) {
+    for (const PageCase& part : {kAtmel, kXicor}) {
+      PageSocket s(part);
+      s.Write(0x300, 0x12, c.first_low);
+      s.board.TimePassed(c.gap);
+      s.Write(0x301, 0x34, c.second_low);
+      s.board.TimePassed(5ms);
+      const bool both = part.atmel ? c.atmel_takes_both : c.xicor_takes_both;
+      EXPECT_EQ(s.chip->ProgramPulses(), 1U) << part.name;
+      EXPECT_EQ(s.Read(0x300), 0x12) << part.name;
+      EXPECT_EQ(s.Read(0x301), both ? 0x34 : 0xFF)
+          << part.name << ", gap " << c.gap.count() << " us";
+    }
+  }
 }
 
 TEST_P(PageParts, IgnoringCommandsMeansNothingIsWritten) {

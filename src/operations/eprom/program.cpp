@@ -1,5 +1,5 @@
-// The programming command: confirmation, optional blank check, the algorithm chosen by the
-// device code, the result report and the optional verify.
+// The programming command: confirmation, optional blank check, the algorithm the device's
+// catalogue row names, the result report and the optional verify.
 #include <algorithm>
 #include <string>
 

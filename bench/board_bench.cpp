@@ -69,7 +69,7 @@ BENCHMARK(BM_GetNibbles)->Arg(4)->Arg(5);
 void BM_SETADR(benchmark::State& state) {
   platform::NullPort port;
   Rig rig(port);
-  rig.board.SetAddressMaps("FS");
+  rig.board.SetAddressMaps(board::AddressWiring::A18OnL3Bit3);
   for (auto _ : state) {
     rig.board.IncADR();
     if (rig.board.CurrentAddress >= 0x80000) {

@@ -107,6 +107,9 @@ void SelectOnModel5(ops::Programmer& p, const Device& d, const char* name) {
   p.dev.DeviceFamily = std::string("P");
   p.dev.DeviceType = d.type;
   p.dev.DeviceCode = std::string("P") + d.type;
+  for (const devices::DeviceEntry& row : devices::DeviceTable) {
+    if (row.Name == name) p.dev.Row = row;
+  }
   p.dev.DeviceSize = d.size;
   p.dev.VppClass = 1;
   p.dev.ProgVoltage = 12;

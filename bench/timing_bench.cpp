@@ -34,6 +34,9 @@ struct RealWaits {
   explicit RealWaits(const char* type) {
     bench::SetUpBoardAt378(p.board, 5);
     p.dev.DeviceType = type;
+    for (const devices::DeviceEntry& row : devices::DeviceTable) {
+      if (row.Family == 'P' && row.Type == type[0]) p.dev.Row = row;
+    }
     p.SetSpeedFactorsOfDevice();
     p.SetSpeedDelays();
   }

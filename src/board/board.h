@@ -2,12 +2,23 @@
 
 #include <array>
 #include <cstdint>
-#include <string_view>
 
 #include "platform/machine.h"
 #include "platform/panel.h"
 
 namespace board {
+
+// The latch bits a device's upper address lines sit on.
+enum class AddressWiring : uint8_t {
+  Straight,     // every address bit on its own latch bit
+  A18OnL3Bit3,  // the 32-pin Flash parts: A18 on latch-3 bit 3 (bit 2 is their write strobe)
+  A14OnL1Bit7,  // the X28C256: A14 on latch-1 bit 7 (bit 6 is its write strobe)
+};
+
+// The board's address counter: 256-byte pages (latch 2), 256 pages to a bank (latch 1), the
+// bank on latch 3.
+inline constexpr int32_t kPageBytes = 256;
+inline constexpr int32_t kBankBytes = 65536;
 
 // The programmer board as the program drives it: the parallel port it sits on, its model, the
 // five latches (through their shadow values), the control lines and address counter of the
@@ -72,10 +83,8 @@ class Board {
   int16_t Reg1Mask = 0, Reg3Mask = 0;      // fixed levels of the selected device
 
   void SetIdentityMaps();
-  // Identity maps, then the moves of the device's wiring: the Flash parts "FM", "FL", "FR", "FS"
-  // carry A18 on latch-3 bit 3 (bit 2 is their write strobe), the EEPROM "EN" carries A14 on
-  // latch-1 bit 7 (bit 6 is its write strobe).
-  void SetAddressMaps(std::string_view device_code);
+  // Identity maps, then the moves of the device's wiring.
+  void SetAddressMaps(AddressWiring wiring);
   void Endereco2Adr();  // split CurrentAddress into AddrLow, AddrMid, AddrHigh
   void IncADR();        // next address; loads no latch
   void SETADR();        // latches 1, 2, 3 through the maps

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/hex_text.h"
 #include "platform/port_io.h"
 
 namespace board {
@@ -39,16 +40,9 @@ constexpr uint64_t kMaxSettingsBytes = 4U << 20U;
 constexpr std::string_view kPortKey = "IO_PORT = ";
 constexpr std::string_view kModelKey = "MODEL = ";
 
-// Upper-case hexadecimal without leading zeros, as the messages and the settings file show a port.
+// Ports as the messages and the settings file show them.
 std::string Hex(int16_t value) {
-  std::array<char, 8> digits{};
-  auto [end, error] =
-      std::to_chars(digits.data(), digits.data() + digits.size(), static_cast<uint16_t>(value), 16);
-  std::string text(digits.data(), end);
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
+  return platform::Hex(static_cast<uint16_t>(value));
 }
 
 // A number as a file line prints it: sign position (blank or minus), digits, one blank.

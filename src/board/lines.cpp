@@ -3,9 +3,6 @@
 namespace board {
 namespace {
 
-constexpr int32_t kBank = 65536;
-constexpr int32_t kPage = 256;
-
 int16_t Narrow(int32_t value) {
   return static_cast<int16_t>(value);
 }
@@ -19,22 +16,27 @@ void Board::SetIdentityMaps() {
   }
 }
 
-void Board::SetAddressMaps(std::string_view device_code) {
+void Board::SetAddressMaps(AddressWiring wiring) {
   SetIdentityMaps();
-  if (device_code == "FM" || device_code == "FL" || device_code == "FR" || device_code == "FS") {
-    for (size_t high = 4; high <= 7; ++high)
-      AddrHighMap[high] = Narrow(static_cast<int32_t>(high) + 4);
-  } else if (device_code == "EN") {
-    for (size_t mid = 64; mid <= 127; ++mid)
-      AddrMidMap[mid] = Narrow(static_cast<int32_t>(mid) + 64);
+  switch (wiring) {
+    case AddressWiring::Straight:
+      break;
+    case AddressWiring::A18OnL3Bit3:
+      for (size_t high = 4; high <= 7; ++high)
+        AddrHighMap[high] = Narrow(static_cast<int32_t>(high) + 4);
+      break;
+    case AddressWiring::A14OnL1Bit7:
+      for (size_t mid = 64; mid <= 127; ++mid)
+        AddrMidMap[mid] = Narrow(static_cast<int32_t>(mid) + 64);
+      break;
   }
 }
 
 void Board::Endereco2Adr() {
-  AddrHigh = CurrentAddress / kBank;
-  const int32_t rest = CurrentAddress - AddrHigh * kBank;
-  AddrMid = rest / kPage;
-  AddrLow = rest - AddrMid * kPage;
+  AddrHigh = CurrentAddress / kBankBytes;
+  const int32_t rest = CurrentAddress - AddrHigh * kBankBytes;
+  AddrMid = rest / kPageBytes;
+  AddrLow = rest - AddrMid * kPageBytes;
 }
 
 void Board::IncADR() {

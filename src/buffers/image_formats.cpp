@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 
+#include "platform/hex_text.h"
+
 namespace buffers {
 namespace {
 
@@ -67,15 +69,6 @@ std::string Lower(std::string_view text) {
   std::transform(out.begin(), out.end(), out.begin(),
                  [](char c) { return static_cast<char>(std::tolower(static_cast<uint8_t>(c))); });
   return out;
-}
-
-std::string Hex(uint64_t value) {
-  std::string text;
-  do {
-    text.insert(text.begin(), kDigits[value & 0x0F]);
-    value >>= 4;
-  } while (value != 0);
-  return text;
 }
 
 }  // namespace
@@ -161,7 +154,7 @@ std::string ImageFileText(ImageFormat format, std::span<const uint8_t> image) {
 
 std::string LoadFileSummary(const LoadFileImage& image) {
   return image.format_name + ": " + std::to_string(image.records) + " records, addresses " +
-         Hex(image.lowest) + "h to " + Hex(image.highest) + "h";
+         platform::Hex(image.lowest) + "h to " + platform::Hex(image.highest) + "h";
 }
 
 }  // namespace buffers

@@ -316,7 +316,7 @@ ExitStatus Session::RunOperation() {
     failed = failed || panel_.QuestionDeclined() || p.ProgramFailed != 0 || p.ProgramStatus != 1;
   }
   // A Flash erase that timed out, or was refused for the maker, leaves no poll count.
-  if (request_.command == "erase" && p.dev.DeviceFamily == "F")
+  if (request_.command == "erase" && devices::ErasePolled(p.dev.Row.Erase))
     failed = failed || p.FlashPollState == 0;
   if (request_.command == "id") failed = failed || p.FlashSectorSize == 0;
   if (failed) return ExitStatus::DeviceFailed;

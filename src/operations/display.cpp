@@ -19,10 +19,15 @@ constexpr std::string_view kVendor = "MELDRIX5N Programmer";
 // The board's address counter spans 24 bits: 65536 pages of 256 bytes.
 constexpr int64_t kLastDevicePage = 65535;
 
+// The microcontroller: a data memory beside its program, each with its own view.
+bool HoldsData(const devices::SelectedDevice& dev) {
+  return dev.Row.Memory == devices::Memories::CodeAndData;
+}
+
 }  // namespace
 
 void Programmer::DisplayPageMemory() {
-  if (dev.DeviceCode == "MJ" && ui.Caption(Ctl::Show_button) == "Show Code") {
+  if (HoldsData(dev) && ui.Caption(Ctl::Show_button) == "Show Code") {
     DisplayDataMemory();
   } else {
     DisplayCodeMemory();
@@ -48,12 +53,18 @@ void Programmer::DisplayDataMemory() {
 }
 
 void Programmer::LoadViewAddress() {
-  if (dev.DeviceFamily == "P") {
-    board.SETADR();
-  } else if (dev.DeviceCode == "EN") {
-    board.SETADR_XICOR();
-  } else if (dev.DeviceFamily == "F") {
-    board.SETADR_FLASH();
+  switch (dev.Row.Addressing) {
+    case devices::AddressLoad::None:
+      break;
+    case devices::AddressLoad::Eprom:
+      board.SETADR();
+      break;
+    case devices::AddressLoad::Xicor:
+      board.SETADR_XICOR();
+      break;
+    case devices::AddressLoad::Flash:
+      board.SETADR_FLASH();
+      break;
   }
 }
 
@@ -67,7 +78,7 @@ void Programmer::DisplayEprom() {
   board.REG4OFF();
   const auto page =
       static_cast<int32_t>(std::clamp<int64_t>(ui.Value(Ctl::VScroll1), 0, kLastDevicePage));
-  board.CurrentAddress = page * 256;
+  board.CurrentAddress = page * board::kPageBytes;
   board.Endereco2Adr();
   io.Spin(100);
   for (size_t i = 0; i < 256; ++i) {
@@ -91,7 +102,7 @@ void Programmer::VScroll1_Change() {
 }
 
 void Programmer::Show_button_Click() {
-  if (dev.DeviceCode != "MJ") {
+  if (!HoldsData(dev)) {
     ui.SetCaption(Ctl::Frame3, "Code Buffer Hex/Ascii Display");
     DisplayMode = "Read";
   } else if (ui.Caption(Ctl::Show_button) == "Show Data") {
@@ -113,12 +124,9 @@ void Programmer::Display_button_Click() {
   SetScrollValue(0);
   ui.LogMessage("Fetching Device Binary Contents to Screen");
   ui.SetCaption(Ctl::Frame3, "Device Memory Hex/Ascii Display");
-  const std::string& code = dev.DeviceCode;
-  if (code == "EN" || code == "FL" || code == "FM" || code == "FR" || code == "FA" ||
-      code == "FS" || dev.DeviceFamily == "P") {
+  if (DeviceWalkSupported()) {
     DisplayEprom();
-  }
-  if (dev.DeviceFamily == "M") {
+  } else if (HoldsData(dev)) {
     ui.MessageBox("Please Write AT90S2313 Code Display ROutine", "Routine Not Ready",
                   platform::Icon::None);
   }

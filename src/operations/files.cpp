@@ -240,7 +240,7 @@ bool Programmer::LoadCodeFile(const std::string& path) {
     ui.SetEnabled(c, true);
   }
   // Only the microcontroller has a second memory that Erase and Display could act on.
-  const bool both_memories = dev.DeviceCode == "MJ";
+  const bool both_memories = dev.Row.Memory == devices::Memories::CodeAndData;
   ui.SetEnabled(Ctl::CheckCode, both_memories);
   ui.SetEnabled(Ctl::CheckData, both_memories);
   ui.SetValue(Ctl::CheckCode, 1);

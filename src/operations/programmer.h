@@ -76,6 +76,8 @@ class Programmer {
   void TakeDeviceRow(const devices::DeviceEntry& row, std::string name);
   void ShowDeviceInForce();
   void SetSpeedFactorsOfDevice();
+  void SetSpeedFactors(int32_t latch, int32_t shorter, int32_t longer);
+  void ProbeFlashIdOnSelection();
   void ShowCodeOnlyControls();
   void ShowCodeAndDataControls();
   void OfferVoltagesOfDevice();
@@ -138,9 +140,7 @@ class Programmer {
   void ReadCode();
   void ReadDeviceToBuffer();
   // The device walk reads every EPROM and Flash part and the X28C256; nothing else yet.
-  bool DeviceWalkSupported() const {
-    return dev.DeviceFamily == "F" || dev.DeviceFamily == "P" || dev.DeviceCode == "EN";
-  }
+  bool DeviceWalkSupported() const { return dev.Row.Addressing != devices::AddressLoad::None; }
   void ReadData();
   void Blank_button_Click();
   void BlankCheckCode();
@@ -164,6 +164,9 @@ class Programmer {
   int16_t ProgressStep = 0;
   int16_t ProgressCount = 0;
   void Program_button_Click();
+  // The member that programs a device of this algorithm; nullptr when there is none yet.
+  using Algorithm = void (Programmer::*)();
+  static Algorithm ProgrammingAlgorithm(devices::ProgramAlgorithm algorithm);
   void ProgramCode();
   void ProgramData();
   void P2732();

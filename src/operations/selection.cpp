@@ -91,7 +91,7 @@ void Programmer::Device_Click() {
   // The socket holds the new chip before the selection talks to it (the AT29C256 is asked for
   // its identification below): commands meant for it must never reach the chip before it.
   if (DeviceSelected) DeviceSelected(dev.DeviceName);
-  board.SetAddressMaps(dev.DeviceCode);
+  board.SetAddressMaps(dev.Row.Wiring);
   SetSpeedFactorsOfDevice();
   SetSpeedDelays();
 
@@ -113,7 +113,7 @@ void Programmer::Device_Click() {
                       Ctl::menuDisplayCode, Ctl::Blank_button, Ctl::menuBlankCheck}) {
     ui.SetEnabled(control, true);
   }
-  if (dev.DeviceFamily == "E" || dev.DeviceFamily == "F") {
+  if (dev.Row.Erase != devices::EraseAlgorithm::None) {
     for (Ctl control : {Ctl::EraseFlash_button, Ctl::menuFlashShowCodeID, Ctl::menuEraseFlash}) {
       ui.SetEnabled(control, true);
     }
@@ -121,12 +121,14 @@ void Programmer::Device_Click() {
   ui.SetVisible(Ctl::PleaseSelect, false);
   ui.SetVisible(Ctl::Frame3, true);
   ui.SetVisible(Ctl::BufferDisplay, true);
-  if (dev.DeviceCode == "FA") ProbeFlashID();
-
-  if (dev.DeviceCode != "MJ") {
-    ShowCodeOnlyControls();
-  } else {
-    ShowCodeAndDataControls();
+  ProbeFlashIdOnSelection();
+  switch (dev.Row.Memory) {
+    case devices::Memories::Code:
+      ShowCodeOnlyControls();
+      break;
+    case devices::Memories::CodeAndData:
+      ShowCodeAndDataControls();
+      break;
   }
   OfferVoltagesOfDevice();
 
@@ -168,23 +170,40 @@ void Programmer::TakeDeviceRow(const devices::DeviceEntry& row, std::string name
   board.Reg1Mask = row.Reg1Mask;
   board.Reg3Mask = row.Reg3Mask;
   dev.VppClass = row.VppClass;
+  dev.Row = row;
+}
+
+// The AT29C256 is read once in its ID mode when it is selected.
+void Programmer::ProbeFlashIdOnSelection() {
+  switch (dev.Row.Commands) {
+    case devices::FlashCommands::PageWrite:
+      ProbeFlashID();
+      break;
+    case devices::FlashCommands::None:
+    case devices::FlashCommands::Strobed:
+      break;
+  }
 }
 
 // The old NMOS 2732 and 2764 parts need long pulses; the 8-Mbit parts take short ones.
 void Programmer::SetSpeedFactorsOfDevice() {
-  board.LatchDelayFactor = 5;
-  board.ShortDelayFactor = 100;
-  board.LongDelayFactor = 500;
-  if (dev.DeviceType < "3") {
-    board.LatchDelayFactor = 50;
-    board.ShortDelayFactor = 20000;
-    board.LongDelayFactor = 100000;
+  switch (dev.Row.Speed) {
+    case devices::SpeedClass::Standard:
+      SetSpeedFactors(5, 100, 500);
+      break;
+    case devices::SpeedClass::Nmos:
+      SetSpeedFactors(50, 20000, 100000);
+      break;
+    case devices::SpeedClass::EightMegabit:
+      SetSpeedFactors(2, 50, 250);
+      break;
   }
-  if (dev.DeviceType == "9") {
-    board.LatchDelayFactor = 2;
-    board.ShortDelayFactor = 50;
-    board.LongDelayFactor = 250;
-  }
+}
+
+void Programmer::SetSpeedFactors(int32_t latch, int32_t shorter, int32_t longer) {
+  board.LatchDelayFactor = latch;
+  board.ShortDelayFactor = shorter;
+  board.LongDelayFactor = longer;
 }
 
 void Programmer::ShowCodeOnlyControls() {

@@ -27,22 +27,46 @@ constexpr size_t kShownLineChars = 60;
 // Longest slot name shown in the Setup menu.
 constexpr size_t kShownNameChars = 80;
 
-constexpr std::string_view kNameKey = "SetupName = ";
-constexpr std::string_view kFileKey = "sFILE = ";
-constexpr std::string_view kDeviceKey = "Device.Index = ";
-constexpr std::array<std::string_view, 4> kVoltageKeys = {
-    "Voltage_button(0).Value = ", "Voltage_button(1).Value = ", "Voltage_button(2).Value = ",
-    "Voltage_button(3).Value = "};
-constexpr std::string_view kBlankKey = "CheckBlankPriorProgramming.Value = ";
-constexpr std::string_view kVerifyKey = "VerifyAfterProgramming.Value = ";
-constexpr std::array<std::string_view, 3> kPortKeys = {
-    "LPTSelection(0).Value = ", "LPTSelection(1).Value = ", "LPTSelection(2).Value = "};
-constexpr std::string_view kPortTextKey = "PortSelected.Text = ";
-constexpr std::array<std::string_view, 3> kHiLowKeys = {
-    "HiLow_button(0).Value = ", "HiLow_button(1).Value = ", "HiLow_button(2).Value = "};
-constexpr std::string_view kSliderKey = "Slider1.Value = ";
-constexpr std::string_view kCodeKey = "CheckCode.Value = ";
-constexpr std::string_view kDataKey = "CheckData.Value = ";
+// What a slot line holds, and so how it is written and restored.
+enum class SlotValue {
+  Name,         // the slot's name, shown in the Setup menu; not restored
+  CodeFile,     // the code file, loaded once the whole slot is applied
+  DeviceIndex,  // the Device list's selection
+  Option,       // an option button: "True" or "False"
+  CheckBox,     // a check box's state, 0 to 2
+  Text,         // a caption, on one line
+  Speed,        // the speed slider, 1 to its maximum
+};
+
+struct SlotKey {
+  std::string_view key;  // the line's start, up to and with " = "
+  SlotValue value;
+  Ref control;
+};
+
+// The 19 lines of a slot file, in the order they are written.
+constexpr std::array<SlotKey, 19> kSlotKeys = {{
+    {"SetupName = ", SlotValue::Name, Ctl::Setup},
+    {"sFILE = ", SlotValue::CodeFile, Ctl::FileNameCodeText},
+    {"Device.Index = ", SlotValue::DeviceIndex, Ctl::Device},
+    {"Voltage_button(0).Value = ", SlotValue::Option, platform::Voltage_button(0)},
+    {"Voltage_button(1).Value = ", SlotValue::Option, platform::Voltage_button(1)},
+    {"Voltage_button(2).Value = ", SlotValue::Option, platform::Voltage_button(2)},
+    {"Voltage_button(3).Value = ", SlotValue::Option, platform::Voltage_button(3)},
+    {"CheckBlankPriorProgramming.Value = ", SlotValue::CheckBox, Ctl::CheckBlankPriorProgramming},
+    {"VerifyAfterProgramming.Value = ", SlotValue::CheckBox, Ctl::VerifyAfterProgramming},
+    {"LPTSelection(0).Value = ", SlotValue::Option, platform::LPTSelection(0)},
+    {"LPTSelection(1).Value = ", SlotValue::Option, platform::LPTSelection(1)},
+    {"LPTSelection(2).Value = ", SlotValue::Option, platform::LPTSelection(2)},
+    {"PortSelected.Text = ", SlotValue::Text, Ctl::PortSelected},
+    {"HiLow_button(0).Value = ", SlotValue::Option, platform::HiLow_button(0)},
+    {"HiLow_button(1).Value = ", SlotValue::Option, platform::HiLow_button(1)},
+    {"HiLow_button(2).Value = ", SlotValue::Option, platform::HiLow_button(2)},
+    {"Slider1.Value = ", SlotValue::Speed, Ctl::Slider1},
+    {"CheckCode.Value = ", SlotValue::CheckBox, Ctl::CheckCode},
+    {"CheckData.Value = ", SlotValue::CheckBox, Ctl::CheckData},
+}};
+constexpr std::string_view kNameKey = kSlotKeys[0].key;
 
 // How many bytes of a control character start at text[at]: 1 for an ASCII control, 2 for a
 // C1 control (U+0080 .. U+009F, such as U+0085 next line or U+009B, written C2h 80h .. C2h 9Fh),
@@ -125,6 +149,130 @@ std::optional<int> ParseNumber(std::string_view value) {
   return static_cast<int>(rounded);
 }
 
+// What the slot line of `slot` holds for the window as it is now.
+std::string SavedValue(platform::Panel& ui, const SlotKey& slot, const std::string& name,
+                       const std::string& code_file) {
+  switch (slot.value) {
+    case SlotValue::Name:
+      return name;
+    case SlotValue::CodeFile:
+      return code_file;
+    case SlotValue::DeviceIndex:
+      return std::to_string(ui.ListIndex());
+    case SlotValue::Option:
+      return TrueFalse(ui.Value(slot.control) != 0);
+    case SlotValue::CheckBox:
+    case SlotValue::Speed:
+      return std::to_string(ui.Value(slot.control));
+    case SlotValue::Text:
+      return OneLine(ui.Caption(slot.control));
+  }
+  return {};
+}
+
+// What one line of a slot file asks for, and whether it could be applied.
+enum class LineOutcome { Applied, Ignored, Bad };
+
+// Applies the lines of a slot file one by one through the window's own handlers; keeps the code
+// file the slot names for the end, and why the last bad line was skipped.
+class SlotReader {
+ public:
+  explicit SlotReader(Programmer& p) : p_(p) {}
+
+  LineOutcome Apply(std::string_view text) {
+    if (text.empty()) return LineOutcome::Ignored;
+    const auto slot = std::ranges::find_if(
+        kSlotKeys, [text](const SlotKey& k) { return text.starts_with(k.key); });
+    if (slot == kSlotKeys.end()) return Skip("unknown setting");
+    const std::string_view value = text.substr(slot->key.size());
+    switch (slot->value) {
+      case SlotValue::Name:
+        return LineOutcome::Ignored;
+      case SlotValue::CodeFile:
+        return CodeFile(value);
+      case SlotValue::DeviceIndex:
+        return DeviceIndex(value);
+      case SlotValue::Option:
+        return Option(slot->control, value);
+      case SlotValue::CheckBox:
+        return CheckBox(slot->control, value);
+      case SlotValue::Text:
+        return Text(slot->control, value);
+      case SlotValue::Speed:
+        return Speed(value);
+    }
+    return Skip("unknown setting");
+  }
+
+  const std::string& reason() const { return reason_; }
+  const std::optional<std::string>& code_file() const { return code_file_; }
+
+ private:
+  LineOutcome Skip(std::string why) {
+    reason_ = std::move(why);
+    return LineOutcome::Bad;
+  }
+
+  LineOutcome CodeFile(std::string_view value) {
+    if (HasControlChars(value)) return Skip("the file name holds control characters");
+    if (!value.empty() && !platform::FileExists(std::string(value))) {
+      return Skip("the code file no longer exists");
+    }
+    code_file_ = std::string(value);
+    return LineOutcome::Applied;
+  }
+
+  LineOutcome DeviceIndex(std::string_view value) {
+    const auto index = ParseNumber(value);
+    if (!index) return Skip("not a number");
+    if (*index < -1 || *index >= p_.ui.ListCount()) return Skip("device index outside the list");
+    p_.SetDeviceIndex(*index);
+    return LineOutcome::Applied;
+  }
+
+  LineOutcome Option(Ref r, std::string_view value) {
+    const auto selected = ParseBoolean(value);
+    if (!selected) return Skip("not True or False");
+    if (!*selected) {
+      p_.ui.SetValue(r, 0);  // clearing an option runs no handler
+    } else if (r.ctl == Ctl::Voltage_button && !p_.ui.Enabled(r)) {
+      // A voltage the selected device does not take could damage it.
+      return Skip("this voltage is not available for the selected device");
+    } else {
+      p_.SelectOption(r);
+    }
+    return LineOutcome::Applied;
+  }
+
+  LineOutcome CheckBox(Ref box, std::string_view value) {
+    const auto state = ParseNumber(value);
+    if (!state) return Skip("not a number");
+    if (*state < 0 || *state > 2) return Skip("check box value outside 0 to 2");
+    p_.ui.SetValue(box, *state);
+    return LineOutcome::Applied;
+  }
+
+  LineOutcome Text(Ref r, std::string_view value) {
+    if (HasControlChars(value)) return Skip("the text holds control characters");
+    p_.ui.SetCaption(r, value);
+    return LineOutcome::Applied;
+  }
+
+  LineOutcome Speed(std::string_view value) {
+    const auto speed = ParseNumber(value);
+    if (!speed) return Skip("not a number");
+    if (*speed < 1 || *speed > p_.SliderMax()) {
+      return Skip("speed outside 1 to " + std::to_string(p_.SliderMax()));
+    }
+    p_.SetSliderValue(*speed);
+    return LineOutcome::Applied;
+  }
+
+  Programmer& p_;
+  std::optional<std::string> code_file_;  // named by the slot; taken once it has loaded
+  std::string reason_;                    // why the current line is bad
+};
+
 }  // namespace
 
 // Clearing an option runs no handler, so a slot can leave no voltage option shown while the
@@ -176,27 +324,10 @@ void Programmer::SaveSetupRot(const std::string& Fname) {
     code_file.clear();
   }
 
-  const auto option = [&](Ref r) { return TrueFalse(ui.Value(r) != 0); };
-  const auto number = [&](Ref r) { return std::to_string(ui.Value(r)); };
   std::string text;
-  const auto line = [&text](std::string_view key, std::string_view value) {
-    text.append(key).append(value).append("\r\n");
-  };
-  line(kNameKey, name);
-  line(kFileKey, code_file);
-  line(kDeviceKey, std::to_string(ui.ListIndex()));
-  for (int i = 0; i < 4; ++i)
-    line(kVoltageKeys[static_cast<size_t>(i)], option(platform::Voltage_button(i)));
-  line(kBlankKey, number(Ctl::CheckBlankPriorProgramming));
-  line(kVerifyKey, number(Ctl::VerifyAfterProgramming));
-  for (int i = 0; i < 3; ++i)
-    line(kPortKeys[static_cast<size_t>(i)], option(platform::LPTSelection(i)));
-  line(kPortTextKey, OneLine(ui.Caption(Ctl::PortSelected)));
-  for (int i = 0; i < 3; ++i)
-    line(kHiLowKeys[static_cast<size_t>(i)], option(platform::HiLow_button(i)));
-  line(kSliderKey, number(Ctl::Slider1));
-  line(kCodeKey, number(Ctl::CheckCode));
-  line(kDataKey, number(Ctl::CheckData));
+  for (const SlotKey& slot : kSlotKeys) {
+    text.append(slot.key).append(SavedValue(ui, slot, name, code_file)).append("\r\n");
+  }
 
   if (const auto error = platform::WriteFileAtomically(Fname, text)) {
     ui.LogMessage("Setup NOT Saved as " + Fname + ": " + error->reason);
@@ -206,13 +337,6 @@ void Programmer::SaveSetupRot(const std::string& Fname) {
   }
   ui.LogMessage("Setup Saved as " + Fname + ", named:" + name);
 }
-
-namespace {
-
-// What one line of a slot file asks for, and whether it could be applied.
-enum class LineOutcome { Applied, Ignored, Bad };
-
-}  // namespace
 
 void Programmer::RestoreSetup(const std::string& Fname) {
   ui.LogMessage(">>>>>>>>>>>>");
@@ -228,97 +352,14 @@ void Programmer::RestoreSetup(const std::string& Fname) {
     return;
   }
 
-  std::optional<std::string> code_file;  // named by the slot; taken once it has loaded
+  SlotReader reader(*this);
   int applied = 0;
-  std::string reason;  // why the current line is bad
-
-  const auto skip = [&](std::string why) {
-    reason = std::move(why);
-    return LineOutcome::Bad;
-  };
-  const auto option = [&](Ref r, std::string_view value) {
-    const auto selected = ParseBoolean(value);
-    if (!selected) return skip("not True or False");
-    if (!*selected) {
-      ui.SetValue(r, 0);  // clearing an option runs no handler
-    } else if (r.ctl == Ctl::Voltage_button && !ui.Enabled(r)) {
-      // A voltage the selected device does not take could damage it.
-      return skip("this voltage is not available for the selected device");
-    } else {
-      SelectOption(r);
-    }
-    return LineOutcome::Applied;
-  };
-  const auto check_box = [&](Ctl box, std::string_view value) {
-    const auto state = ParseNumber(value);
-    if (!state) return skip("not a number");
-    if (*state < 0 || *state > 2) return skip("check box value outside 0 to 2");
-    ui.SetValue(box, *state);
-    return LineOutcome::Applied;
-  };
-
-  const auto apply = [&](std::string_view text) {
-    const auto value_of = [text](std::string_view key) {
-      return text.starts_with(key) ? std::optional(text.substr(key.size())) : std::nullopt;
-    };
-    if (text.empty() || value_of(kNameKey)) return LineOutcome::Ignored;
-    if (auto value = value_of(kFileKey)) {
-      if (HasControlChars(*value)) return skip("the file name holds control characters");
-      if (!value->empty() && !platform::FileExists(std::string(*value))) {
-        return skip("the code file no longer exists");
-      }
-      code_file = std::string(*value);
-      return LineOutcome::Applied;
-    }
-    if (auto value = value_of(kDeviceKey)) {
-      const auto index = ParseNumber(*value);
-      if (!index) return skip("not a number");
-      if (*index < -1 || *index >= ui.ListCount()) return skip("device index outside the list");
-      SetDeviceIndex(*index);
-      return LineOutcome::Applied;
-    }
-    for (int i = 0; i < 4; ++i) {
-      if (auto value = value_of(kVoltageKeys[static_cast<size_t>(i)])) {
-        return option(platform::Voltage_button(i), *value);
-      }
-    }
-    if (auto value = value_of(kBlankKey)) return check_box(Ctl::CheckBlankPriorProgramming, *value);
-    if (auto value = value_of(kVerifyKey)) return check_box(Ctl::VerifyAfterProgramming, *value);
-    for (int i = 0; i < 3; ++i) {
-      if (auto value = value_of(kPortKeys[static_cast<size_t>(i)])) {
-        return option(platform::LPTSelection(i), *value);
-      }
-    }
-    if (auto value = value_of(kPortTextKey)) {
-      if (HasControlChars(*value)) return skip("the text holds control characters");
-      ui.SetCaption(Ctl::PortSelected, *value);
-      return LineOutcome::Applied;
-    }
-    for (int i = 0; i < 3; ++i) {
-      if (auto value = value_of(kHiLowKeys[static_cast<size_t>(i)])) {
-        return option(platform::HiLow_button(i), *value);
-      }
-    }
-    if (auto value = value_of(kSliderKey)) {
-      const auto speed = ParseNumber(*value);
-      if (!speed) return skip("not a number");
-      if (*speed < 1 || *speed > SliderMax()) {
-        return skip("speed outside 1 to " + std::to_string(SliderMax()));
-      }
-      SetSliderValue(*speed);
-      return LineOutcome::Applied;
-    }
-    if (auto value = value_of(kCodeKey)) return check_box(Ctl::CheckCode, *value);
-    if (auto value = value_of(kDataKey)) return check_box(Ctl::CheckData, *value);
-    return skip("unknown setting");
-  };
-
   for (size_t n = 0; n < lines->size(); ++n) {
     const std::string& text = (*lines)[n];
-    const LineOutcome outcome = apply(text);
+    const LineOutcome outcome = reader.Apply(text);
     if (outcome == LineOutcome::Applied) ++applied;
     if (outcome == LineOutcome::Bad) {
-      ui.LogMessage("Setup line " + std::to_string(n + 1) + " skipped (" + reason +
+      ui.LogMessage("Setup line " + std::to_string(n + 1) + " skipped (" + reader.reason() +
                     "): " + Shown(text, kShownLineChars));
     }
   }
@@ -331,6 +372,7 @@ void Programmer::RestoreSetup(const std::string& Fname) {
   // overwrite a buffer the operator may have read from a device since. The slot's file becomes
   // the code file only once it has loaded; a refused one leaves the name and caption as they
   // were, so that Save Code cannot write the old buffer over it.
+  const std::optional<std::string>& code_file = reader.code_file();
   if (!code_file) {
     ui.SetCaption(Ctl::FileNameCodeText, buf.CodeFileName);
   } else if (code_file->empty()) {

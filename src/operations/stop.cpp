@@ -1,8 +1,10 @@
 // Stopping a running operation where the board is between two steps.
-#include "operations/eprom/hex_text.h"
 #include "operations/programmer.h"
+#include "platform/hex_text.h"
 
 namespace ops {
+
+using platform::Hex;
 
 bool Programmer::StopRequestedAt(int32_t address) {
   if (Stopped) return true;

@@ -5,6 +5,7 @@
 
 #include "board/board.h"
 #include "platform/recording_machine.h"
+#include "support/catalogue_rows.h"
 #include "support/fake_panel.h"
 
 namespace {
@@ -92,7 +93,7 @@ TEST(SETADR, LoadsTheAddressThroughTheDeviceMaps) {
   };
   for (const auto& c : cases) {
     BoardOn b;
-    b.board.SetAddressMaps(c.code);
+    b.board.SetAddressMaps(testing_support::RowOfCode(c.code).Wiring);
     b.board.AddrHigh = c.high;
     b.board.AddrMid = c.mid;
     b.board.AddrLow = 0x5A;
@@ -160,7 +161,7 @@ TEST(SETADR_XICOR, NextByteInThePageCostsOneLatchWrite) {
 TEST(SETADR_XICOR, AgreesWithSETADRThroughTheEepromMap) {
   for (int32_t mid = 0; mid < 0x80; ++mid) {
     BoardOn xicor, mapped;
-    mapped.board.SetAddressMaps("EN");
+    mapped.board.SetAddressMaps(board::AddressWiring::A14OnL1Bit7);
     for (BoardOn* b : {&xicor, &mapped}) {
       b->board.Reg1Mask = 0x40;
       b->board.AddrMid = mid;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "sim/socket_kinds.h"
+
 namespace {
 
 struct ExpectedRow {
@@ -84,6 +86,77 @@ TEST(Catalogue, ListEntriesArePaddedToThirtyAndMarkUnsupportedRows) {
   // The longest name leaves a single blank.
   EXPECT_EQ(devices::ListEntry(devices::DeviceTable[36]), "N/A - Eeprom 24C256 Serial (8 pins) ");
   EXPECT_EQ(devices::PaddedName(devices::DeviceTable[36]).size(), 30U);
+}
+
+using devices::DeviceEntry;
+using devices::ProgramAlgorithm;
+
+// A row the operator can choose has an algorithm, a walk and a simulated chip of its size that
+// answers the ID codes the row expects; a row marked N/A has none of them. The simulator is
+// written from the chips' side, so a row that disagrees with it has the wrong part's data.
+TEST(Catalogue, SupportedRowsHaveAnAlgorithmAndASimulatedChipOfTheirSize) {
+  for (const DeviceEntry& row : devices::DeviceTable) {
+    SCOPED_TRACE(std::string(row.Name));
+    const sim::SocketKind* chip = sim::FindSocketKind(row.Name);
+    EXPECT_EQ(row.Program != ProgramAlgorithm::None, row.Supported);
+    EXPECT_EQ(chip != nullptr, row.Supported);
+    if (!row.Supported || chip == nullptr) continue;
+    EXPECT_NE(row.Addressing, devices::AddressLoad::None);
+    EXPECT_EQ(chip->size, static_cast<uint32_t>(row.SizeKB) * 1024);
+    EXPECT_EQ(chip->maker, row.FlashMaker);
+    EXPECT_EQ(chip->device, row.FlashDevice);
+  }
+}
+
+// Sizes are whole powers of two the 20 address lines reach; only the EPROMs take a programming
+// voltage above 5 V, and each of them at least 12.5 V.
+TEST(Catalogue, SizesAndVoltageClassesAreInRange) {
+  for (const DeviceEntry& row : devices::DeviceTable) {
+    SCOPED_TRACE(std::string(row.Name));
+    EXPECT_GE(row.SizeKB, 1);
+    EXPECT_LE(row.SizeKB, 1024);
+    EXPECT_EQ(row.SizeKB & (row.SizeKB - 1), 0);
+    EXPECT_GE(row.VppClass, 0);
+    EXPECT_LE(row.VppClass, 3);
+    EXPECT_EQ(row.VppClass > 0, row.Family == 'P');
+  }
+}
+
+// The Flash algorithms need the command interface and the wiring they were written for; the
+// 32-pin chips' command set is what their erase and the maker list rest on.
+TEST(Catalogue, FlashRowsCarryTheCommandsAndWiringOfTheirAlgorithm) {
+  for (const DeviceEntry& row : devices::DeviceTable) {
+    SCOPED_TRACE(std::string(row.Name));
+    switch (row.Program) {
+      case ProgramAlgorithm::CommandFlash:
+        EXPECT_EQ(row.Commands, devices::FlashCommands::Strobed);
+        EXPECT_EQ(row.Erase, devices::EraseAlgorithm::CommandFlash);
+        EXPECT_EQ(row.Wiring, board::AddressWiring::A18OnL3Bit3);
+        break;
+      case ProgramAlgorithm::AT29C256:
+        EXPECT_EQ(row.Commands, devices::FlashCommands::PageWrite);
+        EXPECT_EQ(row.Erase, devices::EraseAlgorithm::AT29C256);
+        break;
+      case ProgramAlgorithm::X28C256:
+        EXPECT_EQ(row.Commands, devices::FlashCommands::None);
+        EXPECT_EQ(row.Erase, devices::EraseAlgorithm::ProgramFF);
+        EXPECT_EQ(row.Wiring, board::AddressWiring::A14OnL1Bit7);
+        break;
+      default:
+        EXPECT_EQ(row.Commands, devices::FlashCommands::None);
+        EXPECT_EQ(row.Erase, devices::EraseAlgorithm::None);
+        EXPECT_EQ(row.Wiring, board::AddressWiring::Straight);
+    }
+  }
+}
+
+// Byte programming serves AMIC (37h), AMD (01h) and EON (1Ch); Atmel's sector-writing 32-pin
+// chips (1Fh) would be left half written.
+TEST(Catalogue, ByteProgrammingMakersAreThoseOfTheCommandFlashRows) {
+  for (int maker = 0; maker <= 0xFF; ++maker) {
+    const bool served = maker == 0x37 || maker == 0x01 || maker == 0x1C;
+    EXPECT_EQ(devices::ByteProgrammingMaker(maker), served) << maker;
+  }
 }
 
 }  // namespace

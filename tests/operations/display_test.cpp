@@ -102,6 +102,7 @@ TEST_F(Display, DisplayDoesNothingWithoutTheCodeBoxChecked) {
 TEST_F(Display, MicrocontrollerHasNoDeviceViewYet) {
   p.dev.DeviceFamily = "M";
   p.dev.DeviceCode = "MJ";
+  p.dev.Row = testing_support::RowOfCode("MJ");
   p.Display_button_Click();
   EXPECT_EQ(p.DisplayMode, "DisplayEprom");
   EXPECT_EQ(
@@ -143,6 +144,7 @@ TEST_F(Display, ShowSwitchesOnlyTheCaptionForCodeOnlyDevices) {
 TEST_F(Display, ShowTogglesTheMicrocontrollersDataView) {
   p.dev.DeviceFamily = "M";
   p.dev.DeviceCode = "MJ";
+  p.dev.Row = testing_support::RowOfCode("MJ");
   p.DisplayMode = "Read";
   ui.SetCaption(Ctl::Show_button, "Show Data");
   p.buf.DataBuffer[0] = 0x5A;

@@ -13,6 +13,7 @@
 
 #include "operations/programmer.h"
 #include "platform/recording_machine.h"
+#include "support/catalogue_rows.h"
 #include "support/fake_clock.h"
 #include "support/fake_panel.h"
 
@@ -166,6 +167,7 @@ inline void SelectLikeTheList(ops::Programmer& p, const std::string& name) {
   d.DeviceFamily = "P";
   d.DeviceType = std::string(1, row->type);
   d.DeviceCode = d.DeviceFamily + d.DeviceType;
+  d.Row = testing_support::RowNamed(name);
   d.DeviceSizeKB = row->size_kb;
   d.DeviceSize = row->size_kb * 1024;
   d.VppClass = row->vpp_class;

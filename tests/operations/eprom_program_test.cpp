@@ -266,6 +266,7 @@ TEST(ProgramCode, FailureSkipsTheVerify) {
 TEST(ProgramCode, UnknownDeviceCodeIsStatus9) {
   CommandRig rig;
   rig.p.dev.DeviceCode = "PM";
+  rig.p.dev.Row = testing_support::RowOfCode("PM");
   rig.p.Program_button_Click();
   EXPECT_EQ(rig.ui.log,
             (std::vector<std::string>{"Programming Button Pressed",

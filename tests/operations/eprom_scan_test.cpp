@@ -139,6 +139,7 @@ TEST(Read, FamilyWithoutRoutineIsRefused) {
   Rig rig(5, "Eprom 2732");
   rig.p.dev.DeviceFamily = "M";
   rig.p.dev.DeviceCode = "MJ";
+  rig.p.dev.Row = testing_support::RowOfCode("MJ");
   rig.p.Read_button_Click();
   EXPECT_EQ(rig.device.reads, 0);
   ASSERT_EQ(rig.ui.boxes.size(), 1U);

@@ -15,6 +15,7 @@
 
 #include "operations/programmer.h"
 #include "platform/recording_machine.h"
+#include "support/catalogue_rows.h"
 #include "support/fake_clock.h"
 #include "support/fake_panel.h"
 
@@ -95,6 +96,7 @@ inline void SelectLikeTheDeviceList(ops::Programmer& p, const Device& d) {
   p.dev.DeviceFamily = code.substr(0, 1);
   p.dev.DeviceType = code.substr(1, 1);
   p.dev.DeviceCode = code;
+  p.dev.Row = testing_support::RowOfCode(code);
   p.dev.DeviceSize = d.size;
   p.dev.DeviceSizeKB = d.size / 1024;
   p.buf.CodeLength = d.size;

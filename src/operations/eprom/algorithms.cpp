@@ -9,6 +9,27 @@ namespace {
 
 using board::Board;
 
+// The latch-0 bit that routes VPP to the socket pin the part takes it on: bit 4 for the 27256,
+// bit 5 for the 27C040.
+int16_t VppRoute(devices::ProgramAlgorithm algorithm) {
+  switch (algorithm) {
+    case devices::ProgramAlgorithm::P27256:
+      return 0x10;
+    case devices::ProgramAlgorithm::P27C040:
+      return 0x20;
+    case devices::ProgramAlgorithm::None:
+    case devices::ProgramAlgorithm::P2732:
+    case devices::ProgramAlgorithm::P2764_128:
+    case devices::ProgramAlgorithm::P27080:
+    case devices::ProgramAlgorithm::P27010_020:
+    case devices::ProgramAlgorithm::X28C256:
+    case devices::ProgramAlgorithm::AT29C256:
+    case devices::ProgramAlgorithm::CommandFlash:
+      return 0;
+  }
+  return 0;
+}
+
 constexpr int kFirstTry = 255;       // a byte gets at most kFirstTry - 1 pulses
 constexpr int kLengthenBelow = 200;  // from the 56th pulse on each pulse is lengthened
 
@@ -188,10 +209,7 @@ void Programmer::P27256_040() {
   auto& b = board;
   b.REG4ON();
   b.CEOEOFF();
-  int16_t reg0 = ProgrammingReg0(false);
-  if (dev.DeviceType == "4") reg0 |= 0x10;
-  if (dev.DeviceType == "8") reg0 |= 0x20;
-  b.Reg0 = reg0;
+  b.Reg0 = static_cast<int16_t>(ProgrammingReg0(false) | VppRoute(dev.Row.Program));
   b.SetReg0();
   LogStarted(*this);
   ForEachImageByte(*this, ByteIndex, 512, [this] {

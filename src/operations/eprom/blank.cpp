@@ -1,10 +1,11 @@
 // Blank check: every byte of the device must read FFh before it is programmed.
-#include "operations/eprom/hex_text.h"
 #include "operations/programmer.h"
+#include "platform/hex_text.h"
 
 namespace ops {
 
 using platform::Ctl;
+using platform::Hex;
 
 void Programmer::Blank_button_Click() {
   if (Checked(Ctl::CheckCode)) BlankCheckCode();
@@ -37,7 +38,7 @@ void Programmer::BlankCheckDevice() {
   bool blank = true;
   DeviceScan(ScanLength(buf.CodeLength), [this, &blank] {
     if (board.ReadBackByte == 0xFF) return false;
-    ByteIndex = board.AddrMid * 256 + board.AddrHigh * 65536 + board.Reg2;
+    ByteIndex = board.AddrMid * board::kPageBytes + board.AddrHigh * board::kBankBytes + board.Reg2;
     ReportNotBlank();
     blank = false;
     return true;

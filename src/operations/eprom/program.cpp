@@ -1,14 +1,15 @@
-// The programming command: confirmation, optional blank check, the algorithm chosen by the
-// device code, the result report and the optional verify.
+// The programming command: confirmation, optional blank check, the algorithm the device's
+// catalogue row names, the result report and the optional verify.
 #include <algorithm>
 #include <string>
 
-#include "operations/eprom/hex_text.h"
 #include "operations/programmer.h"
+#include "platform/hex_text.h"
 
 namespace ops {
 
 using platform::Ctl;
+using platform::Hex;
 
 void Programmer::Program_button_Click() {
   SetScrollValue(0);
@@ -21,6 +22,31 @@ void Programmer::Program_button_Click() {
 void Programmer::ProgramData() {
   ui.MessageBox("Please Write A90S2313 Program Data Routine", platform::kAppTitle,
                 platform::Icon::None);
+}
+
+Programmer::Algorithm Programmer::ProgrammingAlgorithm(devices::ProgramAlgorithm algorithm) {
+  switch (algorithm) {
+    case devices::ProgramAlgorithm::None:
+      return nullptr;
+    case devices::ProgramAlgorithm::P2732:
+      return &Programmer::P2732;
+    case devices::ProgramAlgorithm::P2764_128:
+      return &Programmer::P2764_128;
+    case devices::ProgramAlgorithm::P27256:
+    case devices::ProgramAlgorithm::P27C040:
+      return &Programmer::P27256_040;
+    case devices::ProgramAlgorithm::P27080:
+      return &Programmer::P27080;
+    case devices::ProgramAlgorithm::P27010_020:
+      return &Programmer::P27010_020;
+    case devices::ProgramAlgorithm::X28C256:
+      return &Programmer::ProgramX28C256;
+    case devices::ProgramAlgorithm::AT29C256:
+      return &Programmer::ProgramAT29C256;
+    case devices::ProgramAlgorithm::CommandFlash:
+      return &Programmer::ProgramFlashByID;
+  }
+  return nullptr;
 }
 
 void Programmer::ProgramCode() {
@@ -49,26 +75,7 @@ void Programmer::ProgramCode() {
   ProgramFailed = 0;
   ProgramStatus = 9;
 
-  const std::string& code = dev.DeviceCode;
-  using Algorithm = void (Programmer::*)();
-  Algorithm algorithm = nullptr;
-  if (code == "P1")
-    algorithm = &Programmer::P2732;
-  else if (code == "P2" || code == "P3")
-    algorithm = &Programmer::P2764_128;
-  else if (code == "P4" || code == "P8")
-    algorithm = &Programmer::P27256_040;
-  else if (code == "P5" || code == "P9")
-    algorithm = &Programmer::P27080;
-  else if (code == "P6" || code == "P7")
-    algorithm = &Programmer::P27010_020;
-  else if (code == "EN")
-    algorithm = &Programmer::ProgramX28C256;
-  else if (code == "FA")
-    algorithm = &Programmer::ProgramAT29C256;
-  else if (code == "FM" || code == "FL" || code == "FR" || code == "FS")
-    algorithm = &Programmer::ProgramFlashByID;
-  if (algorithm != nullptr) {
+  if (const Algorithm algorithm = ProgrammingAlgorithm(dev.Row.Program); algorithm != nullptr) {
     ProgramStatus = 1;
     (this->*algorithm)();
   }

@@ -11,8 +11,9 @@ using platform::Ctl;
 
 namespace {
 
-constexpr int32_t kBank = 65536;
-constexpr int32_t kPage = 256;
+using board::kBankBytes;
+using board::kPageBytes;
+
 // The largest device of the catalogue; without a selected device no walk goes further, so the
 // program buffer (one byte longer) and the code buffer always hold the bytes walked.
 constexpr int32_t kLargestDevice = 1048576;
@@ -42,12 +43,12 @@ void Programmer::DeviceScan(const ScanAction& action) {
 // byte, so that a byte costs one latch write and one read-back. Between two bytes the walk may
 // be stopped: Stopped is then set, with the first byte not read in StopAddress.
 void Programmer::DeviceScan(int32_t length, const ScanAction& action) {
-  const int32_t pages = length > 0 ? (length + kPage - 1) / kPage : 0;
+  const int32_t pages = length > 0 ? (length + kPageBytes - 1) / kPageBytes : 0;
   ui.SetValue(Ctl::ProgressBar1, 0);
   ui.SetMax(Ctl::ProgressBar1, pages);
   if (pages == 0) return;
-  LastBank = static_cast<int16_t>((length - 1) / kBank);
-  LastPage = static_cast<int16_t>(((length - 1) % kBank) / kPage);
+  LastBank = static_cast<int16_t>((length - 1) / kBankBytes);
+  LastPage = static_cast<int16_t>(((length - 1) % kBankBytes) / kPageBytes);
   int progress = 0;
   for (board.AddrHigh = 0; board.AddrHigh <= LastBank; ++board.AddrHigh) {
     board.Reg3 = static_cast<int16_t>(board.AddrHighMap[static_cast<size_t>(board.AddrHigh)] |
@@ -60,8 +61,8 @@ void Programmer::DeviceScan(int32_t length, const ScanAction& action) {
       board.SetReg1();
       ui.SetValue(Ctl::ProgressBar1, ++progress);
       ui.Repaint(Ctl::ProgressBar1);
-      for (int16_t low = 0; low < kPage; ++low) {
-        const int32_t address = board.AddrHigh * kBank + board.AddrMid * kPage + low;
+      for (int16_t low = 0; low < kPageBytes; ++low) {
+        const int32_t address = board.AddrHigh * kBankBytes + board.AddrMid * kPageBytes + low;
         if (address > 0 && StopRequestedAt(address)) return;
         board.Reg2 = low;
         board.SetReg2();

@@ -2,12 +2,13 @@
 #include <algorithm>
 #include <string>
 
-#include "operations/eprom/hex_text.h"
 #include "operations/programmer.h"
+#include "platform/hex_text.h"
 
 namespace ops {
 
 using platform::Ctl;
+using platform::Hex;
 
 namespace {
 

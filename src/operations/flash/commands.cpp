@@ -110,9 +110,13 @@ void Programmer::Command_FLASH() {
 // data and address out with chip enable off, enables the chip and pulses the strobe; chip enable
 // drops at the start of the next cycle. 555h / 2AAh with A16 and up at 0; no wait afterwards.
 void Programmer::SendFlashCommand() {
-  if (dev.DeviceCode == "FA") {
-    Command_FLASH();
-    return;
+  switch (dev.Row.Commands) {
+    case devices::FlashCommands::PageWrite:
+      Command_FLASH();
+      return;
+    case devices::FlashCommands::None:
+    case devices::FlashCommands::Strobed:
+      break;
   }
   board.OEOFF();
   for (const auto& [data, mid, low] : FlashCommandCycles(I16(FlashCommand & 0xFF))) {

@@ -30,12 +30,29 @@ constexpr int32_t kFlashErasePolls = (kChipEraseMaxMs - kSettleMs + kPollMs - 1)
 constexpr uint8_t kDq5 = 0x20;
 constexpr uint8_t kDq7 = 0x80;
 
-int32_t ErasePolls(const std::string& device_code) {
-  return device_code == "FA" ? kAT29C256ErasePolls : kFlashErasePolls;
+int32_t ErasePolls(devices::EraseAlgorithm erase) {
+  switch (erase) {
+    case devices::EraseAlgorithm::AT29C256:
+      return kAT29C256ErasePolls;
+    case devices::EraseAlgorithm::None:
+    case devices::EraseAlgorithm::ProgramFF:
+    case devices::EraseAlgorithm::CommandFlash:
+      return kFlashErasePolls;
+  }
+  return kFlashErasePolls;
 }
 
-bool AmicAmdEon(int16_t maker) {
-  return maker == 0x37 || maker == 0x01 || maker == 0x1C;
+// Only the 32-pin chips report a failed erase on DQ5.
+bool ReportsEraseTimeout(devices::EraseAlgorithm erase) {
+  switch (erase) {
+    case devices::EraseAlgorithm::AT29C256:
+      return false;
+    case devices::EraseAlgorithm::None:
+    case devices::EraseAlgorithm::ProgramFF:
+    case devices::EraseAlgorithm::CommandFlash:
+      return true;
+  }
+  return true;
 }
 
 // A timed-out wait leaves FlashPollState at 0; a chip that read erased leaves the poll count.
@@ -53,7 +70,7 @@ void ReportEraseOutcome(Programmer& p) {
                         ? "*** Flash Memory Erase Failed - Device reported Exceeded Timing "
                           "Limits ***"
                         : "*** Flash Memory Erase Failed - Device did not Read Erased (" +
-                              std::to_string(ErasePolls(p.dev.DeviceCode)) + " Polls) ***");
+                              std::to_string(ErasePolls(p.dev.Row.Erase)) + " Polls) ***");
     p.LockButtonsOnError();
     p.ui.PlayEventSound("ERROR");
     return;
@@ -65,17 +82,25 @@ void ReportEraseOutcome(Programmer& p) {
 }  // namespace
 
 void Programmer::EraseFlash_button_Click() {
-  const std::string& code = dev.DeviceCode;
-  const bool amic_amd_eon = code == "FM" || code == "FL" || code == "FR" || code == "FS";
-  if (code != "EN" && code != "FA" && !amic_amd_eon) return;
+  if (dev.Row.Erase == devices::EraseAlgorithm::None) return;
   // An erase destroys what the chip holds: the operator confirms it first, as for programming.
   if (!ui.AskOkCancel("Erase the Device?", "Safety Question")) {
     ui.LogMessage("Erasing was Canceled by Operator");
     return;
   }
-  if (code == "EN") EraseXICOR();
-  if (amic_amd_eon) EraseAMDFlash();
-  if (code == "FA") EraseAT29C256();
+  switch (dev.Row.Erase) {
+    case devices::EraseAlgorithm::None:
+      break;
+    case devices::EraseAlgorithm::ProgramFF:
+      EraseXICOR();
+      break;
+    case devices::EraseAlgorithm::CommandFlash:
+      EraseAMDFlash();
+      break;
+    case devices::EraseAlgorithm::AT29C256:
+      EraseAT29C256();
+      break;
+  }
 }
 
 // The operator's image survives: ProgramBuffer is rebuilt from the code buffer afterwards,
@@ -90,7 +115,7 @@ void Programmer::EraseXICOR() {
 
 void Programmer::EraseAMDFlash() {
   IdentifyFlash();
-  if (!AmicAmdEon(FlashMaker)) {
+  if (!devices::ByteProgrammingMaker(FlashMaker)) {
     ui.LogMessage("*** DEVICE NOT SUPPORTED ***");
     return;
   }
@@ -110,7 +135,7 @@ void Programmer::EraseAMDFlash() {
 
 void Programmer::EraseAT29C256() {
   IdentifyFlash();
-  if (FlashMaker != 0x1F) {
+  if (FlashMaker != dev.Row.FlashMaker) {
     ui.LogMessage("*** DEVICE NOT SUPPORTED ***");
     return;
   }
@@ -143,8 +168,8 @@ void Programmer::EraseAT29C256() {
 // value has given up by itself: one more read (DQ7 may change together with DQ5) decides, and
 // the wait stops there with EraseTimingExceeded set.
 void Programmer::WaitErased() {
-  const int32_t polls = ErasePolls(dev.DeviceCode);
-  const bool watch_dq5 = dev.DeviceCode != "FA";
+  const int32_t polls = ErasePolls(dev.Row.Erase);
+  const bool watch_dq5 = ReportsEraseTimeout(dev.Row.Erase);
   EraseTimingExceeded = false;
   ui.SetMax(Ctl::ProgressBar1, 100);
   board.REG4OFF();

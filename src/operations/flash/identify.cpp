@@ -5,38 +5,39 @@
 #include <string_view>
 
 #include "operations/programmer.h"
+#include "platform/hex_text.h"
 
 namespace ops {
 namespace {
 
+// The chips the ID mode names, by the maker and device bytes they report.
 struct FlashId {
-  std::string_view code;  // maker and device byte, two upper-case hex digits each
+  uint8_t maker;
+  uint8_t device;
   std::string_view name;
   int16_t sector_size;
 };
 
 constexpr std::array<FlashId, 12> kFlashIds = {{
-    {"1C04", "EON EN29F040 Flash Memory", 512},
-    {"0120", "AMD am29F010 Flash Memory", 512},
-    {"01A4", "AMD am29F040 Flash Memory", 512},
-    {"3786", "AMIC A29040 Flash Memory", 512},
-    {"37A4", "AMIC A29010 Flash Memory", 512},
-    {"1F5B", "ATMEL 29C040 Flash Memory", 512},
-    {"1FA4", "ATMEL 29C040A Flash Memory", 256},
-    {"1FDA", "ATMEL 29C020 Flash Memory", 256},
-    {"1F25", "ATMEL 29C1024 Flash Memory", 128},
-    {"1FD5", "ATMEL 29C010 Flash Memory", 128},
-    {"1F5D", "ATMEL 29C512 Flash Memory", 128},
-    {"1FDC", "ATMEL 29C256 Flash Memory", 64},
+    {0x1C, 0x04, "EON EN29F040 Flash Memory", 512},
+    {0x01, 0x20, "AMD am29F010 Flash Memory", 512},
+    {0x01, 0xA4, "AMD am29F040 Flash Memory", 512},
+    {0x37, 0x86, "AMIC A29040 Flash Memory", 512},
+    {0x37, 0xA4, "AMIC A29010 Flash Memory", 512},
+    {0x1F, 0x5B, "ATMEL 29C040 Flash Memory", 512},
+    {0x1F, 0xA4, "ATMEL 29C040A Flash Memory", 256},
+    {0x1F, 0xDA, "ATMEL 29C020 Flash Memory", 256},
+    {0x1F, 0x25, "ATMEL 29C1024 Flash Memory", 128},
+    {0x1F, 0xD5, "ATMEL 29C010 Flash Memory", 128},
+    {0x1F, 0x5D, "ATMEL 29C512 Flash Memory", 128},
+    {0x1F, 0xDC, "ATMEL 29C256 Flash Memory", 64},
 }};
 
 constexpr int16_t kIdEntry = 0x90;
 constexpr int16_t kIdExit = 0xF0;
 
 std::string TwoHexDigits(int value) {
-  constexpr std::string_view kDigits = "0123456789ABCDEF";
-  const auto v = static_cast<unsigned>(value) & 0xFFU;
-  return {kDigits[v >> 4U], kDigits[v & 0x0FU]};
+  return platform::Hex(static_cast<uint8_t>(value), 2);
 }
 
 // The byte at the address counter and the one after it, each latched out and read back.
@@ -71,7 +72,7 @@ void LeaveIdMode(Programmer& p) {
 
 void Programmer::IdentifyFlash() {
   FlashSectorSize = 0;
-  if (dev.DeviceFamily != "F") return;
+  if (dev.Row.Commands == devices::FlashCommands::None) return;
   board.Reset();
   board.LampOn();
   board.OEOFF();
@@ -98,7 +99,7 @@ void Programmer::IdentifyFlash() {
   }
   const std::string prefix = "Device ID# " + FlashCode + " - ";
   for (const FlashId& id : kFlashIds) {
-    if (FlashCode == id.code) {
+    if (FlashMaker == id.maker && FlashDevice == id.device) {
       ui.LogMessage(prefix + std::string(id.name));
       FlashSectorSize = id.sector_size;
     }

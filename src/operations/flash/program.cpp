@@ -204,20 +204,14 @@ class PageProgrammer {
   const PageDevice& d_;
 };
 
-// Atmel's 32-pin Flash (maker 1Fh) writes whole sectors: a byte-program command per byte would
-// leave the rest of each sector undefined. Only the byte-programming makers are served.
-bool ProgrammableMaker(int16_t maker) {
-  return maker == 0x37 || maker == 0x01 || maker == 0x1C;
-}
-
-constexpr int32_t kPage = 256;
-constexpr int32_t kBank = 65536;
+using board::kBankBytes;
+using board::kPageBytes;
 
 // How many bytes the byte walk covers: CodeLength, but never past the device (a longer file
 // loaded after the selection) and never past the end of ProgramBuffer, since the walk rounds up
 // to a whole page. Says so when it cuts the length.
 int32_t FlashWalkLength(Programmer& p) {
-  const auto buffer_pages = static_cast<int32_t>(p.ProgramBuffer.size()) / kPage * kPage;
+  const auto buffer_pages = static_cast<int32_t>(p.ProgramBuffer.size()) / kPageBytes * kPageBytes;
   const int32_t limit =
       p.dev.DeviceSize > 0 ? std::min(p.dev.DeviceSize, buffer_pages) : buffer_pages;
   if (p.buf.CodeLength <= limit) return p.buf.CodeLength;
@@ -239,19 +233,21 @@ void Programmer::ProgramX28C256() {
 
 void Programmer::ProgramFlashByID() {
   IdentifyFlash();
-  if (!ProgrammableMaker(FlashMaker)) {
+  // Atmel's 32-pin Flash (maker 1Fh) writes whole sectors: a byte-program command per byte
+  // would leave the rest of each sector undefined. Only the byte-programming makers are served.
+  if (!devices::ByteProgrammingMaker(FlashMaker)) {
     ui.LogMessage("Device ID# " + FlashCode + " - Not Supported");
     ProgramStatus = 0;
     return;
   }
   ui.LogMessage("Device ID# " + FlashCode + " - Start programming");
   const int32_t length = FlashWalkLength(*this);
-  ui.SetMax(Ctl::ProgressBar1, length / kPage);
+  ui.SetMax(Ctl::ProgressBar1, length / kPageBytes);
   board.REG4ON();
   board.OEOFF();
   board.CEOFF();
-  LastBank = I16((length - 1) / kBank);
-  LastPage = I16(((length - 1) % kBank) / kPage);
+  LastBank = I16((length - 1) / kBankBytes);
+  LastPage = I16(((length - 1) % kBankBytes) / kPageBytes);
   board.CurrentAddress = 0;
   for (int32_t bank = 0; bank <= LastBank; ++bank) {
     board.Reg3 = I16(board.AddrHighMap[static_cast<size_t>(bank)] | board.Reg3Mask | 0x80);

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QTextDocument>
 #include <map>
 
 #include "app/clickable_label.h"
@@ -262,11 +263,15 @@ QWidget* NewList(const FormControl& row, QWidget* parent) {
 QWidget* NewPage(QWidget* parent) {
   auto* view = new TextView(parent);
   QFont font("Arial Monospaced");
+  // Where the named font is missing, a monospaced one with short lines, for the largest font
+  // that fits a page.
+  font.setFamilies({"Arial Monospaced", "DejaVu Sans Mono", "Liberation Mono", "Monospace"});
   font.setStyleHint(QFont::TypeWriter);
   font.setFixedPitch(true);
   view->setFont(font);
   // The frame sets the view's size; the view fits its font to it.
   view->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  view->document()->setDocumentMargin(2);
   view->ShowWhole(kPageLines, kPageColumns);
   return view;
 }

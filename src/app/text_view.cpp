@@ -75,7 +75,8 @@ void TextView::FitFont() {
   for (; pixels > kSmallestPixels; --pixels) {
     font.setPixelSize(pixels);
     const QFontMetricsF metrics(font);
-    const double line_height = metrics.lineSpacing();
+    // The editor lays each line on whole pixels.
+    const double line_height = std::ceil(metrics.lineSpacing());
     const double text_width = metrics.horizontalAdvance(QString(columns_, QLatin1Char('0')));
     if (line_height * lines_ <= height && text_width <= width) break;
   }

@@ -280,6 +280,8 @@ QWidget* NewLog(QWidget* parent) {
   auto* log = new TextView(parent);
   log->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   log->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  // At its smallest the log still shows its last few lines.
+  log->setMinimumHeight(log->fontMetrics().lineSpacing() * 5);
   return log;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -107,6 +108,30 @@ TEST(WindowLayout, FirstStartShowsEveryControlWholeOnTheScreen) {
   const QWidget* frame3 = t.Find<QWidget>("Frame3");
   EXPECT_GE(frame3->width(), 481);
   EXPECT_GE(frame3->height(), 241);
+}
+
+// The operator's desktop font two points larger: the window's minimum grows with it, nothing is
+// cut, and the window still fits the screen.
+TEST(WindowLayout, LargerDesktopFontStillFitsWhole) {
+  const QFont desktop = QApplication::font();
+  QFont larger = desktop;
+  if (desktop.pointSizeF() > 0) {
+    larger.setPointSizeF(desktop.pointSizeF() + 2);
+  } else {
+    larger.setPixelSize(desktop.pixelSize() + 3);  // two points at 96 dots per inch
+  }
+  ASSERT_GT(QFontInfo(larger).pixelSize(), QFontInfo(desktop).pixelSize());
+  QApplication::setFont(larger);
+  {
+    WindowUnderTest t;
+    StartAndShow(t);
+    QApplication::processEvents();
+    EXPECT_TRUE(t.window.screen()->availableGeometry().contains(t.window.frameGeometry()));
+    EXPECT_LE(t.window.frameGeometry().height(), 768 - 60);
+    ExpectEveryControlWholeAndInside(t);
+    ExpectColumnsInOrder(t);
+  }
+  QApplication::setFont(desktop);
 }
 
 TEST(WindowLayout, PageIsWholeAtTheFirstStartAndEnlarged) {

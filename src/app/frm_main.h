@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMainWindow>
-#include <QPlainTextEdit>
 #include <functional>
 #include <map>
 #include <memory>
@@ -13,23 +11,20 @@
 #include <utility>
 #include <vector>
 
+#include "app/clickable_label.h"
+#include "app/device_list.h"
 #include "app/dialogs.h"
+#include "app/text_view.h"
+#include "app/widget_kinds.h"
 #include "frontend/port_access.h"
 #include "platform/clock.h"
 #include "platform/panel.h"
 #include "platform/settings_store.h"
 #include "platform/sound.h"
 
-class QAction;
-class QGroupBox;
-class QMenu;
-class QProgressBar;
 class QPushButton;
 class QSocketNotifier;
-class QScrollBar;
-class QSlider;
 class QTimer;
-class QToolBar;
 
 namespace ops {
 class Programmer;
@@ -43,50 +38,6 @@ class StopSignals;
 namespace app {
 
 class InputGate;
-
-// A label the operator can click (the error indicator, the code file name).
-class ClickableLabel final : public QLabel {
-  Q_OBJECT
- public:
-  using QLabel::QLabel;
- signals:
-  void clicked();
-
- protected:
-  void mouseReleaseEvent(QMouseEvent* event) override;
-};
-
-// The device drop-down list. The mouse wheel chooses a device only while the list has the
-// keyboard focus (or is open): a wheel turned over the closed list on the way to the hex view
-// or the log must not select one device after another, each selection driving the board.
-class DeviceList final : public QComboBox {
-  Q_OBJECT
- public:
-  explicit DeviceList(QWidget* parent);
-
- protected:
-  void wheelEvent(QWheelEvent* event) override;
-};
-
-// A read-only text view that reports a double click (the log, the hex view). It keeps the exact
-// text it was given, line ends as written, which the editor itself would turn into paragraphs.
-class TextView final : public QPlainTextEdit {
-  Q_OBJECT
- public:
-  explicit TextView(QWidget* parent);
-  const std::string& Text() const { return text_; }
-  void SetText(std::string text);
-  void Append(const std::string& text);
-  void CaretToEnd();
- signals:
-  void doubleClicked();
-
- protected:
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
-
- private:
-  std::string text_;
-};
 
 // The main window: every control, menu entry and toolbar button of the programmer front end,
 // named as the core names them. It shows what the core sets through the Panel and routes each
@@ -185,28 +136,30 @@ class frmMain final : public QMainWindow, public platform::Panel {
   static Key KeyOf(platform::Ref r) { return {r.ctl, r.index}; }
 
   // Building the window.
-  QWidget* BuildClientArea();
-  void BuildFrames(QWidget* client);
-  void BuildDeviceAndFiles(QWidget* client);
-  void BuildHexView();
-  void BuildButtons(QWidget* client);
-  void BuildRightColumn(QWidget* client);
+  void AddControl(platform::Ref r, QObject& object, const WidgetKind& kind);
+  void ConnectControls();
+  void ConnectOptions();
   void BuildMenus();
   void BuildToolBar();
   void BuildStatusBar();
   void ApplyDesignColours();
-  template <typename W, typename... Args>
-  W* Add(platform::Ref r, QWidget* parent, QRect geometry, Args&&... args);
-  QAction* AddMenuEntry(QMenu* menu, platform::Ctl ctl, const QString& caption, bool enabled,
-                        std::function<void(ops::Programmer&)> handler);
-  QAction* AddSeparator(QMenu* menu, const char* name);
-  QMenu* AddSubmenu(QMenu* parent_menu, platform::Ctl ctl, const QString& caption);
-  void Register(platform::Ref r, QObject* object);
+  const WidgetKind& KindOf(platform::Ref r) const;
+  template <typename W>
+  W* Widget(platform::Ref r) const {
+    return qobject_cast<W*>(Control(r));
+  }
+
+  // The window's own menu entries.
+  void ShowHelpContents();
+  void ShowHelpSearch();
+  void ShowAbout();
+  void ForceMeldrix4();
+  void ForceMeldrix5();
 
   // Runs a core handler for an operator action; a failure inside it reaches the operator as a
   // message instead of ending the program.
   void Route(const std::function<void(ops::Programmer&)>& handler);
-  void OnButton(platform::Ref r, std::function<void(ops::Programmer&)> handler);
+  void OnClick(platform::Ref r, std::function<void(ops::Programmer&)> handler);
   void BeginOperation();
   void EndOperation();
   void AskToStop() { stop_asked_ = true; }
@@ -227,9 +180,12 @@ class frmMain final : public QMainWindow, public platform::Panel {
   ops::Programmer* programmer_ = nullptr;
   frontend::PortAccess* port_access_ = nullptr;
 
-  std::map<Key, QObject*> controls_;
+  struct Entry {
+    QObject* object;
+    const WidgetKind* kind;
+  };
+  std::map<Key, Entry> controls_;
   std::map<Key, platform::Color> fore_, back_;
-  std::map<Key, int> maxima_;  // scroll bar and progress bar maxima as the core set them
 
   TextView* system_log_ = nullptr;
   TextView* buffer_display_ = nullptr;
@@ -240,7 +196,6 @@ class frmMain final : public QMainWindow, public platform::Panel {
   QLabel* status_date_ = nullptr;
   QLabel* status_time_ = nullptr;
   QTimer* clock_timer_ = nullptr;
-  QAction* verify_action_ = nullptr;  // shows and hides the Verify button on the toolbar
 
   // The operation in progress: the Stop control, the gate that drops the operator's other
   // input meanwhile, and what was asked of it.

@@ -2,8 +2,10 @@
 
 #include <QFile>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QWidget>
+#include <algorithm>
 #include <memory>
 
 #include "app/about_dialog.h"
@@ -12,6 +14,21 @@
 
 namespace app {
 namespace {
+
+// A new help window opens over its owner, whole on the owner's screen.
+void PlaceOnOwnersScreen(QWidget& window, const QWidget& owner) {
+  const QScreen* screen = owner.screen();
+  if (screen == nullptr) return;
+  const QRect room = screen->availableGeometry();
+  // Not shown yet, the window has no frame: it will get one like its owner's.
+  const QSize frame = owner.frameGeometry().size() - owner.size();
+  window.resize(window.size().boundedTo(room.size() * 9 / 10 - frame));
+  QRect placed(QPoint(), window.size() + frame);
+  placed.moveCenter(owner.frameGeometry().center());
+  placed.moveLeft(std::clamp(placed.left(), room.left(), room.right() + 1 - placed.width()));
+  placed.moveTop(std::clamp(placed.top(), room.top(), room.bottom() + 1 - placed.height()));
+  window.move(placed.topLeft());
+}
 
 // The help window stays open beside the main window, one of it, until the operator closes it.
 HelpWindow* OpenHelpWindow(QWidget& owner) {
@@ -22,7 +39,10 @@ HelpWindow* OpenHelpWindow(QWidget& owner) {
     return nullptr;
   }
   auto* window = owner.findChild<HelpWindow*>("HelpWindow", Qt::FindDirectChildrenOnly);
-  if (window == nullptr) window = new HelpWindow(&owner);  // owned by owner
+  if (window == nullptr) {
+    window = new HelpWindow(&owner);  // owned by owner
+    PlaceOnOwnersScreen(*window, owner);
+  }
   window->show();
   window->raise();
   window->activateWindow();

@@ -113,6 +113,7 @@ TEST(WindowLayout, FirstStartShowsEveryControlWholeOnTheScreen) {
 // The operator's desktop font two points larger: the window's minimum grows with it, nothing is
 // cut, and the window still fits the screen.
 TEST(WindowLayout, LargerDesktopFontStillFitsWhole) {
+  app_testing::QtApp();
   const QFont desktop = QApplication::font();
   QFont larger = desktop;
   if (desktop.pointSizeF() > 0) {

@@ -7,7 +7,7 @@
 
 #include "board/board.h"
 #include "platform/clock.h"
-#include "platform/panel.h"
+#include "panel/panel.h"
 
 namespace bench {
 

@@ -16,7 +16,7 @@
 #include "app/dialogs.h"
 #include "frontend/port_access.h"
 #include "platform/clock.h"
-#include "platform/panel.h"
+#include "panel/panel.h"
 #include "platform/settings_store.h"
 #include "platform/sound.h"
 

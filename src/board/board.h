@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "platform/machine.h"
-#include "platform/panel.h"
+#include "panel/panel.h"
 
 namespace board {
 

@@ -14,7 +14,7 @@
 #include "devices/catalogue.h"
 #include "platform/clock.h"
 #include "platform/machine.h"
-#include "platform/panel.h"
+#include "panel/panel.h"
 
 namespace ops {
 

@@ -15,8 +15,8 @@
 
 #include "app/dialogs.h"
 #include "frontend/port_access.h"
-#include "platform/clock.h"
 #include "panel/panel.h"
+#include "platform/clock.h"
 #include "platform/settings_store.h"
 #include "platform/sound.h"
 

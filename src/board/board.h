@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/machine.h"
 #include "panel/panel.h"
+#include "platform/machine.h"
 
 namespace board {
 

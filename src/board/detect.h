@@ -5,8 +5,8 @@
 #include <string>
 
 #include "board/board.h"
-#include "platform/clock.h"
 #include "panel/panel.h"
+#include "platform/clock.h"
 
 namespace board {
 

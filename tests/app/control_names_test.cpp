@@ -1,5 +1,7 @@
 // Every control of the window contract has its object name: the name list in app/ is kept by
 // hand beside the enum, so a control added to one and not the other, or entered twice, must show.
+#include "app/control_names.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,8 +9,6 @@
 #include <regex>
 #include <string>
 #include <vector>
-
-#include "app/control_names.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "board/board.h"
+#include "panel/panel.h"
 #include "platform/clock.h"
-#include "platform/panel.h"
 
 namespace bench {
 

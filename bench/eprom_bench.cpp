@@ -11,8 +11,8 @@
 
 #include "bench_support.h"
 #include "operations/programmer.h"
+#include "panel/panel.h"
 #include "platform/clock.h"
-#include "platform/panel.h"
 #include "platform/recording_machine.h"
 
 #if __has_include("sim/sim_board.h")

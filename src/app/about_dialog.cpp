@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "app/sysinfo.h"
-#include "platform/panel.h"
+#include "panel/panel.h"
 
 namespace app {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/panel.h"
+#include "panel/panel.h"
 
 namespace app {
 

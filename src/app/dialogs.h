@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "platform/panel.h"
+#include "panel/panel.h"
 
 class QWidget;
 

@@ -17,8 +17,8 @@
 #include "app/text_view.h"
 #include "app/widget_kinds.h"
 #include "frontend/port_access.h"
+#include "panel/panel.h"
 #include "platform/clock.h"
-#include "platform/panel.h"
 #include "platform/settings_store.h"
 #include "platform/sound.h"
 

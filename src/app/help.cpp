@@ -10,7 +10,7 @@
 
 #include "app/about_dialog.h"
 #include "app/help_window.h"
-#include "platform/panel.h"
+#include "panel/panel.h"
 
 namespace app {
 namespace {

@@ -1,6 +1,6 @@
 #include "app/qt_settings_store.h"
 
-#include "platform/panel.h"
+#include "panel/panel.h"
 
 namespace app {
 namespace {

@@ -11,7 +11,7 @@
 #include <QtGlobal>
 
 #include "app/about_dialog.h"
-#include "platform/panel.h"
+#include "panel/panel.h"
 
 namespace app {
 namespace {

@@ -3,8 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "panel/panel.h"
 #include "platform/machine.h"
-#include "platform/panel.h"
 
 namespace board {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "board/board.h"
+#include "panel/panel.h"
 #include "platform/clock.h"
-#include "platform/panel.h"
 
 namespace board {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/panel.h"
+#include "panel/panel.h"
 
 namespace frontend {
 

@@ -12,9 +12,9 @@
 #include "board/detect.h"
 #include "buffers/buffers.h"
 #include "devices/catalogue.h"
+#include "panel/panel.h"
 #include "platform/clock.h"
 #include "platform/machine.h"
-#include "platform/panel.h"
 
 namespace ops {
 

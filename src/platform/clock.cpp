@@ -1,7 +1,7 @@
 #include "platform/clock.h"
 
-#include <iomanip>
 #include <ctime>
+#include <iomanip>
 #include <locale>
 #include <sstream>
 
@@ -24,8 +24,14 @@ std::string Format(const char* pattern, bool user_locale) {
 
 }  // namespace
 
-std::string SystemClock::LocaleTime() const { return Format("%X", true); }
-std::string SystemClock::LocaleDate() const { return Format("%x", true); }
-std::string SystemClock::Stamp() const { return Format("%m-%d-%Y %H:%M:%S", false); }
+std::string SystemClock::LocaleTime() const {
+  return Format("%X", true);
+}
+std::string SystemClock::LocaleDate() const {
+  return Format("%x", true);
+}
+std::string SystemClock::Stamp() const {
+  return Format("%m-%d-%Y %H:%M:%S", false);
+}
 
 }  // namespace platform

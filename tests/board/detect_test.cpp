@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "board/scripted_boards.h"
 #include "platform/files.h"
 #include "platform/port_io.h"
 #include "platform/recording_machine.h"
 #include "support/fake_clock.h"
 #include "support/fake_panel.h"
+#include "support/scripted_boards.h"
 #include "support/temp_dir.h"
 
 namespace {

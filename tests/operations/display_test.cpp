@@ -11,6 +11,7 @@
 #include "platform/recording_machine.h"
 #include "support/fake_clock.h"
 #include "support/fake_panel.h"
+#include "support/scripted_boards.h"
 
 namespace {
 
@@ -18,20 +19,15 @@ namespace fs = std::filesystem;
 using platform::Ctl;
 using Kind = platform::RecordingMachine::Kind;
 
-// A model-5 socket that answers each byte read with the next byte of a script: the low nibble
-// on status bits 3..6 at the first read, the high nibble at the second.
-class ScriptedSocket final : public platform::PortIo {
- public:
-  std::vector<uint8_t> bytes;
-  size_t reads = 0;
-  void PortOut(uint16_t, uint8_t) override {}
-  uint8_t PortIn(uint16_t) override {
-    const uint8_t byte = bytes.empty() ? 0 : bytes[(reads / 2) % bytes.size()];
-    const auto nibble = static_cast<uint8_t>(reads % 2 == 0 ? byte & 0x0F : byte >> 4);
-    ++reads;
-    return static_cast<uint8_t>(nibble << 3);
+// A model-5 board at 378h whose chip answers each byte read with the next byte of a script.
+struct ScriptedSocket {
+  ScriptedSocket() {
+    board.Place(0x378, 5);
+    board.chip = [this] { return bytes.empty() ? uint8_t{0} : bytes[byte_reads++ % bytes.size()]; };
   }
-  std::string Describe() const override { return "scripted socket"; }
+  std::vector<uint8_t> bytes;
+  size_t byte_reads = 0;
+  testing_support::ScriptedBoards board;
 };
 
 class Display : public ::testing::Test {
@@ -57,7 +53,7 @@ class Display : public ::testing::Test {
   }
 
   ScriptedSocket socket;
-  platform::RecordingMachine io{&socket};
+  platform::RecordingMachine io{&socket.board};
   testing_support::FakePanel ui;
   testing_support::FakeClock clock;
   ops::Programmer p{io, ui, clock, "unused.ini"};
@@ -68,7 +64,7 @@ TEST_F(Display, DisplayReadsOnePageOfTheDeviceThroughTheBoard) {
   EXPECT_EQ(p.DisplayMode, "DisplayEprom");
   EXPECT_EQ(ui.log, std::vector<std::string>{"Fetching Device Binary Contents to Screen"});
   EXPECT_EQ(ui.Caption(Ctl::Frame3), "Device Memory Hex/Ascii Display");
-  EXPECT_EQ(socket.reads, 512U);
+  EXPECT_EQ(socket.board.status_reads, 512U);
   EXPECT_EQ(Count(Kind::Sleep), 1);
   EXPECT_EQ(io.Trace().front().kind, Kind::Out);  // the reset comes before the settling wait
   EXPECT_EQ(p.PageBuffer[0], 0xFF);
@@ -84,9 +80,9 @@ TEST_F(Display, DisplayReadsOnePageOfTheDeviceThroughTheBoard) {
 
 TEST_F(Display, ScrollingInDeviceModeReadsThatPage) {
   p.Display_button_Click();
-  socket.reads = 0;
+  socket.board.status_reads = 0;
   p.SetScrollValue(127);
-  EXPECT_EQ(socket.reads, 512U);
+  EXPECT_EQ(socket.board.status_reads, 512U);
   EXPECT_EQ(Line(1).substr(0, 6), "007F00");
   EXPECT_EQ(Line(16).substr(0, 6), "007FF0");
 }
@@ -109,7 +105,7 @@ TEST_F(Display, MicrocontrollerHasNoDeviceViewYet) {
       ui.boxes,
       (std::vector<testing_support::FakePanel::Box>{{"Please Write AT90S2313 Code Display ROutine",
                                                      "Routine Not Ready", platform::Icon::None}}));
-  EXPECT_EQ(socket.reads, 0U);
+  EXPECT_EQ(socket.board.status_reads, 0U);
 }
 
 TEST_F(Display, BufferViewsFollowTheScrollBarInReadMode) {
@@ -123,7 +119,7 @@ TEST_F(Display, BufferViewsFollowTheScrollBarInReadMode) {
   EXPECT_EQ(Line(1), "000300| 41207E22 00000000 00000000 00000000 | A...............");
   EXPECT_EQ(Line(16).substr(0, 6), "0003F0");
   EXPECT_EQ(p.board.CurrentAddress, 0x300);
-  EXPECT_EQ(socket.reads, 0U);
+  EXPECT_EQ(socket.board.status_reads, 0U);
   // Command1 always shows the first page.
   p.Command1_Click();
   EXPECT_EQ(Line(1).substr(0, 6), "000000");

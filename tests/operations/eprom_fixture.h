@@ -16,6 +16,7 @@
 #include "support/catalogue_rows.h"
 #include "support/fake_clock.h"
 #include "support/fake_panel.h"
+#include "support/scripted_boards.h"
 
 namespace eprom_test {
 
@@ -35,39 +36,28 @@ inline const Codes& CodesOf(int model) {
   return model == 4 ? kModel4 : kModel5;
 }
 
-// What the status lines show for one nibble of a data byte on each board model.
+// What the status lines show for one nibble of a data byte on each board model (the lines that
+// carry no data bit read high).
 inline uint8_t StatusFor(int model, unsigned nibble) {
-  if (model == 5) return static_cast<uint8_t>((nibble & 0xFU) << 3U);
+  if (model == 5) return static_cast<uint8_t>(((nibble & 0xFU) << 3U) | 0x87U);
   const unsigned d0 = nibble & 1U, d1 = (nibble >> 1U) & 1U, d2 = (nibble >> 2U) & 1U,
                  d3 = (nibble >> 3U) & 1U;
-  return static_cast<uint8_t>((d0 << 6U) | ((d1 ^ 1U) << 7U) | (d2 << 5U) | (d3 << 4U));
+  return static_cast<uint8_t>((d0 << 6U) | ((d1 ^ 1U) << 7U) | (d2 << 5U) | (d3 << 4U) | 0x07U);
 }
 
-// The socket as the status lines see it: the n-th read-back (from 0) answers answer(n).
-class ScriptedDevice final : public platform::PortIo {
+// The device in the socket of the tests' board double at 378h: the n-th byte read (from 0)
+// answers answer(n).
+class ScriptedDevice {
  public:
-  explicit ScriptedDevice(int model) : model_(model) {}
+  explicit ScriptedDevice(int model) : board(kData, model) {
+    board.chip = [this] { return answer(reads++); };
+  }
+  ScriptedDevice(const ScriptedDevice&) = delete;
+  ScriptedDevice& operator=(const ScriptedDevice&) = delete;
+
   std::function<uint8_t(int64_t)> answer = [](int64_t) { return uint8_t{0xFF}; };
   int64_t reads = 0;  // read-backs so far
-
-  void PortOut(uint16_t port, uint8_t value) override {
-    if (port == kControl) control_ = value;
-  }
-  uint8_t PortIn(uint16_t port) override {
-    if (port != kStatus) return 0xFF;
-    const Codes& c = CodesOf(model_);
-    if (control_ == c.low) {
-      current_ = answer(reads++);
-      return StatusFor(model_, current_ & 0xFU);
-    }
-    return StatusFor(model_, static_cast<unsigned>(current_) >> 4U);
-  }
-  std::string Describe() const override { return "scripted socket"; }
-
- private:
-  int model_;
-  uint8_t control_ = 0xFF;
-  uint8_t current_ = 0xFF;
+  testing_support::ScriptedBoards board;
 };
 
 // One expected step of a port sequence, expanded to port events per board model.
@@ -228,7 +218,7 @@ struct Rig {
   }
 
   ScriptedDevice device;
-  platform::RecordingMachine io{&device};
+  platform::RecordingMachine io{&device.board};
   testing_support::FakePanel ui;
   testing_support::FakeClock clock;
   ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};

@@ -1,8 +1,8 @@
 #pragma once
 
-// A model-5 board at 378h with a scripted chip in its socket, for the Flash and EEPROM tests:
-// the socket keeps what the five latches hold (a latch takes the data register when the control
-// register leaves its strobe code) and answers each byte read with a test-chosen function.
+// A model-5 board at 378h (the tests' board double) with a scripted chip in its socket, for the
+// Flash and EEPROM tests: the chip sees the address the latches carry and answers each byte read
+// with a test-chosen function.
 
 #include <gtest/gtest.h>
 
@@ -18,33 +18,25 @@
 #include "support/catalogue_rows.h"
 #include "support/fake_clock.h"
 #include "support/fake_panel.h"
+#include "support/scripted_boards.h"
 
 namespace flash_testing {
 
-class ScriptedSocket final : public platform::PortIo {
+// The chip in the socket of a model-5 board at 378h: answers each byte read with `answer`.
+class ScriptedSocket {
  public:
-  static constexpr std::array<uint8_t, 5> kStrobe = {0x04, 0x0C, 0x06, 0x0E, 0x00};
-
-  void PortOut(uint16_t port, uint8_t value) override {
-    if (port == 0x378) data_ = value;
-    if (port != 0x37A) return;
-    for (size_t n = 0; n < kStrobe.size(); ++n) {
-      if (control_ == kStrobe[n] && value != kStrobe[n]) latch[n] = data_;
-    }
-    control_ = value;
-  }
-  // Model 5: the low nibble with control 05h, the high one with 01h, on status bits 3..6.
-  uint8_t PortIn(uint16_t port) override {
-    if (port != 0x379) return 0xFF;
-    if (control_ == 0x05) {
+  ScriptedSocket() {
+    board.chip = [this] {
       ++reads;
       if (keep_addresses) read_addresses.push_back(Address());
-      byte_ = answer(*this);
-      return static_cast<uint8_t>((byte_ & 0x0F) << 3);
-    }
-    return static_cast<uint8_t>((byte_ >> 4) << 3);
+      return answer(*this);
+    };
   }
-  std::string Describe() const override { return "scripted socket"; }
+  ScriptedSocket(const ScriptedSocket&) = delete;
+  ScriptedSocket& operator=(const ScriptedSocket&) = delete;
+
+  testing_support::ScriptedBoards board{0x378, 5};
+  const std::array<uint8_t, 5>& latch = board.Latches(0x378);
 
   // Address lines as the 32-pin Flash wiring carries them: latch 2 A0..A7, latch 1 A8..A15,
   // latch-3 bits 0, 1 and 3 A16, A17, A18 (bit 2 is the write strobe).
@@ -58,16 +50,12 @@ class ScriptedSocket final : public platform::PortIo {
     return latch[2] | (latch[1] & 0x3F) << 8 | ((latch[1] >> 7) & 1) << 14;
   }
 
-  std::array<uint8_t, 5> latch{};
   std::function<uint8_t(const ScriptedSocket&)> answer = [](const ScriptedSocket&) {
     return uint8_t{0xFF};
   };
   int reads = 0;  // bytes read back
   bool keep_addresses = true;
   std::vector<int32_t> read_addresses;
-
- private:
-  uint8_t data_ = 0, control_ = 0, byte_ = 0xFF;
 };
 
 struct Device {
@@ -115,7 +103,7 @@ inline void SelectLikeTheDeviceList(ops::Programmer& p, const Device& d) {
 
 // The programmer, with a device selected, on a board whose socket holds a scripted chip.
 struct Rig {
-  explicit Rig(const Device& d, bool keep_trace = true) : io(&socket, keep_trace) {
+  explicit Rig(const Device& d, bool keep_trace = true) : io(&socket.board, keep_trace) {
     socket.keep_addresses = keep_trace;
     SelectLikeTheDeviceList(p, d);
   }

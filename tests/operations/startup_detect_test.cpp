@@ -4,11 +4,11 @@
 #include <fstream>
 #include <string>
 
-#include "board/scripted_boards.h"
 #include "operations/programmer.h"
 #include "platform/recording_machine.h"
 #include "support/fake_clock.h"
 #include "support/fake_panel.h"
+#include "support/scripted_boards.h"
 #include "support/temp_dir.h"
 
 namespace {

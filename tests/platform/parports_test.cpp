@@ -78,8 +78,8 @@ TEST_F(KernelTree, BaseAddressFromProcfsElseIoports) {
     Write("proc/ioports", c.ioports);
     const auto ports = List();
     ASSERT_EQ(ports.size(), 1U) << c.base_addr;
-    EXPECT_EQ(ports[0].base, c.base) << "base-addr \"" << c.base_addr << "\", ioports \""
-                                     << c.ioports << "\"";
+    EXPECT_EQ(ports[0].base, c.base)
+        << "base-addr \"" << c.base_addr << "\", ioports \"" << c.ioports << "\"";
   }
 }
 

@@ -26,8 +26,8 @@ TEST(PortGuard, PassesOnlyTheThreeParallelPortBlocks) {
   platform::PortGuard guard(probe);
   const std::vector<uint16_t> allowed = {0x278, 0x279, 0x27A, 0x378, 0x379,
                                          0x37A, 0x3BC, 0x3BD, 0x3BE};
-  const std::vector<uint16_t> refused = {0x000, 0x001, 0x002, 0x277, 0x27B, 0x377,
-                                         0x37B, 0x3BB, 0x3BF, 0xFFFF};
+  const std::vector<uint16_t> refused = {0x000, 0x001, 0x002, 0x277, 0x27B,
+                                         0x377, 0x37B, 0x3BB, 0x3BF, 0xFFFF};
   for (uint16_t port : allowed) {
     guard.PortOut(port, 1);
     EXPECT_EQ(guard.PortIn(port), 0x5A) << std::hex << port;
@@ -50,6 +50,5 @@ TEST(RecordingMachine, KeepsPortsSpinsAndSleepsInOneOrderedTrace) {
   EXPECT_EQ(io.Describe(), "out 378 12\nspin 7\nin 379 -> FF\nsleep 5\n");
   EXPECT_EQ(io.Totals().refused, 1);
 }
-
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -9,13 +10,24 @@
 
 namespace testing_support {
 
-// Boards of either model at chosen port blocks, as the board's electronics answer: a latch takes
-// the data register when the control register leaves that latch's strobe code; with latch-3 bit
-// 6 low the board drives latch 4 onto the data bus (nothing else is in the socket, so otherwise
-// the bus floats high); the read-back multiplexer puts one nibble of the bus on the status lines.
+// The tests' one board double: boards of either model at chosen port blocks, as the board's
+// electronics answer. A latch takes the data register when the control register leaves that
+// latch's strobe code; with latch-3 bit 6 low the board drives latch 4 onto the data bus,
+// otherwise the chip in the socket does (an empty socket lets the bus float high); the read-back
+// multiplexer puts one nibble of the bus on the status lines.
 class ScriptedBoards final : public platform::PortIo {
  public:
+  ScriptedBoards() = default;
+  ScriptedBoards(uint16_t base, int model) { Place(base, model); }
   void Place(uint16_t base, int model) { boards_[base] = Board{model}; }
+  // What the five latches of the board at `base` hold.
+  const std::array<uint8_t, 5>& Latches(uint16_t base) const { return boards_.at(base).latch; }
+
+  // The chip in every socket: asked for the byte it drives each time the low nibble of the bus
+  // is read, as the program reads a byte low nibble first; the high nibble read sees the same
+  // byte.
+  std::function<uint8_t()> chip;
+  size_t status_reads = 0;  // reads of a board's status port
 
   void PortOut(uint16_t port, uint8_t value) override {
     Board* b = At(port);
@@ -33,8 +45,11 @@ class ScriptedBoards final : public platform::PortIo {
   uint8_t PortIn(uint16_t port) override {
     Board* b = At(port);
     if (b == nullptr || port != Base(port) + 1) return 0xFF;
-    const unsigned bus = (b->latch[3] & 0x40) == 0 ? b->latch[4] : 0xFFU;
+    ++status_reads;
     const bool control_bit2 = (b->control & 0x04) != 0;
+    const bool low_nibble = control_bit2 == (b->model != 4);
+    if (low_nibble && chip) b->chip_byte = chip();
+    const unsigned bus = (b->latch[3] & 0x40) == 0 ? b->latch[4] : b->chip_byte;
     if (b->model == 4) {
       const unsigned nibble = control_bit2 ? bus >> 4 : bus & 0x0F;
       return static_cast<uint8_t>(((nibble & 1U) << 6) | ((~nibble & 2U) << 6) |
@@ -53,6 +68,7 @@ class ScriptedBoards final : public platform::PortIo {
     int model = 0;
     uint8_t data = 0xFF, control = 0x04;
     std::array<uint8_t, 5> latch = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    uint8_t chip_byte = 0xFF;
   };
   static uint16_t Base(uint16_t port) {
     return port >= 0x3BC ? 0x3BC : static_cast<uint16_t>(port & ~3U);

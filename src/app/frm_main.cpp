@@ -21,6 +21,7 @@
 #include "app/input_gate.h"
 #include "app/main_form.h"
 #include "app/placement.h"
+#include "app/qt_text.h"
 #include "app/sound_keywords.h"
 #include "buffers/checksums.h"
 #include "buffers/image_file.h"
@@ -40,14 +41,6 @@ using platform::Ctl;
 using platform::Ref;
 
 namespace {
-
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string S(const QString& text) {
-  return text.toStdString();
-}
 
 const char* const kCaptionStart = "MELDRIX-5A Eprom Programmer - ";
 

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/frm_main.h"
+#include "app/qt_text.h"
 
 namespace app {
 
@@ -13,14 +14,6 @@ using platform::Ctl;
 using platform::Ref;
 
 namespace {
-
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string S(const QString& text) {
-  return text.toStdString();
-}
 
 // A colour in 00BBGGRR form, or one of the platform's system colours.
 QColor ToQColor(Color color, const QPalette& palette) {

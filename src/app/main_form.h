@@ -3,7 +3,7 @@
 #include <functional>
 #include <span>
 
-#include "platform/panel.h"
+#include "panel/panel.h"
 
 class QObject;
 class QPushButton;

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "eprom_fixture.h"
 #include "operations/programmer.h"
 #include "platform/recording_machine.h"
 #include "sim/sim_board.h"
+#include "support/device_list.h"
 #include "support/fake_clock.h"
 #include "support/fake_panel.h"
 
@@ -26,7 +26,7 @@ struct ViewCase {
 class DeviceViewOnSimulatedBoard : public ::testing::TestWithParam<ViewCase> {
  protected:
   DeviceViewOnSimulatedBoard() {
-    eprom_test::BoardAt378(p, 5);
+    testing_support::BoardAt378(p, 5);
     p.DeviceSelected = [this](std::string_view name) { socket.InsertDevice(name); };
     p.FillDeviceList();
   }

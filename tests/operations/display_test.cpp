@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "eprom_fixture.h"
 #include "operations/programmer.h"
 #include "platform/recording_machine.h"
+#include "support/catalogue_rows.h"
+#include "support/device_list.h"
 #include "support/fake_clock.h"
 #include "support/fake_panel.h"
 #include "support/scripted_boards.h"
@@ -33,7 +34,7 @@ struct ScriptedSocket {
 class Display : public ::testing::Test {
  protected:
   Display() {
-    eprom_test::BoardAt378(p, 5);
+    testing_support::BoardAt378(p, 5);
     p.FillDeviceList();
     p.SetDeviceIndex(9);  // Eprom 27C256: 128 pages
     for (int i = 0; i < 256; ++i) socket.bytes.push_back(static_cast<uint8_t>(255 - i));

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "eprom_fixture.h"
+#include "support/catalogue_rows.h"
 
 namespace eprom_test {
 namespace {
@@ -29,25 +30,21 @@ class ProgrammingVoltage : public ::testing::TestWithParam<VoltageCase> {};
 
 // The algorithm each EPROM type takes.
 Algorithm AlgorithmFor(const std::string& device) {
-  for (const auto& row : kEpromRows) {
-    if (row.name != device) continue;
-    switch (row.type) {
-      case '1':
-        return &ops::Programmer::P2732;
-      case '2':
-      case '3':
-        return &ops::Programmer::P2764_128;
-      case '4':
-      case '8':
-        return &ops::Programmer::P27256_040;
-      case '5':
-      case '9':
-        return &ops::Programmer::P27080;
-      default:
-        return &ops::Programmer::P27010_020;
-    }
+  switch (testing_support::RowNamed(device).Type) {
+    case '1':
+      return &ops::Programmer::P2732;
+    case '2':
+    case '3':
+      return &ops::Programmer::P2764_128;
+    case '4':
+    case '8':
+      return &ops::Programmer::P27256_040;
+    case '5':
+    case '9':
+      return &ops::Programmer::P27080;
+    default:
+      return &ops::Programmer::P27010_020;
   }
-  throw std::runtime_error("no device " + device);
 }
 
 // 21 V and 25 V only on model 5 for the class-3 devices of P2732 and P2764_128; the settling
@@ -61,7 +58,7 @@ TEST_P(ProgrammingVoltage, Latch0AndSettlingWait) {
   const auto reg0 = rig.Latch(0);
   ASSERT_GE(reg0.size(), 2U);
   EXPECT_EQ(reg0[1], c.reg0);  // after the chip and outputs were switched off
-  EXPECT_EQ(rig.Count(platform::SleepOf(1500)), c.settle ? 1 : 0);
+  EXPECT_EQ(rig.Count(Z(1500)), c.settle ? 1 : 0);
   std::vector<std::string> log;
   if (c.settle) log.emplace_back("Wait 1500ms second VPP Settling");
   log.emplace_back("Programming Started... Wait ");
@@ -114,10 +111,10 @@ TEST_P(NeverPrograms, GivesUpAfter254PulsesAndReports) {
   (rig.p.*AlgorithmFor(c.device))();
   const auto& b = rig.p.board;
   if (c.lengthened) {
-    EXPECT_EQ(rig.Count(platform::SpinOf(b.ShortDelayCount)), 254);
-    EXPECT_EQ(rig.Count(platform::SpinOf(b.LongDelayCount)), 199);
+    EXPECT_EQ(rig.Count(S(b.ShortDelayCount)), 254);
+    EXPECT_EQ(rig.Count(S(b.LongDelayCount)), 199);
   } else {
-    EXPECT_EQ(rig.Count(platform::SleepOf(5)), 254);
+    EXPECT_EQ(rig.Count(Z(5)), 254);
   }
   EXPECT_EQ(rig.ui.log, (std::vector<std::string>{
                             "Programming Started... Wait ", "*** Programming Failure ***",
@@ -265,7 +262,7 @@ TEST(ProgramCode, FailureSkipsTheVerify) {
 
 TEST(ProgramCode, UnknownDeviceCodeIsStatus9) {
   CommandRig rig;
-  rig.p.dev.DeviceCode = "PM";
+  rig.p.dev.DeviceCode = "PM";  // a row the list offers as N/A, so only a fault could set it
   rig.p.dev.Row = testing_support::RowOfCode("PM");
   rig.p.Program_button_Click();
   EXPECT_EQ(rig.ui.log,

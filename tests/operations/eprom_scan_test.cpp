@@ -5,6 +5,7 @@
 
 #include "buffers/checksums.h"
 #include "eprom_fixture.h"
+#include "support/catalogue_rows.h"
 
 namespace eprom_test {
 namespace {
@@ -24,9 +25,10 @@ TEST(DeviceScan, FirstPageIsBankPageThenByteReads) {
     rig.device.answer = Pattern;
     int bytes = 0;
     rig.p.DeviceScan(256, [&bytes] { return ++bytes == 256; });
-    std::vector<Step> steps = {L(3, 0x42), L(1, 0x80)};
+    std::vector<std::string> steps = {L(3, 0x42), L(1, 0x80)};
     for (int i = 0; i < 256; ++i) steps.insert(steps.end(), {L(2, i), R(Pattern(i))});
-    EXPECT_EQ(rig.io.Trace(), rig.Expected(steps)) << "model " << model;
+    SCOPED_TRACE(model);
+    testing_support::ExpectSteps(rig.Steps(), steps);
     EXPECT_EQ(rig.ui.Max(Ctl::ProgressBar1), 1);
     EXPECT_EQ(rig.ui.Value(Ctl::ProgressBar1), 1);
   }
@@ -106,7 +108,7 @@ TEST(Read, FillsCodeBufferAndReports) {
                 Ctl::Erase_button, Ctl::menuEraseCode, Ctl::mnuFileSaveCodeAs})
     EXPECT_TRUE(rig.ui.Enabled(c));
   EXPECT_FALSE(platform::IndicatorLit(rig.ui, Ctl::DataFlow_label));
-  EXPECT_EQ(rig.Count(platform::SleepOf(500)), 1);
+  EXPECT_EQ(rig.Count(Z(500)), 1);
   EXPECT_EQ(rig.p.board.Reg3, 0xC4 | 8);  // reset at the end
 }
 
@@ -137,7 +139,7 @@ TEST(Read, DataReadOnlyReports) {
 
 TEST(Read, FamilyWithoutRoutineIsRefused) {
   Rig rig(5, "Eprom 2732");
-  rig.p.dev.DeviceFamily = "M";
+  rig.p.dev.DeviceFamily = "M";  // as the microcontroller rows would set it, were they selectable
   rig.p.dev.DeviceCode = "MJ";
   rig.p.dev.Row = testing_support::RowOfCode("MJ");
   rig.p.Read_button_Click();

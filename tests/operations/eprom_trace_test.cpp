@@ -12,7 +12,7 @@ struct AlgorithmCase {
   const char* device;
   void (ops::Programmer::*algorithm)();
   // The expected steps for one byte 5Ah that takes two pulses, for board model 4 or 5.
-  std::vector<Step> (*steps)(int model);
+  std::vector<std::string> (*steps)(int model);
   bool pre_read;  // reads the byte before pulsing it
 };
 
@@ -22,16 +22,17 @@ void PrintTo(const AlgorithmCase& c, std::ostream* os) {
 
 // 27C32: OE/VPP takes the voltage, 5 ms pulses on CE; the byte is read first and the chip is
 // disabled before the board drives the bus again for the second pulse.
-std::vector<Step> Steps2732(int m) {
+std::vector<std::string> Steps2732(int m) {
   const int base = m == 4 ? 0x4C : 0x48, oe = base & 0x3F, vpp = base | 0xC0;
-  const std::vector<Step> pass = {L(3, 0x80), L(0, vpp), L(3, 0x00), Z(5),  L(3, 0x80), L(0, oe),
-                                  L(3, 0x00), S(20),     L(4, 0xFF), S(10), L(3, 0x40), S(10)};
-  std::vector<Step> s = {L(3, 0x80), L(3, 0x80), L(0, 0x40), L(0, base), L(0, oe),
-                         // pre-read
-                         L(1, 0x20), L(2, 0x00), L(3, 0x80), L(0, oe), L(0, oe), L(3, 0x00),
-                         L(4, 0xFF), S(10), L(3, 0x40), S(10), R(0xFF), L(3, 0xC0),
-                         // byte presented, address loaded
-                         L(3, 0x80), L(4, 0x5A), L(1, 0x20), L(2, 0x00), L(3, 0x80)};
+  const std::vector<std::string> pass = {L(3, 0x80), L(0, vpp), L(3, 0x00), Z(5),
+                                         L(3, 0x80), L(0, oe),  L(3, 0x00), S(20),
+                                         L(4, 0xFF), S(10),     L(3, 0x40), S(10)};
+  std::vector<std::string> s = {L(3, 0x80), L(3, 0x80), L(0, 0x40), L(0, base), L(0, oe),
+                                // pre-read
+                                L(1, 0x20), L(2, 0x00), L(3, 0x80), L(0, oe), L(0, oe), L(3, 0x00),
+                                L(4, 0xFF), S(10), L(3, 0x40), S(10), R(0xFF), L(3, 0xC0),
+                                // byte presented, address loaded
+                                L(3, 0x80), L(4, 0x5A), L(1, 0x20), L(2, 0x00), L(3, 0x80)};
   s.insert(s.end(), pass.begin(), pass.end());
   s.push_back(R(0xFF));
   s.insert(s.end(), {L(3, 0xC0), L(3, 0x80), L(4, 0x5A)});  // chip off, byte presented again
@@ -41,12 +42,12 @@ std::vector<Step> Steps2732(int m) {
 }
 
 // 2764: PGM is latch-1 bit 6, VPP routed by latch-0 bit 4, CE held active.
-std::vector<Step> Steps2764(int m) {
+std::vector<std::string> Steps2764(int m) {
   const int reg0 = (m == 4 ? 0x4C : 0x48) | 0x10;
-  const std::vector<Step> pass = {L(1, 0x80), S(40002), L(1, 0xC0), S(20), L(0, reg0 & 0x3F),
-                                  L(4, 0xFF), S(10),    L(3, 0x42), S(10)};
-  std::vector<Step> s = {L(3, 0x82), L(3, 0x82), L(0, 0x40), L(0, reg0), L(3, 0x82),
-                         L(4, 0x5A), L(1, 0xC0), L(2, 0x00), L(3, 0x82), L(3, 0x02)};
+  const std::vector<std::string> pass = {L(1, 0x80), S(40002), L(1, 0xC0), S(20), L(0, reg0 & 0x3F),
+                                         L(4, 0xFF), S(10),    L(3, 0x42), S(10)};
+  std::vector<std::string> s = {L(3, 0x82), L(3, 0x82), L(0, 0x40), L(0, reg0), L(3, 0x82),
+                                L(4, 0x5A), L(1, 0xC0), L(2, 0x00), L(3, 0x82), L(3, 0x02)};
   s.insert(s.end(), pass.begin(), pass.end());
   s.insert(s.end(), {R(0xFF), L(0, reg0), L(3, 0x02), L(4, 0x5A)});
   s.insert(s.end(), pass.begin(), pass.end());
@@ -55,13 +56,13 @@ std::vector<Step> Steps2764(int m) {
 }
 
 // 27C256: the pulse is on CE, VPP routed by latch-0 bit 4; read back with OE alone.
-std::vector<Step> Steps27256(int m) {
+std::vector<std::string> Steps27256(int m) {
   const int reg0 = (m == 4 ? 0x4C : 0x48) | 0x10;
-  const std::vector<Step> pass = {L(3, 0x82), L(0, reg0),        L(3, 0x02), S(202), L(3, 0x82),
-                                  S(20),      L(0, reg0 & 0x3F), L(4, 0xFF), S(10),  L(3, 0xC2),
-                                  S(10)};
-  std::vector<Step> s = {L(3, 0x82), L(3, 0x82), L(0, 0x40), L(0, reg0), L(3, 0x82),
-                         L(4, 0x5A), L(1, 0x80), L(2, 0x00), L(3, 0x82)};
+  const std::vector<std::string> pass = {
+      L(3, 0x82),        L(0, reg0), L(3, 0x02), S(202),     L(3, 0x82), S(20),
+      L(0, reg0 & 0x3F), L(4, 0xFF), S(10),      L(3, 0xC2), S(10)};
+  std::vector<std::string> s = {L(3, 0x82), L(3, 0x82), L(0, 0x40), L(0, reg0), L(3, 0x82),
+                                L(4, 0x5A), L(1, 0x80), L(2, 0x00), L(3, 0x82)};
   s.insert(s.end(), pass.begin(), pass.end());
   s.insert(s.end(), {R(0xFF), L(0, reg0), L(3, 0x82), L(4, 0x5A)});
   s.insert(s.end(), pass.begin(), pass.end());
@@ -70,13 +71,15 @@ std::vector<Step> Steps27256(int m) {
 }
 
 // 27C512: OE/VPP takes the voltage, pulse on CE, byte read first.
-std::vector<Step> Steps27080(int m) {
+std::vector<std::string> Steps27080(int m) {
   const int base = m == 4 ? 0x4C : 0x48, oe = base & 0x3F, vpp = base | 0xC0;
-  const std::vector<Step> pass = {L(0, vpp), L(3, 0x02), S(202), L(3, 0x82), L(0, oe), L(3, 0x02),
-                                  S(20),     L(4, 0xFF), S(10),  L(3, 0x42), S(10)};
-  std::vector<Step> s = {L(3, 0x82), L(3, 0x82), L(0, 0x40), L(0, base), L(0, oe),  L(1, 0x00),
-                         L(2, 0x00), L(3, 0x82), L(3, 0x02), L(4, 0xFF), S(10),     L(3, 0x42),
-                         S(10),      R(0xFF),    L(3, 0xC2), L(3, 0x82), L(4, 0x5A)};
+  const std::vector<std::string> pass = {L(0, vpp), L(3, 0x02), S(202), L(3, 0x82),
+                                         L(0, oe),  L(3, 0x02), S(20),  L(4, 0xFF),
+                                         S(10),     L(3, 0x42), S(10)};
+  std::vector<std::string> s = {L(3, 0x82), L(3, 0x82), L(0, 0x40), L(0, base), L(0, oe),
+                                L(1, 0x00), L(2, 0x00), L(3, 0x82), L(3, 0x02), L(4, 0xFF),
+                                S(10),      L(3, 0x42), S(10),      R(0xFF),    L(3, 0xC2),
+                                L(3, 0x82), L(4, 0x5A)};
   s.insert(s.end(), pass.begin(), pass.end());
   s.insert(s.end(), {R(0xFF), L(3, 0xC2), L(3, 0x82), L(4, 0x5A)});
   s.insert(s.end(), pass.begin(), pass.end());
@@ -85,12 +88,12 @@ std::vector<Step> Steps27080(int m) {
 }
 
 // 27C010: PGM is latch-3 bit 2, VPP routed by latch-0 bit 5, CE held active.
-std::vector<Step> Steps27010(int m) {
+std::vector<std::string> Steps27010(int m) {
   const int reg0 = (m == 4 ? 0x4C : 0x48) | 0x20;
-  const std::vector<Step> pass = {L(3, 0x08), S(202), L(3, 0x0C), S(20), L(0, reg0 & 0x3F),
-                                  L(4, 0xFF), S(10),  L(3, 0x4C), S(10)};
-  std::vector<Step> s = {L(3, 0x8C), L(3, 0x0C), L(0, 0x40), L(0, reg0), L(3, 0x0C),
-                         L(4, 0x5A), L(1, 0x00), L(2, 0x00), L(3, 0x0C)};
+  const std::vector<std::string> pass = {L(3, 0x08), S(202), L(3, 0x0C), S(20), L(0, reg0 & 0x3F),
+                                         L(4, 0xFF), S(10),  L(3, 0x4C), S(10)};
+  std::vector<std::string> s = {L(3, 0x8C), L(3, 0x0C), L(0, 0x40), L(0, reg0), L(3, 0x0C),
+                                L(4, 0x5A), L(1, 0x00), L(2, 0x00), L(3, 0x0C)};
   s.insert(s.end(), pass.begin(), pass.end());
   s.insert(s.end(), {R(0xFF), L(0, reg0), L(3, 0x0C), L(4, 0x5A)});
   s.insert(s.end(), pass.begin(), pass.end());
@@ -119,7 +122,7 @@ TEST_P(OneByte, ExactPortSequence) {
   };
   rig.PrepareProgramming({0x5A});
   (rig.p.*c.algorithm)();
-  EXPECT_EQ(rig.io.Trace(), rig.Expected(c.steps(model))) << rig.io.Describe();
+  testing_support::ExpectSteps(rig.Steps(), c.steps(model));
   EXPECT_EQ(rig.ui.log, std::vector<std::string>{"Programming Started... Wait "});
   EXPECT_EQ(rig.p.ProgramFailed, 0);
   EXPECT_EQ(rig.p.board.CurrentAddress, 1);

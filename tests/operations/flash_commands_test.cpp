@@ -11,7 +11,6 @@ namespace {
 using flash_testing::CommandCycle;
 using flash_testing::Count;
 using flash_testing::Rig;
-using flash_testing::Steps;
 using Lines = std::vector<std::string>;
 
 Lines Concat(std::initializer_list<Lines> parts) {
@@ -24,7 +23,7 @@ TEST(SendFlashCommand, ThirtyTwoPinChipsTakeTwentyTwoFastWritesAfterOutputEnable
   Rig r(flash_testing::kAM29F040);
   r.p.FlashCommand = 0x90;
   r.p.SendFlashCommand();
-  EXPECT_EQ(Steps(r.io, r.p.board),
+  EXPECT_EQ(r.Steps(),
             (Lines{"L0=40",                                                        // OEOFF
                    "F3=84", "F4=AA", "F1=05", "F2=55", "F3=04", "F3=00", "F3=04",  // AAh at 555h
                    "F3=84", "F4=55", "F1=02", "F2=AA", "F3=04", "F3=00", "F3=04",  // 55h at 2AAh
@@ -39,7 +38,7 @@ TEST(SendFlashCommand, AT29C256TakesThreeCommandCyclesAndTheSliderWait) {
   Rig r(flash_testing::kAT29C256);
   r.p.FlashCommand = 0xF0;
   r.p.SendFlashCommand();
-  const Lines steps = Steps(r.io, r.p.board);
+  const Lines steps = r.Steps();
   EXPECT_EQ(steps, Concat({{"L0=40", "L3=82"},
                            CommandCycle("AA", "D5", "55", "55"),
                            CommandCycle("55", "AA", "AA", "2A"),
@@ -53,13 +52,13 @@ TEST(SendFlashCommand, SliderSetsTheWaitAfterTheAT29C256Command) {
     r.ui.SetValue(platform::Ctl::Slider1, slider);
     r.p.FlashCommand = 0x90;
     r.p.SendFlashCommand();
-    EXPECT_EQ(Steps(r.io, r.p.board).back(), "sleep" + std::to_string(wait));
+    EXPECT_EQ(r.Steps().back(), "sleep" + std::to_string(wait));
   }
 }
 
 struct ProtectionCase {
   const char* name;
-  flash_testing::Device device;
+  std::string_view device;
   void (ops::Programmer::*disable)();
   const char* strobed_5555;  // latch 1 while the write strobe is active, at 5555h and 2AAAh
   const char* at_2aaa;
@@ -72,14 +71,14 @@ TEST_P(ProtectionDisable, SixCyclesBetweenLatchThreeSetupAndTheSliderWait) {
   const ProtectionCase c = GetParam();
   Rig r(c.device);
   (r.p.*c.disable)();
-  EXPECT_EQ(Steps(r.io, r.p.board), Concat({{"L0=40", "L3=82"},
-                                            CommandCycle("AA", "D5", "55", c.strobed_5555),
-                                            CommandCycle("55", c.at_2aaa, "AA", c.strobed_2aaa),
-                                            CommandCycle("80", "D5", "55", c.strobed_5555),
-                                            CommandCycle("AA", "D5", "55", c.strobed_5555),
-                                            CommandCycle("55", c.at_2aaa, "AA", c.strobed_2aaa),
-                                            CommandCycle("20", "D5", "55", c.strobed_5555),
-                                            {"sleep7"}}));
+  EXPECT_EQ(r.Steps(), Concat({{"L0=40", "L3=82"},
+                               CommandCycle("AA", "D5", "55", c.strobed_5555),
+                               CommandCycle("55", c.at_2aaa, "AA", c.strobed_2aaa),
+                               CommandCycle("80", "D5", "55", c.strobed_5555),
+                               CommandCycle("AA", "D5", "55", c.strobed_5555),
+                               CommandCycle("55", c.at_2aaa, "AA", c.strobed_2aaa),
+                               CommandCycle("20", "D5", "55", c.strobed_5555),
+                               {"sleep7"}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPageDevices, ProtectionDisable,
@@ -99,7 +98,7 @@ TEST(ProgramFlashByte, ThreeUnlockCyclesThenTheDataCycleFromTheShadows) {
   r.p.board.Reg3 = 0x8C;  // bank 4 (A18 on bit 3), data driver on, chip off, strobe high
   r.p.ProgramByte = 0x5A;
   r.p.ProgramFlashByte();
-  EXPECT_EQ(Steps(r.io, r.p.board),
+  EXPECT_EQ(r.Steps(),
             (Lines{"F3=84",                                               //
                    "F4=AA", "F1=05", "F2=55", "F3=04", "F3=00", "F3=84",  // AAh at 555h
                    "F4=55", "F1=02", "F2=AA", "F3=04", "F3=00", "F3=84",  // 55h at 2AAh
@@ -113,8 +112,7 @@ TEST(ProgramFlashByte, ThreeUnlockCyclesThenTheDataCycleFromTheShadows) {
 TEST(ResetFlash, OneResetCommandStrobedOnLatchThreeBitTwo) {
   Rig r(flash_testing::kAM29F040);
   r.p.ResetFlash_Click();
-  EXPECT_EQ(Steps(r.io, r.p.board),
-            (Lines{"L3=80", "L0=40", "L4=F0", "L3=80", "L3=00", "L3=80", "L3=84"}));
+  EXPECT_EQ(r.Steps(), (Lines{"L3=80", "L0=40", "L4=F0", "L3=80", "L3=00", "L3=80", "L3=84"}));
   EXPECT_TRUE(r.ui.log.empty());
 }
 
@@ -223,7 +221,7 @@ TEST(Identify, EntersIdModeReadsExitsThenReadsArrayModeAndLeavesTheBoardIdle) {
   Rig r(flash_testing::kAM29F040);
   r.ChipWithId(0x1C, 0x04);
   r.p.IdentifyFlash();
-  const Lines steps = Steps(r.io, r.p.board);
+  const Lines steps = r.Steps();
   // Lamp on and output enable off after the reset; F4 carries 90h (entry) and F0h (exit).
   std::vector<std::string> commands;
   for (const auto& s : steps) {
@@ -231,7 +229,7 @@ TEST(Identify, EntersIdModeReadsExitsThenReadsArrayModeAndLeavesTheBoardIdle) {
   }
   EXPECT_EQ(commands, (Lines{"F4=AA", "F4=55", "F4=90", "F4=AA", "F4=55", "F4=F0"}));
   EXPECT_EQ(Count(steps, "sleep20"), 2);
-  EXPECT_EQ(Count(steps, "read"), 4);
+  EXPECT_EQ(Count(steps, "read="), 4);
   EXPECT_EQ(r.p.board.Reg0 & 0x48, 0x40);  // lamp off, output enable inactive
   EXPECT_EQ(r.p.board.Reg3 & 0xC0, 0xC0);  // chip enable inactive, data driver off
   EXPECT_EQ(r.p.board.CurrentAddress, 2);
@@ -260,8 +258,9 @@ TEST(ShowFlashCodeId, AFlashChipIsIdentifiedAfterTheFirstLine) {
 TEST(ProbeFlashId, AT29C256ReadsBothCodesInIdModeAndReturnsToArrayModeSilently) {
   Rig r(flash_testing::kAT29C256);
   r.ChipWithId(0x1F, 0xDC);
+  const int32_t address = r.p.board.CurrentAddress;  // where the probe at selection left it
   r.p.ProbeFlashID();
-  const Lines steps = Steps(r.io, r.p.board);
+  const Lines steps = r.Steps();
   Lines waits;
   for (const auto& s : steps) {
     if (s.rfind("sleep", 0) == 0) waits.push_back(s);
@@ -269,9 +268,9 @@ TEST(ProbeFlashId, AT29C256ReadsBothCodesInIdModeAndReturnsToArrayModeSilently) 
   EXPECT_EQ(waits, (Lines{"sleep7", "sleep7", "sleep20"}));  // entry, exit, settle
   EXPECT_EQ(Count(steps, "F4=90"), 1);
   EXPECT_EQ(Count(steps, "F4=F0"), 1);
-  EXPECT_EQ(Count(steps, "read"), 2);
+  EXPECT_EQ(Count(steps, "read="), 2);
   EXPECT_EQ(Count(steps, "F3=84"), 0);  // no fast writes for this chip
-  EXPECT_EQ(r.p.board.CurrentAddress, 1);
+  EXPECT_EQ(r.p.board.CurrentAddress, address + 1);
   EXPECT_TRUE(r.ui.log.empty());
 }
 

@@ -11,7 +11,6 @@ namespace {
 
 using flash_testing::Count;
 using flash_testing::Rig;
-using flash_testing::Steps;
 using Lines = std::vector<std::string>;
 using platform::Ctl;
 
@@ -43,7 +42,7 @@ TEST(EraseFlash, EonChipAsAM29F040GetsTheSixCycleEraseAndPollsAt555h) {
             (Lines{"Device ID# 1C04 - EON EN29F040 Flash Memory",
                    "Erasing AMIC/AMD/EON Flash Memory... Wait", "Flash Memory Erase Complete"}));
   EXPECT_EQ(r.ui.sounds, (Lines{"DONE"}));
-  const Lines steps = Steps(r.io, r.p.board);
+  const Lines steps = r.Steps();
   EXPECT_EQ(Filtered(steps, "F4="), (Lines{"F4=AA", "F4=55", "F4=90", "F4=AA", "F4=55", "F4=F0",
                                            "F4=AA", "F4=55", "F4=80", "F4=AA", "F4=55", "F4=10"}));
   EXPECT_EQ(Count(steps, "sleep100"), 1);
@@ -62,7 +61,7 @@ TEST(EraseFlash, AT29C256GetsSixCommandCyclesWithoutSliderWaitAndPollsAt5555h) {
   EXPECT_EQ(r.ui.log,
             (Lines{"Device ID# 1FDC - ATMEL 29C256 Flash Memory",
                    "Erasing Atmel 29C256 Flash Memory... Wait", "Flash Memory Erase Complete"}));
-  const Lines steps = Steps(r.io, r.p.board);
+  const Lines steps = r.Steps();
   EXPECT_EQ(Filtered(steps, "F4="), (Lines{"F4=AA", "F4=55", "F4=90", "F4=AA", "F4=55", "F4=F0",
                                            "F4=AA", "F4=55", "F4=80", "F4=AA", "F4=55", "F4=10"}));
   // Identification: entry and exit each end with the slider wait; the erase does not.
@@ -75,7 +74,7 @@ TEST(EraseFlash, AT29C256GetsSixCommandCyclesWithoutSliderWaitAndPollsAt5555h) {
 
 struct RefusalCase {
   const char* name;
-  flash_testing::Device device;
+  std::string_view device;
   uint8_t maker, device_code;
 };
 
@@ -87,7 +86,7 @@ TEST_P(EraseRefused, ChipOfTheWrongMakerGetsNoEraseCommand) {
   ChipErasing(r, c.maker, c.device_code, 0);
   r.p.EraseFlash_button_Click();
   EXPECT_EQ(r.ui.log.back(), "*** DEVICE NOT SUPPORTED ***");
-  const Lines steps = Steps(r.io, r.p.board);
+  const Lines steps = r.Steps();
   EXPECT_EQ(Count(steps, "F4=80") + Count(steps, "L4=80"), 0);
   EXPECT_EQ(Count(steps, "sleep100"), 0);
   EXPECT_EQ(r.socket.reads, 4);
@@ -103,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct TimeoutCase {
   const char* name;
-  flash_testing::Device device;
+  std::string_view device;
   uint8_t maker, device_code;
   int polls;  // the 32-pin chips: 100 ms + 12780 x 5 ms cover the family's 64 s chip erase
 };
@@ -118,7 +117,7 @@ TEST_P(EraseTimeout, ReportsTheFailureAndRaisesTheErrorAlert) {
   r.ui.SetEnabled(Ctl::Program_button, true);
   ChipErasing(r, c.maker, c.device_code, -1);
   r.p.EraseFlash_button_Click();
-  const Lines steps = Steps(r.io, r.p.board);
+  const Lines steps = r.Steps();
   EXPECT_EQ(r.socket.reads, 4 + c.polls);
   EXPECT_EQ(Count(steps, "sleep5"), c.polls);
   EXPECT_EQ(r.p.FlashPollState, 0);
@@ -169,14 +168,14 @@ TEST(EraseFlash, X28C256IsProgrammedWithFFhAndTheCodeBufferIsUntouched) {
   EXPECT_EQ(r.ui.log,
             (Lines{"Erasing Program Buffer", "Erasing XICOR 28C256",
                    "Programming 28C256 XICOR Device", "XICOR 28C256 Programmed Sucessfully"}));
-  EXPECT_EQ(Count(Steps(r.io, r.p.board), "F4=FF"), 32768);
+  EXPECT_EQ(Count(r.Steps(), "F4=FF"), 32768);
   EXPECT_EQ(r.p.buf.CodeBuffer, code);
   // The operator's image is back in the program buffer afterwards.
   EXPECT_TRUE(std::equal(code.begin(), code.begin() + 32768, r.p.ProgramBuffer.begin()));
 }
 
 TEST(EraseFlash, ButtonDoesNothingForAnEprom) {
-  Rig r(flash_testing::kEprom27256);
+  Rig r(flash_testing::kEprom27C256);
   r.p.EraseFlash_button_Click();
   EXPECT_EQ(r.io.Totals().outs, 0);
   EXPECT_TRUE(r.ui.log.empty());

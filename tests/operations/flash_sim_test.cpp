@@ -15,7 +15,7 @@
 
 namespace {
 
-using flash_testing::Device;
+using std::string_view;
 using Lines = std::vector<std::string>;
 
 std::string HexByte(uint8_t v) {
@@ -25,9 +25,11 @@ std::string HexByte(uint8_t v) {
 }
 
 struct SimRig {
-  SimRig(const char* chip, const Device& d) {
+  // `chip` in the socket, `device` chosen from the list.
+  SimRig(const char* chip, std::string_view device) {
     EXPECT_TRUE(board.InsertDevice(chip));
-    flash_testing::SelectLikeTheDeviceList(p, d);
+    flash_testing::SelectOnModel5(p, device);
+    ui.ForgetReports();
   }
   std::vector<uint8_t> Image() const {
     return {p.ProgramBuffer.begin(), p.ProgramBuffer.begin() + p.dev.DeviceSize};
@@ -47,7 +49,7 @@ struct SimRig {
 
 struct Row {
   const char* chip;
-  Device device;
+  std::string_view device;
   const char* id_line;
 };
 
@@ -78,17 +80,18 @@ TEST_P(SimulatedRow, IdentifiesTheChip) {
 TEST_P(SimulatedRow, ProgramsTheImageAndErasesTheChip) {
   const Row row = GetParam();
   SimRig r(row.chip, row.device);
-  const std::string code = row.device.code;
+  const std::string code = r.p.dev.DeviceCode;
+  const int32_t size = r.p.dev.DeviceSize;
   if (code == "FA") {
     r.p.ProgramAT29C256();
   } else if (code == "EN") {
     r.p.ProgramX28C256();
   } else {
-    r.p.buf.CodeLength = std::min(row.device.size, 3 * 65536);
+    r.p.buf.CodeLength = std::min(size, 3 * 65536);
     r.p.ProgramFlashByID();
   }
   const auto length =
-      static_cast<ptrdiff_t>(code[0] == 'F' && code != "FA" ? r.p.buf.CodeLength : row.device.size);
+      static_cast<ptrdiff_t>(code[0] == 'F' && code != "FA" ? r.p.buf.CodeLength : size);
   const std::vector<uint8_t> image = r.Image(), cells = r.Contents();
   EXPECT_TRUE(std::equal(image.begin(), image.begin() + length, cells.begin()))
       << "first difference at "
@@ -98,7 +101,7 @@ TEST_P(SimulatedRow, ProgramsTheImageAndErasesTheChip) {
   r.ui.log.clear();
   r.p.EraseFlash_button_Click();
   const std::vector<uint8_t> erased = r.Contents();
-  EXPECT_EQ(std::count(erased.begin(), erased.end(), 0xFF), row.device.size);
+  EXPECT_EQ(std::count(erased.begin(), erased.end(), 0xFF), size);
   if (code != "EN") {
     EXPECT_EQ(r.ui.log.back(), "Flash Memory Erase Complete");
   }
@@ -223,7 +226,7 @@ TEST(SimulatedFlash, PageDevicesAtTheirLongestWriteCycleProgramAtEverySliderPosi
   using std::chrono::milliseconds;
   struct Case {
     const char* chip;
-    Device device;
+    std::string_view device;
     milliseconds write;
     void (ops::Programmer::*program)();
   };

@@ -41,8 +41,8 @@ struct StopRig {
 };
 
 void Eprom27C512(ops::Programmer& p) {
-  eprom_test::BoardAt378(p, 5);
-  eprom_test::SelectLikeTheList(p, "Eprom 27C512");
+  testing_support::BoardAt378(p, 5);
+  testing_support::SelectInTheList(p, "Eprom 27C512");
 }
 
 // A 27C512 whose code image is `image` throughout, the operator stopping at the stop_at-th safe
@@ -55,8 +55,8 @@ struct Eprom27C512Rig : StopRig {
   }
 };
 
-void Flash(ops::Programmer& p, const flash_testing::Device& d) {
-  flash_testing::SelectLikeTheDeviceList(p, d);
+void Flash(ops::Programmer& p, std::string_view d) {
+  flash_testing::SelectOnModel5(p, d);
 }
 
 struct StopCase {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "eprom_fixture.h"
 #include "operations/programmer.h"
 #include "platform/recording_machine.h"
 #include "sim/command_flash.h"
 #include "sim/sim_board.h"
+#include "support/device_list.h"
 #include "support/fake_clock.h"
 #include "support/fake_panel.h"
 #include "support/temp_dir.h"
@@ -25,17 +25,12 @@ using platform::Ctl;
 class OnSimulatedBoard : public ::testing::Test {
  protected:
   OnSimulatedBoard() {
-    eprom_test::BoardAt378(p, 5);
+    testing_support::BoardAt378(p, 5);
     p.DeviceSelected = [this](std::string_view name) { socket.InsertDevice(name); };
     p.FillDeviceList();
     ui.SetValue(Ctl::CheckCode, 1);
   }
-  void Select(const std::string& name) {
-    for (int i = 0; i < ui.ListCount(); ++i) {
-      if (ui.ListItem(i).starts_with(name)) return p.SetDeviceIndex(i);
-    }
-    FAIL() << name << " is not in the list";
-  }
+  void Select(const std::string& name) { testing_support::SelectInTheList(p, name); }
   std::string ImageFile(size_t length) {
     const std::string path = dir.path + "/image.bin";
     std::ofstream(path, std::ios::binary) << std::string(length, '\x5A');

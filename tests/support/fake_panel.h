@@ -37,6 +37,11 @@ class FakePanel final : public frontend::HeadlessPanel {
   int stop_at = 0;
   int safe_points = 0;
 
+  // Forgets what the core reported so far (a rig's set-up, say).
+  void ForgetReports() {
+    log.clear(), sounds.clear(), boxes.clear(), repaints.clear(), dialogs.clear();
+  }
+
   // What the core reported, in order.
   std::vector<std::string> log;
   std::vector<std::string> sounds;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/port_io.h"
+#include "support/board_steps.h"
 
 namespace testing_support {
 
@@ -34,7 +35,7 @@ class ScriptedBoards final : public platform::PortIo {
     if (b == nullptr) return;
     if (port == Base(port)) b->data = value;
     if (port == Base(port) + 2) {
-      const auto& strobes = b->model == 4 ? kModel4Strobes : kModel5Strobes;
+      const auto& strobes = CodesOf(b->model).strobe;
       for (size_t latch = 0; latch < 5; ++latch) {
         if (b->control == strobes[latch] && value != b->control) b->latch[latch] = b->data;
       }
@@ -50,20 +51,12 @@ class ScriptedBoards final : public platform::PortIo {
     const bool low_nibble = control_bit2 == (b->model != 4);
     if (low_nibble && chip) b->chip_byte = chip();
     const unsigned bus = (b->latch[3] & 0x40) == 0 ? b->latch[4] : b->chip_byte;
-    if (b->model == 4) {
-      const unsigned nibble = control_bit2 ? bus >> 4 : bus & 0x0F;
-      return static_cast<uint8_t>(((nibble & 1U) << 6) | ((~nibble & 2U) << 6) |
-                                  ((nibble & 4U) << 3) | ((nibble & 8U) << 1) | 0x07);
-    }
-    const unsigned nibble = control_bit2 ? bus & 0x0F : bus >> 4;
-    return static_cast<uint8_t>((nibble << 3) | 0x87);
+    return StatusFor(b->model, low_nibble ? bus : bus >> 4);
   }
 
   std::string Describe() const override { return "scripted boards"; }
 
  private:
-  static constexpr std::array<uint8_t, 5> kModel4Strobes = {0x0B, 0x03, 0x09, 0x01, 0x0F};
-  static constexpr std::array<uint8_t, 5> kModel5Strobes = {0x04, 0x0C, 0x06, 0x0E, 0x00};
   struct Board {
     int model = 0;
     uint8_t data = 0xFF, control = 0x04;

@@ -13,10 +13,10 @@ namespace bench {
 
 // A window that shows nothing: every setter is dropped, every getter answers a resting value
 // and every question is answered OK. Benchmarks that need a control to answer override it.
-class QuietPanel : public platform::Panel {
+class QuietPanel : public panel::Panel {
  public:
-  using Color = platform::Color;
-  using Ref = platform::Ref;
+  using Color = panel::Color;
+  using Ref = panel::Ref;
 
   void SetEnabled(Ref, bool) override {}
   bool Enabled(Ref) const override { return true; }
@@ -41,12 +41,11 @@ class QuietPanel : public platform::Panel {
   int ListIndex() const override { return -1; }
   void LogMessage(std::string_view) override {}
   void PlayEventSound(std::string_view) override {}
-  void MessageBox(std::string_view, std::string_view, platform::Icon) override {}
+  void MessageBox(std::string_view, std::string_view, panel::Icon) override {}
   bool AskOkCancel(std::string_view, std::string_view) override { return true; }
   std::string InputBox(std::string_view, std::string_view) override { return {}; }
   std::string OpenFileDialog(std::string_view, std::string_view) override { return {}; }
-  platform::FileChoice SaveFileDialog(std::string_view, std::string_view,
-                                      std::string_view) override {
+  panel::FileChoice SaveFileDialog(std::string_view, std::string_view, std::string_view) override {
     return {};
   }
 };

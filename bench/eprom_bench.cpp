@@ -22,37 +22,37 @@
 
 namespace {
 
-using platform::Color;
-using platform::Ref;
+using panel::Color;
+using panel::Ref;
 
 // The window as the EPROM operations need it: the code image is the one ticked, the high
 // address half is selected, and the progress bar, error label and last log line are kept.
 class EpromPanel final : public bench::QuietPanel {
  public:
   void SetValue(Ref r, int v) override {
-    if (r.ctl == platform::Ctl::ProgressBar1) progress_ = v;
+    if (r.ctl == panel::Ctl::ProgressBar1) progress_ = v;
   }
   int Value(Ref r) const override {
-    if (r.ctl == platform::Ctl::CheckCode) return 1;
-    if (r.ctl == platform::Ctl::HiLow_button) return r.index == 0 ? 1 : 0;
-    if (r.ctl == platform::Ctl::ProgressBar1) return progress_;
+    if (r.ctl == panel::Ctl::CheckCode) return 1;
+    if (r.ctl == panel::Ctl::HiLow_button) return r.index == 0 ? 1 : 0;
+    if (r.ctl == panel::Ctl::ProgressBar1) return progress_;
     return 0;
   }
   int Max(Ref) const override { return 100; }
   void SetForeColor(Ref r, Color c) override {
-    if (r.ctl == platform::Ctl::Error_label) error_ = c;
+    if (r.ctl == panel::Ctl::Error_label) error_ = c;
   }
   Color ForeColor(Ref r) const override {
-    return r.ctl == platform::Ctl::Error_label ? error_ : platform::kGreyText;
+    return r.ctl == panel::Ctl::Error_label ? error_ : panel::kGreyText;
   }
-  Color BackColor(Ref) const override { return platform::kButtonFace; }
+  Color BackColor(Ref) const override { return panel::kButtonFace; }
   void LogMessage(std::string_view m) override { last_log = m; }
 
   std::string last_log;
 
  private:
   int progress_ = 0;
-  Color error_ = platform::kGreyText;
+  Color error_ = panel::kGreyText;
 };
 
 // A model-5 board whose socket holds an erased chip that takes any byte with its first pulse:

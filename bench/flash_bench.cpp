@@ -19,21 +19,21 @@ namespace {
 class FlashPanel final : public bench::QuietPanel {
  public:
   void SetValue(Ref r, int value) override {
-    if (r.ctl == platform::Ctl::ProgressBar1) progress_ = value;
+    if (r.ctl == panel::Ctl::ProgressBar1) progress_ = value;
   }
   int Value(Ref r) const override {
-    if (r.ctl == platform::Ctl::Slider1) return 18;
-    return r.ctl == platform::Ctl::ProgressBar1 ? progress_ : 0;
+    if (r.ctl == panel::Ctl::Slider1) return 18;
+    return r.ctl == panel::Ctl::ProgressBar1 ? progress_ : 0;
   }
   void SetMax(Ref r, int max) override {
-    if (r.ctl == platform::Ctl::ProgressBar1) progress_max_ = max;
+    if (r.ctl == panel::Ctl::ProgressBar1) progress_max_ = max;
   }
   int Max(Ref r) const override {
-    if (r.ctl == platform::Ctl::Slider1) return 20;
-    return r.ctl == platform::Ctl::ProgressBar1 ? progress_max_ : 0;
+    if (r.ctl == panel::Ctl::Slider1) return 20;
+    return r.ctl == panel::Ctl::ProgressBar1 ? progress_max_ : 0;
   }
-  Color ForeColor(Ref) const override { return platform::kGreyText; }
-  Color BackColor(Ref) const override { return platform::kButtonFace; }
+  Color ForeColor(Ref) const override { return panel::kGreyText; }
+  Color BackColor(Ref) const override { return panel::kButtonFace; }
   void LogMessage(std::string_view) override { ++log_lines; }
 
   int log_lines = 0;

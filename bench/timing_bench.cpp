@@ -25,8 +25,8 @@ using Clock = std::chrono::steady_clock;
 // A window with the speed slider at its default, 18 of 20.
 class SliderPanel final : public bench::QuietPanel {
  public:
-  int Value(platform::Ref r) const override { return r.ctl == platform::Ctl::Slider1 ? 18 : 0; }
-  int Max(platform::Ref r) const override { return r.ctl == platform::Ctl::Slider1 ? 20 : 0; }
+  int Value(panel::Ref r) const override { return r.ctl == panel::Ctl::Slider1 ? 18 : 0; }
+  int Max(panel::Ref r) const override { return r.ctl == panel::Ctl::Slider1 ? 20 : 0; }
 };
 
 // The program on a port that does nothing, with real busy-waits and sleeps.

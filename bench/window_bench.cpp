@@ -41,7 +41,7 @@ class NoSound final : public platform::SoundPlayer {
 // The operator answers OK and cancels every file dialog.
 class OkDialogs final : public app::Dialogs {
  public:
-  void MessageBox(QWidget*, const QString&, const QString&, platform::Icon) override {}
+  void MessageBox(QWidget*, const QString&, const QString&, panel::Icon) override {}
   bool AskOkCancel(QWidget*, const QString&, const QString&) override { return true; }
   QString InputBox(QWidget*, const QString&, const QString&) override { return {}; }
   QString OpenFile(QWidget*, const QString&, const QString&) override { return {}; }
@@ -107,8 +107,8 @@ void Program27C512(benchmark::State& state) {
   // An image of 00h throughout, as if loaded from a file: every byte takes a pulse.
   std::fill_n(programmer.buf.CodeBuffer.begin(), programmer.dev.DeviceSize, uint8_t{0x00});
   programmer.buf.CodeLoaded = 1;
-  window.SetEnabled(platform::Ctl::Program_button, true);
-  window.SetValue(platform::Ctl::CheckCode, 1);
+  window.SetEnabled(panel::Ctl::Program_button, true);
+  window.SetValue(panel::Ctl::CheckCode, 1);
   machine.timed_passes = programmer.board.ShortDelayCount;
   QTimer repaint;
   repaint.setInterval(5);

@@ -33,7 +33,7 @@ int SelectedVoltage(const testing_support::FakePanel& ui, int& selected_count) {
   int selected = -1;
   selected_count = 0;
   for (int i = 0; i < 4; ++i) {
-    if (ui.Value(platform::Voltage_button(i)) != 0) {
+    if (ui.Value(panel::Voltage_button(i)) != 0) {
       selected = i;
       ++selected_count;
     }
@@ -47,7 +47,7 @@ void RequireVoltageInForce(const fuzzing::Bench& bench) {
   int count = 0;
   const int shown = SelectedVoltage(bench.ui, count);
   fuzzing::Require(count == 1, "exactly one voltage option is shown");
-  fuzzing::Require(bench.ui.Enabled(platform::Voltage_button(shown)),
+  fuzzing::Require(bench.ui.Enabled(panel::Voltage_button(shown)),
                    "the voltage shown is one the device offers");
   const int vpp = p.dev.VppClass;
   fuzzing::Require(vpp == 0 ? shown == 0 : shown >= 1 && shown <= vpp,
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bench.RequirePortsInBlocks();
   RequireVoltageInForce(bench);
   fuzzing::RequireCleanLog(bench.ui);
-  fuzzing::Require(!fuzzing::HasControlCharacter(bench.ui.Caption(platform::Ctl::LoadSetup1)),
+  fuzzing::Require(!fuzzing::HasControlCharacter(bench.ui.Caption(panel::Ctl::LoadSetup1)),
                    "no control character in the Setup menu");
   RequireCodeFileLoadedWhole(bench.p);
   return 0;

@@ -109,8 +109,8 @@ frmAbout::frmAbout(QWidget* owner, std::vector<std::string> port_notes)
 
 void frmAbout::Form_Load() {
   lblVersion_->setText("Version " + VersionText());
-  lblTitle_->setText(QString::fromUtf8(platform::kAppTitle.data(),
-                                       static_cast<qsizetype>(platform::kAppTitle.size())));
+  lblTitle_->setText(
+      QString::fromUtf8(panel::kAppTitle.data(), static_cast<qsizetype>(panel::kAppTitle.size())));
 }
 
 // Closing the box ends its modal run; its owner then unloads it.

@@ -5,7 +5,7 @@
 
 namespace app {
 
-using platform::Ctl;
+using panel::Ctl;
 
 namespace {
 
@@ -118,7 +118,7 @@ std::string_view ControlName(Ctl ctl) {
   return {};
 }
 
-std::string ObjectName(platform::Ref ref) {
+std::string ObjectName(panel::Ref ref) {
   if (ref.ctl == Ctl::tbToolBar && ref.index >= 0) return std::string(ToolbarKey(ref.index));
   std::string name(ControlName(ref.ctl));
   if (ref.index >= 0) {

@@ -8,17 +8,17 @@
 namespace app {
 namespace {
 
-QMessageBox::Icon BoxIcon(platform::Icon icon) {
+QMessageBox::Icon BoxIcon(panel::Icon icon) {
   switch (icon) {
-    case platform::Icon::Exclamation:
+    case panel::Icon::Exclamation:
       return QMessageBox::Warning;
-    case platform::Icon::Question:
+    case panel::Icon::Question:
       return QMessageBox::Question;
-    case platform::Icon::Information:
+    case panel::Icon::Information:
       return QMessageBox::Information;
-    case platform::Icon::Critical:
+    case panel::Icon::Critical:
       return QMessageBox::Critical;
-    case platform::Icon::None:
+    case panel::Icon::None:
       break;
   }
   return QMessageBox::NoIcon;
@@ -27,7 +27,7 @@ QMessageBox::Icon BoxIcon(platform::Icon icon) {
 }  // namespace
 
 void QtDialogs::MessageBox(QWidget* owner, const QString& text, const QString& title,
-                           platform::Icon icon) {
+                           panel::Icon icon) {
   QMessageBox box(BoxIcon(icon), title, text, QMessageBox::Ok, owner);
   box.setTextFormat(Qt::PlainText);
   box.exec();

@@ -14,7 +14,7 @@ class Dialogs {
  public:
   virtual ~Dialogs() = default;
   virtual void MessageBox(QWidget* owner, const QString& text, const QString& title,
-                          platform::Icon icon) = 0;
+                          panel::Icon icon) = 0;
   // A question with the question icon, OK and Cancel; Cancel is the default button.
   virtual bool AskOkCancel(QWidget* owner, const QString& text, const QString& title) = 0;
   // The cancelled dialogs answer with the empty text.
@@ -30,7 +30,7 @@ class Dialogs {
 class QtDialogs final : public Dialogs {
  public:
   void MessageBox(QWidget* owner, const QString& text, const QString& title,
-                  platform::Icon icon) override;
+                  panel::Icon icon) override;
   bool AskOkCancel(QWidget* owner, const QString& text, const QString& title) override;
   QString InputBox(QWidget* owner, const QString& prompt, const QString& title) override;
   QString OpenFile(QWidget* owner, const QString& title, const QString& filter) override;

@@ -36,9 +36,9 @@ using frontend::kLogFileName;
 using frontend::kVendorText;
 using frontend::LogEntry;
 using frontend::LogFileText;
-using platform::Color;
-using platform::Ctl;
-using platform::Ref;
+using panel::Color;
+using panel::Ctl;
+using panel::Ref;
 
 namespace {
 
@@ -209,11 +209,11 @@ void frmMain::Route(const std::function<void(ops::Programmer&)>& handler) {
     ShowPortAccess();
     ShowCodeChecksum();
   } catch (const std::exception& failure) {
-    MessageBox(std::string("The operation stopped: ") + failure.what(), platform::kAppTitle,
-               platform::Icon::Critical);
+    MessageBox(std::string("The operation stopped: ") + failure.what(), panel::kAppTitle,
+               panel::Icon::Critical);
   } catch (...) {
-    MessageBox("The operation stopped on an unexpected failure.", platform::kAppTitle,
-               platform::Icon::Critical);
+    MessageBox("The operation stopped on an unexpected failure.", panel::kAppTitle,
+               panel::Icon::Critical);
   }
   EndOperation();
 }
@@ -321,11 +321,11 @@ void frmMain::ShowAbout() {
 }
 
 void frmMain::mnuFileClose_Click() {
-  MessageBox("Add 'mnuFileClose_Click' code.", platform::kAppTitle, platform::Icon::None);
+  MessageBox("Add 'mnuFileClose_Click' code.", panel::kAppTitle, panel::Icon::None);
 }
 
 void frmMain::mnuToolsOptions_Click() {
-  MessageBox("Add 'mnuToolsOptions_Click' code.", platform::kAppTitle, platform::Icon::None);
+  MessageBox("Add 'mnuToolsOptions_Click' code.", panel::kAppTitle, panel::Icon::None);
 }
 
 void frmMain::mnuFileExit_Click() {
@@ -486,7 +486,7 @@ void frmMain::SystemLog_DblClick() {
     MessageBox("The System Log could not be saved to MELDRIX5.LOG: " + failure->reason +
                    ".\nAny earlier MELDRIX5.LOG was left as it was; the log in the window is "
                    "unchanged.",
-               platform::kAppTitle, platform::Icon::Exclamation);
+               panel::kAppTitle, panel::Icon::Exclamation);
     return;
   }
   LogMessage("System Log was Saved to MELDRIX5.LOG file");
@@ -496,7 +496,7 @@ void frmMain::PlayEventSound(std::string_view keyword) {
   sound_.Play(SoundPath(sound_directory_, keyword));
 }
 
-void frmMain::MessageBox(std::string_view text, std::string_view title, platform::Icon icon) {
+void frmMain::MessageBox(std::string_view text, std::string_view title, panel::Icon icon) {
   dialogs_->MessageBox(this, Q(text), Q(title), icon);
 }
 
@@ -512,9 +512,9 @@ std::string frmMain::OpenFileDialog(std::string_view title, std::string_view fil
   return S(dialogs_->OpenFile(this, Q(title), Q(QtNameFilter(filter))));
 }
 
-platform::FileChoice frmMain::SaveFileDialog(std::string_view title, std::string_view filter,
-                                             std::string_view offered) {
-  platform::FileChoice choice;
+panel::FileChoice frmMain::SaveFileDialog(std::string_view title, std::string_view filter,
+                                          std::string_view offered) {
+  panel::FileChoice choice;
   choice.path =
       S(dialogs_->SaveFile(this, Q(title), Q(QtNameFilter(filter)), Q(offered), choice.filter));
   return choice;

@@ -42,7 +42,7 @@ class InputGate;
 // The main window: every control, menu entry and toolbar button of the programmer front end,
 // named as the core names them. It shows what the core sets through the Panel and routes each
 // operator action to the core's handler.
-class frmMain final : public QMainWindow, public platform::Panel {
+class frmMain final : public QMainWindow, public panel::Panel {
   Q_OBJECT
  public:
   frmMain(const platform::Clock& clock, platform::SoundPlayer& sound,
@@ -56,7 +56,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
   void Form_Load();
 
   // The widget or action of a control, an array element or a toolbar button; null if none.
-  QObject* Control(platform::Ref r) const;
+  QObject* Control(panel::Ref r) const;
 
   // Operator actions that belong to the window itself.
   void SystemLog_DblClick();  // saves the log to "MELDRIX5.LOG"
@@ -66,21 +66,21 @@ class frmMain final : public QMainWindow, public platform::Panel {
   void mnuFileExit_Click();
 
   // --- Panel ------------------------------------------------------------------------------------
-  void SetEnabled(platform::Ref r, bool enabled) override;
-  bool Enabled(platform::Ref r) const override;
-  void SetVisible(platform::Ref r, bool visible) override;
-  bool Visible(platform::Ref r) const override;
-  void SetCaption(platform::Ref r, std::string_view text) override;
-  std::string Caption(platform::Ref r) const override;
-  void SetValue(platform::Ref r, int value) override;
-  int Value(platform::Ref r) const override;
-  void SetMax(platform::Ref r, int max) override;
-  int Max(platform::Ref r) const override;
-  void SetForeColor(platform::Ref r, platform::Color color) override;
-  platform::Color ForeColor(platform::Ref r) const override;
-  void SetBackColor(platform::Ref r, platform::Color color) override;
-  platform::Color BackColor(platform::Ref r) const override;
-  void Repaint(platform::Ref r) override;
+  void SetEnabled(panel::Ref r, bool enabled) override;
+  bool Enabled(panel::Ref r) const override;
+  void SetVisible(panel::Ref r, bool visible) override;
+  bool Visible(panel::Ref r) const override;
+  void SetCaption(panel::Ref r, std::string_view text) override;
+  std::string Caption(panel::Ref r) const override;
+  void SetValue(panel::Ref r, int value) override;
+  int Value(panel::Ref r) const override;
+  void SetMax(panel::Ref r, int max) override;
+  int Max(panel::Ref r) const override;
+  void SetForeColor(panel::Ref r, panel::Color color) override;
+  panel::Color ForeColor(panel::Ref r) const override;
+  void SetBackColor(panel::Ref r, panel::Color color) override;
+  panel::Color BackColor(panel::Ref r) const override;
+  void Repaint(panel::Ref r) override;
   void ClearList() override;
   void AddListItem(std::string_view text) override;
   int ListCount() const override;
@@ -89,12 +89,12 @@ class frmMain final : public QMainWindow, public platform::Panel {
   int ListIndex() const override;
   void LogMessage(std::string_view message) override;
   void PlayEventSound(std::string_view keyword) override;
-  void MessageBox(std::string_view text, std::string_view title, platform::Icon icon) override;
+  void MessageBox(std::string_view text, std::string_view title, panel::Icon icon) override;
   bool AskOkCancel(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view prompt, std::string_view title) override;
   std::string OpenFileDialog(std::string_view title, std::string_view filter) override;
-  platform::FileChoice SaveFileDialog(std::string_view title, std::string_view filter,
-                                      std::string_view offered) override;
+  panel::FileChoice SaveFileDialog(std::string_view title, std::string_view filter,
+                                   std::string_view offered) override;
   bool StopRequested() override;
 
   // --- Long operations --------------------------------------------------------------------------
@@ -132,20 +132,20 @@ class frmMain final : public QMainWindow, public platform::Panel {
   void RefreshClock();
 
  private:
-  using Key = std::pair<platform::Ctl, int>;
-  static Key KeyOf(platform::Ref r) { return {r.ctl, r.index}; }
+  using Key = std::pair<panel::Ctl, int>;
+  static Key KeyOf(panel::Ref r) { return {r.ctl, r.index}; }
 
   // Building the window.
-  void AddControl(platform::Ref r, QObject& object, const WidgetKind& kind);
+  void AddControl(panel::Ref r, QObject& object, const WidgetKind& kind);
   void ConnectControls();
   void ConnectOptions();
   void BuildMenus();
   void BuildToolBar();
   void BuildStatusBar();
   void ApplyDesignColours();
-  const WidgetKind& KindOf(platform::Ref r) const;
+  const WidgetKind& KindOf(panel::Ref r) const;
   template <typename W>
-  W* Widget(platform::Ref r) const {
+  W* Widget(panel::Ref r) const {
     return qobject_cast<W*>(Control(r));
   }
 
@@ -159,13 +159,13 @@ class frmMain final : public QMainWindow, public platform::Panel {
   // Runs a core handler for an operator action; a failure inside it reaches the operator as a
   // message instead of ending the program.
   void Route(const std::function<void(ops::Programmer&)>& handler);
-  void OnClick(platform::Ref r, std::function<void(ops::Programmer&)> handler);
+  void OnClick(panel::Ref r, std::function<void(ops::Programmer&)> handler);
   void BeginOperation();
   void EndOperation();
   void AskToStop() { stop_asked_ = true; }
   void StopAskedBySystem();
   void TellFatalResetTheBoard();
-  void PaintColours(platform::Ref r);
+  void PaintColours(panel::Ref r);
   void BoardModelForced(int16_t model);
   void PlaceWindow();
   void SavePlacement();
@@ -185,7 +185,7 @@ class frmMain final : public QMainWindow, public platform::Panel {
     const WidgetKind* kind;
   };
   std::map<Key, Entry> controls_;
-  std::map<Key, platform::Color> fore_, back_;
+  std::map<Key, panel::Color> fore_, back_;
 
   TextView* system_log_ = nullptr;
   TextView* buffer_display_ = nullptr;

@@ -15,7 +15,7 @@
 namespace app {
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 using P = ops::Programmer;
 
 // A separator keeps "-" as its caption, as the menu tree names it, and is drawn as a rule: a
@@ -202,12 +202,12 @@ void frmMain::BuildToolBar() {
   };
   for (const ToolRow& t : tools) {
     if (t.button == 3) {
-      AddControl(platform::ToolbarButton(3), *bar->addSeparator(), kinds::MenuEntry());
+      AddControl(panel::ToolbarButton(3), *bar->addSeparator(), kinds::MenuEntry());
       continue;
     }
     const QString key = QString::fromStdString(std::string(ToolbarKey(t.button)));
     QAction* action = bar->addAction(style()->standardIcon(t.icon), key);
-    AddControl(platform::ToolbarButton(t.button), *action, kinds::MenuEntry());
+    AddControl(panel::ToolbarButton(t.button), *action, kinds::MenuEntry());
     action->setToolTip(t.tooltip);
     action->setProperty("image", t.image);
     connect(action, &QAction::triggered, this,

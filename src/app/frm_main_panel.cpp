@@ -9,22 +9,22 @@
 
 namespace app {
 
-using platform::Color;
-using platform::Ctl;
-using platform::Ref;
+using panel::Color;
+using panel::Ctl;
+using panel::Ref;
 
 namespace {
 
 // A colour in 00BBGGRR form, or one of the platform's system colours.
 QColor ToQColor(Color color, const QPalette& palette) {
   switch (color) {
-    case platform::kButtonFace:
+    case panel::kButtonFace:
       return palette.color(QPalette::Button);
-    case platform::kGreyText:
+    case panel::kGreyText:
       return QColor(0x80, 0x80, 0x80);
-    case platform::kButtonText:
+    case panel::kButtonText:
       return palette.color(QPalette::ButtonText);
-    case platform::kButtonHighlight:
+    case panel::kButtonHighlight:
       return palette.color(QPalette::Light);
     default:
       return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
@@ -46,10 +46,10 @@ constexpr std::array<Ctl, 4> kIndicators = {Ctl::Error_label, Ctl::Program_label
 void frmMain::ApplyDesignColours() {
   for (Ctl label : kIndicators) {
     back_[KeyOf(label)] = kIndicatorGround;
-    SetForeColor(label, platform::kGreyText);
+    SetForeColor(label, panel::kGreyText);
   }
   back_[KeyOf(Ctl::MeldrixHardwareFound)] = kAnnouncementGround;
-  SetForeColor(Ctl::MeldrixHardwareFound, platform::kYellow);
+  SetForeColor(Ctl::MeldrixHardwareFound, panel::kYellow);
 }
 
 // --- Panel: controls by name
@@ -160,7 +160,7 @@ void frmMain::SetForeColor(Ref r, Color color) {
 
 Color frmMain::ForeColor(Ref r) const {
   const auto it = fore_.find(KeyOf(r));
-  return it == fore_.end() ? platform::kButtonText : it->second;
+  return it == fore_.end() ? panel::kButtonText : it->second;
 }
 
 void frmMain::SetBackColor(Ref r, Color color) {
@@ -170,7 +170,7 @@ void frmMain::SetBackColor(Ref r, Color color) {
 
 Color frmMain::BackColor(Ref r) const {
   const auto it = back_.find(KeyOf(r));
-  return it == back_.end() ? platform::kButtonFace : it->second;
+  return it == back_.end() ? panel::kButtonFace : it->second;
 }
 
 void frmMain::Repaint(Ref r) {

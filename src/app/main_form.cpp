@@ -22,8 +22,8 @@
 namespace app {
 namespace {
 
-using platform::Ctl;
-using platform::Ref;
+using panel::Ctl;
+using panel::Ref;
 
 constexpr Place Left(int row, int column, int columns = 1) {
   return {Area::Left, Ctl::frmMain, row, column, columns};
@@ -102,24 +102,23 @@ constexpr FormControl kForm[] = {
     {Ctl::FileNameDataSize, Kind::Label, W, "(0 Bytes)", "", 0, 0, Left(5, 2)},
     {Ctl::ProgressBar1, Kind::Progress, W, "", "", 0, 100, Left(7, 0, 2)},
     // The options on the right. The port options are the window's own group, shown in Frame4.
-    {platform::LPTSelection(0), Kind::Option, W, "378h", "", 0, 0, In(Ctl::Frame4, 0, 0)},
-    {platform::LPTSelection(1), Kind::Option, W, "278h", "", 1, 0, In(Ctl::Frame4, 0, 1)},
-    {platform::LPTSelection(2), Kind::Option, W, "3BCh", "", 0, 0, In(Ctl::Frame4, 0, 2)},
+    {panel::LPTSelection(0), Kind::Option, W, "378h", "", 0, 0, In(Ctl::Frame4, 0, 0)},
+    {panel::LPTSelection(1), Kind::Option, W, "278h", "", 1, 0, In(Ctl::Frame4, 0, 1)},
+    {panel::LPTSelection(2), Kind::Option, W, "3BCh", "", 0, 0, In(Ctl::Frame4, 0, 2)},
     {Ctl::PortSelected, Kind::Field, Ctl::Frame4, "", "", 0, 0, In(Ctl::Frame4, 0, 3)},
-    {platform::HiLow_button(0), Kind::Option, Ctl::Frame10, "Both", "", 1, 0,
-     In(Ctl::Frame10, 0, 0)},
-    {platform::HiLow_button(1), Kind::Option, Ctl::Frame10, "Hi Byte", "", 0, 0,
+    {panel::HiLow_button(0), Kind::Option, Ctl::Frame10, "Both", "", 1, 0, In(Ctl::Frame10, 0, 0)},
+    {panel::HiLow_button(1), Kind::Option, Ctl::Frame10, "Hi Byte", "", 0, 0,
      In(Ctl::Frame10, 0, 1)},
-    {platform::HiLow_button(2), Kind::Option, Ctl::Frame10, "Low Byte", "", 0, 0,
+    {panel::HiLow_button(2), Kind::Option, Ctl::Frame10, "Low Byte", "", 0, 0,
      In(Ctl::Frame10, 0, 2)},
-    {platform::Voltage_button(0), Kind::Option, Ctl::FrameVoltageSelection, "5V", "", 0, 0,
+    {panel::Voltage_button(0), Kind::Option, Ctl::FrameVoltageSelection, "5V", "", 0, 0,
      In(Ctl::FrameVoltageSelection, 0, 0)},
-    {platform::Voltage_button(1), Kind::Option, Ctl::FrameVoltageSelection, "12.5V",
+    {panel::Voltage_button(1), Kind::Option, Ctl::FrameVoltageSelection, "12.5V",
      "Most CMOS actual Eproms use this Programming Voltage.", 1, 0,
      In(Ctl::FrameVoltageSelection, 0, 1)},
-    {platform::Voltage_button(2), Kind::Option, Ctl::FrameVoltageSelection, "21V", kCareful, 0, 0,
+    {panel::Voltage_button(2), Kind::Option, Ctl::FrameVoltageSelection, "21V", kCareful, 0, 0,
      In(Ctl::FrameVoltageSelection, 0, 2)},
-    {platform::Voltage_button(3), Kind::Option, Ctl::FrameVoltageSelection, "25V", kCareful, 0, 0,
+    {panel::Voltage_button(3), Kind::Option, Ctl::FrameVoltageSelection, "25V", kCareful, 0, 0,
      In(Ctl::FrameVoltageSelection, 0, 3)},
     {Ctl::Label4, Kind::Label, W, "Program Speed", "", 0, 0, Right(6, 0)},
     {Ctl::Slider1, Kind::Slider, W, "", "Slow Down or Speed Up Programming Speed", 18, 20,

@@ -38,18 +38,18 @@ enum class Area : uint8_t { Left, Right, Indicators, InFrame };
 
 struct Place {
   Area area;
-  platform::Ctl frame;  // the frame whose grid holds the control, for Area::InFrame
+  panel::Ctl frame;  // the frame whose grid holds the control, for Area::InFrame
   int row;
   int column;
   int columns = 1;
 };
 
 struct FormControl {
-  platform::Ref ref;
+  panel::Ref ref;
   Kind kind;
   // The frame the control lies in (a child of it); frmMain: the window itself. A control of the
   // window may still be shown inside a frame's grid, over the frame.
-  platform::Ctl parent;
+  panel::Ctl parent;
   const char* caption;
   const char* tooltip;
   int value;  // option 1: selected; slider position; else unused
@@ -66,7 +66,7 @@ inline constexpr int kPageColumns = 62;
 
 // Builds every control of the table on client and arranges them; add is told of each one.
 // Returns the Stop button, placed beside the progress bar and hidden.
-using AddControl = std::function<void(platform::Ref, QObject&, const WidgetKind&)>;
+using AddControl = std::function<void(panel::Ref, QObject&, const WidgetKind&)>;
 QPushButton* BuildForm(QWidget& client, const AddControl& add);
 
 }  // namespace app

@@ -11,8 +11,8 @@ QString KeyOf(std::string_view section, std::string_view key) {
 }
 
 QString AppName() {
-  return QString::fromUtf8(platform::kAppTitle.data(),
-                           static_cast<qsizetype>(platform::kAppTitle.size()));
+  return QString::fromUtf8(panel::kAppTitle.data(),
+                           static_cast<qsizetype>(panel::kAppTitle.size()));
 }
 
 }  // namespace

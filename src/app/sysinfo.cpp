@@ -63,8 +63,8 @@ SystemInformation CollectSystemInformation(const platform::OperatingSystemFacts&
   SystemInformation info;
   info.keys.push_back(
       {"Program",
-       {{"Title", QString::fromUtf8(platform::kAppTitle.data(),
-                                    static_cast<qsizetype>(platform::kAppTitle.size()))},
+       {{"Title", QString::fromUtf8(panel::kAppTitle.data(),
+                                    static_cast<qsizetype>(panel::kAppTitle.size()))},
         {"Version", VersionText()},
         {"Qt version", QString::fromLatin1(qVersion())},
         {"Built with Qt", QStringLiteral(QT_VERSION_STR)}}});

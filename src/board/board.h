@@ -28,7 +28,7 @@ inline constexpr int32_t kBankBytes = 65536;
 // writes the whole latch with SetRegN.
 class Board {
  public:
-  Board(platform::Machine& io, platform::Panel& ui);
+  Board(platform::Machine& io, panel::Panel& ui);
 
   // --- Port and model -------------------------------------------------------------------------
   int16_t PortBase = 0;     // data register: 378h, 278h or 3BCh; 0 while none is known
@@ -119,7 +119,7 @@ class Board {
   void GetNibbles();  // the device's byte at the latched address into ReadBackByte
 
   platform::Machine& io() const { return io_; }
-  platform::Panel& ui() const { return ui_; }
+  panel::Panel& ui() const { return ui_; }
 
  private:
   void WriteLatch(int latch, int16_t value);
@@ -129,7 +129,7 @@ class Board {
   std::array<int16_t, 4> IdleLatchValues() const;
 
   platform::Machine& io_;
-  platform::Panel& ui_;
+  panel::Panel& ui_;
 };
 
 }  // namespace board

@@ -17,7 +17,7 @@
 namespace board {
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 
 // The three ports a board can sit at, in the order of the LPTSelection options.
 struct PortOption {
@@ -117,7 +117,7 @@ int16_t LeadingDecimalAsInt16(std::string_view text) {
 
 }  // namespace
 
-Detector::Detector(Board& board, platform::Panel& ui, const platform::Clock& clock,
+Detector::Detector(Board& board, panel::Panel& ui, const platform::Clock& clock,
                    std::string settings_path)
     : board_(board), ui_(ui), clock_(clock), settings_path_(std::move(settings_path)) {}
 
@@ -196,10 +196,10 @@ void Detector::CheckHardware() {
     return;
   }
   const auto port = static_cast<uint16_t>(base);
-  platform::SetIndicator(ui_, Ctl::DataFlow_label, true);
+  panel::SetIndicator(ui_, Ctl::DataFlow_label, true);
   const int32_t model5 = ProbeModel5(port);
   const int32_t model4 = ProbeModel4(port);
-  platform::SetIndicator(ui_, Ctl::DataFlow_label, false);
+  panel::SetIndicator(ui_, Ctl::DataFlow_label, false);
   if (model5 == kBoardAnswer) {
     board_.BoardModel = 5;
     FoundPort = base;
@@ -216,7 +216,7 @@ void Detector::CheckHardware() {
 void Detector::TestHardware_button_Click() {
   FoundPort = 0;
   board_.BoardModel = 0;
-  ui_.SetForeColor(Ctl::MeldrixHardwareFound, platform::kYellow);
+  ui_.SetForeColor(Ctl::MeldrixHardwareFound, panel::kYellow);
   ui_.SetCaption(Ctl::MeldrixHardwareFound, "NO HARDWARE FOUND");
   const int16_t previous = board_.PortBase;
   for (int16_t base : kProbeOrder) {
@@ -236,7 +236,7 @@ void Detector::SelectPortOption(int16_t base) {
   }
   if (selected < 0) return;
   for (int i = 0; i < static_cast<int>(kPortOptions.size()); ++i) {
-    ui_.SetValue(platform::LPTSelection(i), i == selected ? 1 : 0);
+    ui_.SetValue(panel::LPTSelection(i), i == selected ? 1 : 0);
   }
   LPTSelection_Click(selected);
 }
@@ -246,14 +246,14 @@ void Detector::AnnounceBoard(int16_t model) {
   const std::string digit = model == 5 ? "5" : "4";
   ui_.LogMessage("MELDRIX-" + digit + " Device was FOUND at Port: " + port);
   ui_.SetCaption(Ctl::MeldrixHardwareFound, "MODEL " + digit + " - PC port " + port + "h");
-  ui_.SetForeColor(Ctl::MeldrixHardwareFound, platform::kButtonText);
+  ui_.SetForeColor(Ctl::MeldrixHardwareFound, panel::kButtonText);
   SaveBoardSettings();
   board_.SelectBoardModel();
 }
 
 void Detector::ApplyFoundBoard() {
   if (FoundPort < 1) return;
-  ui_.SetForeColor(Ctl::Ready_label, platform::kWhite);
+  ui_.SetForeColor(Ctl::Ready_label, panel::kWhite);
   SetPort(FoundPort);
   SelectPortOption(FoundPort);
   if (board_.BoardModel == 5) {
@@ -311,7 +311,7 @@ void Detector::LoadBoardSettings() {
 
 void Detector::LPTSelection_Click(int /*index*/) {
   for (size_t i = 0; i < kPortOptions.size(); ++i) {
-    if (ui_.Value(platform::LPTSelection(static_cast<int>(i))) == 0) continue;
+    if (ui_.Value(panel::LPTSelection(static_cast<int>(i))) == 0) continue;
     const std::string name = kPortOptions[i].name;
     ui_.SetCaption(Ctl::PortSelected, name);
     ui_.LogMessage("Port Selection changed to " + name);
@@ -325,8 +325,8 @@ void Detector::ForceModel(int16_t model) {
   board_.BoardModel = model;
   ui_.LogMessage("MELDRIX-" + digit + " Device was FORCED by Operator");
   ui_.SetCaption(Ctl::MeldrixHardwareFound, "Operator Forced Model " + digit);
-  ui_.SetForeColor(Ctl::MeldrixHardwareFound, platform::kLightPink);
-  ui_.SetForeColor(Ctl::Ready_label, platform::kLightPink);
+  ui_.SetForeColor(Ctl::MeldrixHardwareFound, panel::kLightPink);
+  ui_.SetForeColor(Ctl::Ready_label, panel::kLightPink);
   board_.SelectBoardModel();
   board_.Reset();
 }

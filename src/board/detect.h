@@ -17,8 +17,7 @@ namespace board {
 // settings_path is the full path of "meldrix5.ini" (the program directory joined with it).
 class Detector {
  public:
-  Detector(Board& board, platform::Panel& ui, const platform::Clock& clock,
-           std::string settings_path);
+  Detector(Board& board, panel::Panel& ui, const platform::Clock& clock, std::string settings_path);
 
   int16_t FoundPort = 0;  // where a board was last found or taken from the file; 0: none
 
@@ -53,7 +52,7 @@ class Detector {
   void TellPortChanged();
 
   Board& board_;
-  platform::Panel& ui_;
+  panel::Panel& ui_;
   const platform::Clock& clock_;
   std::string settings_path_;
 };

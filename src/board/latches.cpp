@@ -21,7 +21,7 @@ uint8_t Byte(int16_t value) {
 
 }  // namespace
 
-Board::Board(platform::Machine& io, platform::Panel& ui) : io_(io), ui_(ui) {}
+Board::Board(platform::Machine& io, panel::Panel& ui) : io_(io), ui_(ui) {}
 
 void Board::InitControlCodes() {
   ControlCodeTable = kControlCodes;
@@ -95,8 +95,8 @@ void Board::Reset() {
   SetReg2();
   Reg3 = idle[3];
   SetReg3();
-  ui_.SetMax(platform::Ctl::ProgressBar1, 100);
-  ui_.SetValue(platform::Ctl::ProgressBar1, 0);
+  ui_.SetMax(panel::Ctl::ProgressBar1, 100);
+  ui_.SetValue(panel::Ctl::ProgressBar1, 0);
 }
 
 std::array<platform::PortWrite, 16> Board::ResetWrites() const {

@@ -132,9 +132,9 @@ void Board::LampOff() {
 }
 
 void Board::ToggleProgramLamp() {
-  const platform::Ref label = platform::Ctl::Program_label;
-  const bool grey = ui_.ForeColor(label) == platform::kGreyText;
-  ui_.SetForeColor(label, grey ? platform::kWhite : platform::kGreyText);
+  const panel::Ref label = panel::Ctl::Program_label;
+  const bool grey = ui_.ForeColor(label) == panel::kGreyText;
+  ui_.SetForeColor(label, grey ? panel::kWhite : panel::kGreyText);
   ui_.Repaint(label);
   Reg0 ^= 0x08;
   SetReg0();

@@ -23,7 +23,7 @@
 namespace cli {
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 
 std::string PortName(int16_t base) {
   switch (base) {
@@ -91,7 +91,7 @@ class Session {
   ExitStatus RunOperation();
   void RunWithFatalSignalReset(ops::Programmer& p, void (ops::Programmer::*handler)());
   ExitStatus SaveLog(ExitStatus status);
-  bool ErrorLit() const { return platform::IndicatorLit(panel_, Ctl::Error_label); }
+  bool ErrorLit() const { return panel::IndicatorLit(panel_, Ctl::Error_label); }
   std::string DeviceName() const { return programmer_->dev.DeviceName; }
 
   const Request& request_;
@@ -199,7 +199,7 @@ std::optional<ExitStatus> Session::UseRequestedPort() {
     static constexpr std::array<int16_t, 3> kOptionPorts = {0x378, 0x278, 0x3BC};
     for (int i = 0; i < 3; ++i) {
       if (kOptionPorts[static_cast<size_t>(i)] == *request_.port) {
-        p.SelectOption(platform::LPTSelection(i));
+        p.SelectOption(panel::LPTSelection(i));
       }
     }
     p.detect.FoundPort = 0;
@@ -239,12 +239,12 @@ ExitStatus Session::Detect() {
 std::optional<ExitStatus> Session::SetProgrammingOptions() {
   ops::Programmer& p = *programmer_;
   if (request_.voltage) {
-    const platform::Ref option = platform::Voltage_button(*request_.voltage);
+    const panel::Ref option = panel::Voltage_button(*request_.voltage);
     if (!panel_.Enabled(option)) {
       static constexpr std::array<std::string_view, 4> kVolts = {"5", "12.5", "21", "25"};
       std::string offered;
       for (int i = 1; i <= 3; ++i) {
-        if (!panel_.Enabled(platform::Voltage_button(i))) continue;
+        if (!panel_.Enabled(panel::Voltage_button(i))) continue;
         offered += (offered.empty() ? "" : ", ") + std::string(kVolts[static_cast<size_t>(i)]);
       }
       return Usage(DeviceName() + " does not take " +
@@ -254,7 +254,7 @@ std::optional<ExitStatus> Session::SetProgrammingOptions() {
     p.SelectOption(option);
   }
   if (request_.speed) p.SetSliderValue(*request_.speed);
-  if (request_.half != 0) p.SelectOption(platform::HiLow_button(request_.half));
+  if (request_.half != 0) p.SelectOption(panel::HiLow_button(request_.half));
   if (request_.blank_check) panel_.SetValue(Ctl::CheckBlankPriorProgramming, 1);
   if (request_.verify) panel_.SetValue(Ctl::VerifyAfterProgramming, 1);
   return std::nullopt;

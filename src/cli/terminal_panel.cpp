@@ -10,20 +10,20 @@
 
 namespace cli {
 
-using platform::Ctl;
+using panel::Ctl;
 
 TerminalPanel::TerminalPanel(const platform::Clock& clock, Streams streams, bool answer_yes)
     : clock_(clock), io_(streams), answer_yes_(answer_yes) {}
 
 // The log box's text is its caption: start-up empties it.
-void TerminalPanel::SetCaption(platform::Ref r, std::string_view text) {
+void TerminalPanel::SetCaption(panel::Ref r, std::string_view text) {
   HeadlessPanel::SetCaption(r, text);
-  if (r == platform::Ref(Ctl::SystemLog)) log_ = text;
+  if (r == panel::Ref(Ctl::SystemLog)) log_ = text;
 }
 
-void TerminalPanel::SetValue(platform::Ref r, int value) {
+void TerminalPanel::SetValue(panel::Ref r, int value) {
   HeadlessPanel::SetValue(r, value);
-  if (r == platform::Ref(Ctl::ProgressBar1)) DrawProgress();
+  if (r == panel::Ref(Ctl::ProgressBar1)) DrawProgress();
 }
 
 void TerminalPanel::LogMessage(std::string_view message) {
@@ -35,7 +35,7 @@ void TerminalPanel::LogMessage(std::string_view message) {
   if (bar) DrawProgress();
 }
 
-void TerminalPanel::MessageBox(std::string_view text, std::string_view title, platform::Icon) {
+void TerminalPanel::MessageBox(std::string_view text, std::string_view title, panel::Icon) {
   ++messages_;
   HideProgress();
   std::string line(text);

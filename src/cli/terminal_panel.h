@@ -40,17 +40,16 @@ class TerminalPanel final : public frontend::HeadlessPanel {
   // The operator answered Cancel at the terminal.
   bool QuestionDeclined() const { return declined_; }
 
-  void SetCaption(platform::Ref r, std::string_view text) override;
-  void SetValue(platform::Ref r, int value) override;
+  void SetCaption(panel::Ref r, std::string_view text) override;
+  void SetValue(panel::Ref r, int value) override;
   void LogMessage(std::string_view message) override;
   void PlayEventSound(std::string_view) override {}
-  void MessageBox(std::string_view text, std::string_view title, platform::Icon icon) override;
+  void MessageBox(std::string_view text, std::string_view title, panel::Icon icon) override;
   bool AskOkCancel(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view, std::string_view) override { return {}; }
   std::string OpenFileDialog(std::string_view, std::string_view) override { return open_file; }
   // The filter's first entry: the format follows the name's extension.
-  platform::FileChoice SaveFileDialog(std::string_view, std::string_view,
-                                      std::string_view) override {
+  panel::FileChoice SaveFileDialog(std::string_view, std::string_view, std::string_view) override {
     return {save_file, 0};
   }
   bool StopRequested() override { return stop_signals != nullptr && stop_signals->Received(); }

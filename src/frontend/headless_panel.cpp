@@ -2,13 +2,13 @@
 
 namespace frontend {
 
-using platform::Ctl;
-using platform::Ref;
+using panel::Ctl;
+using panel::Ref;
 
 HeadlessPanel::HeadlessPanel() {
-  SetValue(platform::HiLow_button(0), 1);
-  SetValue(platform::Voltage_button(1), 1);
-  SetValue(platform::LPTSelection(1), 1);
+  SetValue(panel::HiLow_button(0), 1);
+  SetValue(panel::Voltage_button(1), 1);
+  SetValue(panel::LPTSelection(1), 1);
   SetMax(Ctl::Slider1, 20);
   SetValue(Ctl::Slider1, 18);
   SetCaption(Ctl::Show_button, "Show Data");
@@ -18,7 +18,7 @@ HeadlessPanel::HeadlessPanel() {
   SetCaption(Ctl::FileNameCodeSize, "(0 Bytes)");
   SetCaption(Ctl::FileNameDataSize, "(0 Bytes)");
   SetCaption(Ctl::MeldrixHardwareFound, "NO HARDWARE FOUND");
-  SetForeColor(Ctl::MeldrixHardwareFound, platform::kYellow);
+  SetForeColor(Ctl::MeldrixHardwareFound, panel::kYellow);
   SetCaption(Ctl::Device, "Please Select Device on this List");
   SetMax(Ctl::ProgressBar1, 100);
   for (Ctl entry : {Ctl::mnuFileSaveCode, Ctl::mnuFileSaveCodeAs, Ctl::mnuFileOpenData,

@@ -14,25 +14,25 @@ namespace frontend {
 // it, starting from the window's design-time state for the controls the core reads before it
 // sets them (options, slider, captions that start-up does not set). What reaches the operator
 // (log, sounds, dialogs) is left to the front end that derives from it.
-class HeadlessPanel : public platform::Panel {
+class HeadlessPanel : public panel::Panel {
  public:
   HeadlessPanel();
 
-  void SetEnabled(platform::Ref r, bool enabled) override { enabled_[Key(r)] = enabled; }
-  bool Enabled(platform::Ref r) const override { return Find(enabled_, r, true); }
-  void SetVisible(platform::Ref r, bool visible) override { visible_[Key(r)] = visible; }
-  bool Visible(platform::Ref r) const override { return Find(visible_, r, true); }
-  void SetCaption(platform::Ref r, std::string_view text) override;
-  std::string Caption(platform::Ref r) const override { return Find(captions_, r, std::string()); }
-  void SetValue(platform::Ref r, int value) override { values_[Key(r)] = value; }
-  int Value(platform::Ref r) const override { return Find(values_, r, 0); }
-  void SetMax(platform::Ref r, int max) override { maxima_[Key(r)] = max; }
-  int Max(platform::Ref r) const override { return Find(maxima_, r, 0); }
-  void SetForeColor(platform::Ref r, platform::Color c) override { fore_[Key(r)] = c; }
-  platform::Color ForeColor(platform::Ref r) const override { return Find(fore_, r, 0U); }
-  void SetBackColor(platform::Ref r, platform::Color c) override { back_[Key(r)] = c; }
-  platform::Color BackColor(platform::Ref r) const override { return Find(back_, r, 0U); }
-  void Repaint(platform::Ref) override {}
+  void SetEnabled(panel::Ref r, bool enabled) override { enabled_[Key(r)] = enabled; }
+  bool Enabled(panel::Ref r) const override { return Find(enabled_, r, true); }
+  void SetVisible(panel::Ref r, bool visible) override { visible_[Key(r)] = visible; }
+  bool Visible(panel::Ref r) const override { return Find(visible_, r, true); }
+  void SetCaption(panel::Ref r, std::string_view text) override;
+  std::string Caption(panel::Ref r) const override { return Find(captions_, r, std::string()); }
+  void SetValue(panel::Ref r, int value) override { values_[Key(r)] = value; }
+  int Value(panel::Ref r) const override { return Find(values_, r, 0); }
+  void SetMax(panel::Ref r, int max) override { maxima_[Key(r)] = max; }
+  int Max(panel::Ref r) const override { return Find(maxima_, r, 0); }
+  void SetForeColor(panel::Ref r, panel::Color c) override { fore_[Key(r)] = c; }
+  panel::Color ForeColor(panel::Ref r) const override { return Find(fore_, r, 0U); }
+  void SetBackColor(panel::Ref r, panel::Color c) override { back_[Key(r)] = c; }
+  panel::Color BackColor(panel::Ref r) const override { return Find(back_, r, 0U); }
+  void Repaint(panel::Ref) override {}
 
   void ClearList() override {
     list_.clear();
@@ -45,10 +45,10 @@ class HeadlessPanel : public platform::Panel {
   int ListIndex() const override { return list_index_; }
 
  private:
-  using Key_t = std::pair<platform::Ctl, int>;
-  static Key_t Key(platform::Ref r) { return {r.ctl, r.index}; }
+  using Key_t = std::pair<panel::Ctl, int>;
+  static Key_t Key(panel::Ref r) { return {r.ctl, r.index}; }
   template <typename T>
-  static T Find(const std::map<Key_t, T>& map, platform::Ref r, T fallback) {
+  static T Find(const std::map<Key_t, T>& map, panel::Ref r, T fallback) {
     auto it = map.find(Key(r));
     return it == map.end() ? fallback : it->second;
   }
@@ -56,7 +56,7 @@ class HeadlessPanel : public platform::Panel {
   std::map<Key_t, bool> enabled_, visible_;
   std::map<Key_t, std::string> captions_;
   std::map<Key_t, int> values_, maxima_;
-  std::map<Key_t, platform::Color> fore_, back_;
+  std::map<Key_t, panel::Color> fore_, back_;
   std::vector<std::string> list_;
   int list_index_ = -1;
 };

@@ -9,7 +9,7 @@
 
 namespace ops {
 
-using platform::Ctl;
+using panel::Ctl;
 
 namespace {
 
@@ -128,7 +128,7 @@ void Programmer::Display_button_Click() {
     DisplayEprom();
   } else if (HoldsData(dev)) {
     ui.MessageBox("Please Write AT90S2313 Code Display ROutine", "Routine Not Ready",
-                  platform::Icon::None);
+                  panel::Icon::None);
   }
 }
 
@@ -144,7 +144,7 @@ void Programmer::BufferDisplay_DblClick() {
   if (const auto error = platform::WriteFileAtomically(BufferDisplayPath, file)) {
     ui.LogMessage("Buffer DIsplay could not be Saved to MELDRIX5.BUF file: " + error->reason);
     ui.MessageBox("Can't Save File " + BufferDisplayPath + ": " + error->reason, "File Not Saved",
-                  platform::Icon::Exclamation);
+                  panel::Icon::Exclamation);
     return;
   }
   ui.LogMessage("Buffer DIsplay was Saved to MELDRIX5.BUF file");

@@ -14,9 +14,9 @@
 
 namespace ops {
 
-using platform::Ctl;
-using platform::Icon;
-using platform::ToolbarButton;
+using panel::Ctl;
+using panel::Icon;
+using panel::ToolbarButton;
 
 namespace {
 
@@ -146,7 +146,7 @@ using SaveFile = bool (Programmer::*)(const std::string& path, bool chosen,
 // dialog is cancelled.
 void SaveToChosenFile(Programmer& p, std::string_view title, SaveFile save,
                       std::string_view offered = {}) {
-  const platform::FileChoice choice = p.ui.SaveFileDialog(title, buffers::kSaveFilter, offered);
+  const panel::FileChoice choice = p.ui.SaveFileDialog(title, buffers::kSaveFilter, offered);
   if (choice.path.empty()) return;
   (p.*save)(choice.path, true, buffers::ImageFormatChosen(choice.path, choice.filter));
 }

@@ -5,10 +5,10 @@
 
 namespace ops {
 
-using platform::Ctl;
-using platform::Ref;
+using panel::Ctl;
+using panel::Ref;
 
-Programmer::Programmer(platform::Machine& io_, platform::Panel& ui_, const platform::Clock& clock_,
+Programmer::Programmer(platform::Machine& io_, panel::Panel& ui_, const platform::Clock& clock_,
                        std::string settings_path)
     : io(io_),
       ui(ui_),
@@ -23,7 +23,7 @@ void Programmer::StartUp() {
   board.LongDelayFactor = 500;
   DisableDeviceControls();
   ui.SetCaption(Ctl::MeldrixHardwareFound, "NO HARDWARE FOUND !!!");
-  ui.SetForeColor(Ctl::Ready_label, platform::kGreyText);
+  ui.SetForeColor(Ctl::Ready_label, panel::kGreyText);
   detect.FoundPort = 0;
   board.PortBase = 0;
   board.InitControlCodes();
@@ -83,7 +83,7 @@ void Programmer::LockButtonsOnError() {
 }
 
 void Programmer::Error_label_Click() {
-  if (!platform::IndicatorLit(ui, Ctl::Error_label)) return;
+  if (!panel::IndicatorLit(ui, Ctl::Error_label)) return;
   ErrorIndicatorOff();
   ProgramIndicatorOff();
   DataFlowIndicatorOff();

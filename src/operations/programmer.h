@@ -25,11 +25,11 @@ class Programmer {
  public:
   // settings_path: where "meldrix5.ini" lives. sounds and the settings store belong to the Qt
   // side; the core reaches them through the panel.
-  Programmer(platform::Machine& io, platform::Panel& ui, const platform::Clock& clock,
+  Programmer(platform::Machine& io, panel::Panel& ui, const platform::Clock& clock,
              std::string settings_path);
 
   platform::Machine& io;
-  platform::Panel& ui;
+  panel::Panel& ui;
   const platform::Clock& clock;
   board::Board board;
   board::Detector detect;
@@ -44,23 +44,23 @@ class Programmer {
   void tbToolBar_ButtonClick(std::string_view key);
 
   // --- Indicators and the error alert -----------------------------------------------------------
-  void ErrorIndicatorOn() { platform::SetIndicator(ui, platform::Ctl::Error_label, true); }
-  void ErrorIndicatorOff() { platform::SetIndicator(ui, platform::Ctl::Error_label, false); }
-  void ProgramIndicatorOn() { platform::SetIndicator(ui, platform::Ctl::Program_label, true); }
-  void ProgramIndicatorOff() { platform::SetIndicator(ui, platform::Ctl::Program_label, false); }
-  void DataFlowIndicatorOn() { platform::SetIndicator(ui, platform::Ctl::DataFlow_label, true); }
-  void DataFlowIndicatorOff() { platform::SetIndicator(ui, platform::Ctl::DataFlow_label, false); }
+  void ErrorIndicatorOn() { panel::SetIndicator(ui, panel::Ctl::Error_label, true); }
+  void ErrorIndicatorOff() { panel::SetIndicator(ui, panel::Ctl::Error_label, false); }
+  void ProgramIndicatorOn() { panel::SetIndicator(ui, panel::Ctl::Program_label, true); }
+  void ProgramIndicatorOff() { panel::SetIndicator(ui, panel::Ctl::Program_label, false); }
+  void DataFlowIndicatorOn() { panel::SetIndicator(ui, panel::Ctl::DataFlow_label, true); }
+  void DataFlowIndicatorOff() { panel::SetIndicator(ui, panel::Ctl::DataFlow_label, false); }
   std::array<std::string, 4> SavedButtonStates;  // Program, Verify, Read, Display: "True"/"False"
   std::array<bool, 4> SavedMenuStates{};         // the Command-menu entries of the same four
   void LockButtonsOnError();
   void Error_label_Click();
 
   // --- Changes made from code that run the control's handler, as the operator's would ---------
-  void SelectOption(platform::Ref option);  // Voltage_button, LPTSelection or HiLow_button
-  void SetDeviceIndex(int index);           // runs Device_Click
-  void SetSliderValue(int value);           // runs Slider1_Change when the value changes
-  void SetScrollValue(int value);           // runs VScroll1_Change when the position changes
-  void SetScrollMax(int max);               // clamps the position (VScroll1_Change if it moves)
+  void SelectOption(panel::Ref option);  // Voltage_button, LPTSelection or HiLow_button
+  void SetDeviceIndex(int index);        // runs Device_Click
+  void SetSliderValue(int value);        // runs Slider1_Change when the value changes
+  void SetScrollValue(int value);        // runs VScroll1_Change when the position changes
+  void SetScrollMax(int max);            // clamps the position (VScroll1_Change if it moves)
 
   // --- Device catalogue and selection -----------------------------------------------------------
   void FillDeviceList();
@@ -242,9 +242,9 @@ class Programmer {
   void ShowVoltageInForce();
 
   // The slider's and the code/data check boxes' current state, as the operations read them.
-  int SliderMax() const { return ui.Max(platform::Ctl::Slider1); }
-  int SliderValue() const { return ui.Value(platform::Ctl::Slider1); }
-  bool Checked(platform::Ref box) const { return ui.Value(box) != 0; }
+  int SliderMax() const { return ui.Max(panel::Ctl::Slider1); }
+  int SliderValue() const { return ui.Value(panel::Ctl::Slider1); }
+  bool Checked(panel::Ref box) const { return ui.Value(box) != 0; }
 };
 
 }  // namespace ops

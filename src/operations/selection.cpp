@@ -11,10 +11,10 @@
 
 namespace ops {
 
-using platform::Ctl;
-using platform::Ref;
-using platform::ToolbarButton;
-using platform::Voltage_button;
+using panel::Ctl;
+using panel::Ref;
+using panel::ToolbarButton;
+using panel::Voltage_button;
 
 namespace {
 

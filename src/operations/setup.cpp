@@ -15,8 +15,8 @@
 
 namespace ops {
 
-using platform::Ctl;
-using platform::Ref;
+using panel::Ctl;
+using panel::Ref;
 
 namespace {
 
@@ -49,19 +49,19 @@ constexpr std::array<SlotKey, 19> kSlotKeys = {{
     {"SetupName = ", SlotValue::Name, Ctl::Setup},
     {"sFILE = ", SlotValue::CodeFile, Ctl::FileNameCodeText},
     {"Device.Index = ", SlotValue::DeviceIndex, Ctl::Device},
-    {"Voltage_button(0).Value = ", SlotValue::Option, platform::Voltage_button(0)},
-    {"Voltage_button(1).Value = ", SlotValue::Option, platform::Voltage_button(1)},
-    {"Voltage_button(2).Value = ", SlotValue::Option, platform::Voltage_button(2)},
-    {"Voltage_button(3).Value = ", SlotValue::Option, platform::Voltage_button(3)},
+    {"Voltage_button(0).Value = ", SlotValue::Option, panel::Voltage_button(0)},
+    {"Voltage_button(1).Value = ", SlotValue::Option, panel::Voltage_button(1)},
+    {"Voltage_button(2).Value = ", SlotValue::Option, panel::Voltage_button(2)},
+    {"Voltage_button(3).Value = ", SlotValue::Option, panel::Voltage_button(3)},
     {"CheckBlankPriorProgramming.Value = ", SlotValue::CheckBox, Ctl::CheckBlankPriorProgramming},
     {"VerifyAfterProgramming.Value = ", SlotValue::CheckBox, Ctl::VerifyAfterProgramming},
-    {"LPTSelection(0).Value = ", SlotValue::Option, platform::LPTSelection(0)},
-    {"LPTSelection(1).Value = ", SlotValue::Option, platform::LPTSelection(1)},
-    {"LPTSelection(2).Value = ", SlotValue::Option, platform::LPTSelection(2)},
+    {"LPTSelection(0).Value = ", SlotValue::Option, panel::LPTSelection(0)},
+    {"LPTSelection(1).Value = ", SlotValue::Option, panel::LPTSelection(1)},
+    {"LPTSelection(2).Value = ", SlotValue::Option, panel::LPTSelection(2)},
     {"PortSelected.Text = ", SlotValue::Text, Ctl::PortSelected},
-    {"HiLow_button(0).Value = ", SlotValue::Option, platform::HiLow_button(0)},
-    {"HiLow_button(1).Value = ", SlotValue::Option, platform::HiLow_button(1)},
-    {"HiLow_button(2).Value = ", SlotValue::Option, platform::HiLow_button(2)},
+    {"HiLow_button(0).Value = ", SlotValue::Option, panel::HiLow_button(0)},
+    {"HiLow_button(1).Value = ", SlotValue::Option, panel::HiLow_button(1)},
+    {"HiLow_button(2).Value = ", SlotValue::Option, panel::HiLow_button(2)},
     {"Slider1.Value = ", SlotValue::Speed, Ctl::Slider1},
     {"CheckCode.Value = ", SlotValue::CheckBox, Ctl::CheckCode},
     {"CheckData.Value = ", SlotValue::CheckBox, Ctl::CheckData},
@@ -150,7 +150,7 @@ std::optional<int> ParseNumber(std::string_view value) {
 }
 
 // What the slot line of `slot` holds for the window as it is now.
-std::string SavedValue(platform::Panel& ui, const SlotKey& slot, const std::string& name,
+std::string SavedValue(panel::Panel& ui, const SlotKey& slot, const std::string& name,
                        const std::string& code_file) {
   switch (slot.value) {
     case SlotValue::Name:
@@ -281,7 +281,7 @@ class SlotReader {
 void Programmer::ShowVoltageInForce() {
   if (dev.DeviceCode.empty()) return;
   for (int i = 0; i < 4; ++i) {
-    if (ui.Value(platform::Voltage_button(i)) != 0) return;
+    if (ui.Value(panel::Voltage_button(i)) != 0) return;
   }
   OfferVoltagesOfDevice();
 }
@@ -332,7 +332,7 @@ void Programmer::SaveSetupRot(const std::string& Fname) {
   if (const auto error = platform::WriteFileAtomically(Fname, text)) {
     ui.LogMessage("Setup NOT Saved as " + Fname + ": " + error->reason);
     ui.MessageBox("Could not save the Setup as " + Fname + ": " + error->reason, "Saving Setup",
-                  platform::Icon::Exclamation);
+                  panel::Icon::Exclamation);
     return;
   }
   ui.LogMessage("Setup Saved as " + Fname + ", named:" + name);

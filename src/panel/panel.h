@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace panel {
 
 // Every control, menu entry and toolbar of the main window, by the name it carries there.
 // Control arrays (Voltage_button, LPTSelection, HiLow_button) and the toolbar's buttons (1..5)
@@ -219,9 +219,9 @@ class Panel {
 // The application title: the settings-store name and the default title of message boxes.
 inline constexpr std::string_view kAppTitle = "MELDRIX5N";
 
-}  // namespace platform
+}  // namespace panel
 
-namespace platform {
+namespace panel {
 
 // Indicator labels are lit by turning their text white and are off in the grey-text colour;
 // either way they are painted at once, while an operation keeps the thread busy.
@@ -233,4 +233,4 @@ inline bool IndicatorLit(const Panel& ui, Ref label) {
   return ui.ForeColor(label) == kWhite;
 }
 
-}  // namespace platform
+}  // namespace panel

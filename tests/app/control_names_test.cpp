@@ -12,7 +12,7 @@
 
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 
 // The enumerators of Ctl in declaration order (their values: none is given one explicitly).
 std::vector<std::string> CtlEnumerators() {

@@ -14,7 +14,7 @@ namespace {
 
 using app_testing::ReadFile;
 using app_testing::WindowUnderTest;
-using platform::Ctl;
+using panel::Ctl;
 
 TEST(LogText, EntryPutsTheLineBreakFirstAndNoBlankBeforeTheMarker) {
   EXPECT_EQ(frontend::LogEntry("22:41:07", "Device Eprom 2764 was Selected"),
@@ -131,7 +131,7 @@ TEST(SystemLog, FailedSaveWarnsAndKeepsTheEarlierFileAndTheLog) {
   EXPECT_EQ(t.window.Caption(Ctl::SystemLog), log);
   ASSERT_EQ(t.dialogs.boxes.size(), 1U);
   EXPECT_TRUE(t.dialogs.boxes[0].text.contains("MELDRIX5.LOG"));
-  EXPECT_EQ(t.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+  EXPECT_EQ(t.dialogs.boxes[0].icon, panel::Icon::Exclamation);
   // No temporary file is left behind.
   int files = 0;
   for ([[maybe_unused]] const auto& entry :

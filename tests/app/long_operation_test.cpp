@@ -24,7 +24,7 @@
 
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 using platform::RecordingMachine;
 
 // A board whose every status read takes a real pause, so that reading a device takes a while

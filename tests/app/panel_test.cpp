@@ -17,8 +17,8 @@
 namespace {
 
 using app_testing::WindowUnderTest;
-using platform::Ctl;
-using platform::Ref;
+using panel::Ctl;
+using panel::Ref;
 
 TEST(PanelCaption, EveryKindOfControlKeepsTheTextItWasGiven) {
   WindowUnderTest t;
@@ -32,7 +32,7 @@ TEST(PanelCaption, EveryKindOfControlKeepsTheTextItWasGiven) {
       {Ctl::sbStatusBar, "Reading Device... Wait"},
       {Ctl::mnuFileSaveCode, "&Save Code"},
       {Ctl::LoadSetup2, "Load Setup #&2 - my eproms"},
-      {platform::ToolbarButton(1), "OpenCode"},
+      {panel::ToolbarButton(1), "OpenCode"},
       {Ctl::BufferDisplay, "\r\n000000| 00010203 04050607 08090A0B 0C0D0E0F | ................"},
       {Ctl::SystemLog, "\r\n22:41:07>  one\r\n22:41:07>  two"},
   };
@@ -58,14 +58,14 @@ TEST(PanelValue, CheckBoxesOptionsAndPositionsRoundTrip) {
   EXPECT_EQ(t.Find<QCheckBox>("CheckData")->checkState(), Qt::Checked);
 
   // Every option of a group can be cleared, the selected one included.
-  for (int i = 0; i < 4; ++i) t.window.SetValue(platform::Voltage_button(i), 0);
+  for (int i = 0; i < 4; ++i) t.window.SetValue(panel::Voltage_button(i), 0);
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(t.window.Value(platform::Voltage_button(i)), 0) << i;
+    EXPECT_EQ(t.window.Value(panel::Voltage_button(i)), 0) << i;
     EXPECT_FALSE(
         t.Find<QRadioButton>(("Voltage_button(" + std::to_string(i) + ")").c_str())->isChecked());
   }
-  t.window.SetValue(platform::Voltage_button(3), 1);
-  EXPECT_EQ(t.window.Value(platform::Voltage_button(3)), 1);
+  t.window.SetValue(panel::Voltage_button(3), 1);
+  EXPECT_EQ(t.window.Value(panel::Voltage_button(3)), 1);
 
   t.window.SetValue(Ctl::Slider1, 9);
   EXPECT_EQ(t.window.Value(Ctl::Slider1), 9);
@@ -106,7 +106,7 @@ TEST(PanelValue, ChangesFromCodeNeverSignalTheHandlers) {
   t.window.AddListItem("Eprom 2732A");
   t.window.SetListIndex(0);
   t.window.ClearList();
-  t.window.SetValue(platform::LPTSelection(0), 1);
+  t.window.SetValue(panel::LPTSelection(0), 1);
   EXPECT_EQ(signals_seen, 0);
 }
 
@@ -131,17 +131,16 @@ TEST(PanelList, FillingSelectingAndTheEmptySelection) {
 
 TEST(PanelState, EnablingAndShowingMenuEntriesToolbarButtonsAndControls) {
   WindowUnderTest t;
-  const Ref refs[] = {Ctl::Program_button,         Ctl::menuProgramCode, platform::ToolbarButton(4),
-                      platform::Voltage_button(2), Ctl::LoadSetup3,      Ctl::VerifyButton};
+  const Ref refs[] = {Ctl::Program_button,      Ctl::menuProgramCode, panel::ToolbarButton(4),
+                      panel::Voltage_button(2), Ctl::LoadSetup3,      Ctl::VerifyButton};
   for (const Ref& r : refs) {
     t.window.SetEnabled(r, false);
     EXPECT_FALSE(t.window.Enabled(r));
     t.window.SetEnabled(r, true);
     EXPECT_TRUE(t.window.Enabled(r));
   }
-  for (const Ref& r :
-       {Ref(Ctl::FileNameDataText), platform::ToolbarButton(3), platform::ToolbarButton(5),
-        Ref(Ctl::PleaseSelect), Ref(Ctl::VerifyButton)}) {
+  for (const Ref& r : {Ref(Ctl::FileNameDataText), panel::ToolbarButton(3), panel::ToolbarButton(5),
+                       Ref(Ctl::PleaseSelect), Ref(Ctl::VerifyButton)}) {
     EXPECT_TRUE(t.window.Visible(r));  // before the window is shown, too
     t.window.SetVisible(r, false);
     EXPECT_FALSE(t.window.Visible(r));
@@ -164,19 +163,19 @@ TEST(PanelColour, IndicatorsStartOffOnADarkGroundAndLightWhite) {
                                                     {Ctl::DataFlow_label, "DataFlow_label"},
                                                     {Ctl::Ready_label, "Ready_label"}};
   for (const auto& [label, name] : indicators) {
-    EXPECT_EQ(t.window.ForeColor(label), platform::kGreyText) << name;
+    EXPECT_EQ(t.window.ForeColor(label), panel::kGreyText) << name;
     EXPECT_LT(t.Find<QLabel>(name)->palette().color(QPalette::Window).lightness(), 64) << name;
   }
-  EXPECT_EQ(t.window.ForeColor(Ctl::MeldrixHardwareFound), platform::kYellow);
+  EXPECT_EQ(t.window.ForeColor(Ctl::MeldrixHardwareFound), panel::kYellow);
   t.programmer.ProgramIndicatorOn();
-  EXPECT_EQ(t.window.ForeColor(Ctl::Program_label), platform::kWhite);
+  EXPECT_EQ(t.window.ForeColor(Ctl::Program_label), panel::kWhite);
   EXPECT_EQ(t.Find<QLabel>("Program_label")->palette().color(QPalette::WindowText), Qt::white);
-  t.window.SetForeColor(Ctl::MeldrixHardwareFound, platform::kLightPink);
+  t.window.SetForeColor(Ctl::MeldrixHardwareFound, panel::kLightPink);
   EXPECT_EQ(t.Find<QLabel>("MeldrixHardwareFound")->palette().color(QPalette::WindowText),
             QColor(0xFF, 0xC0, 0xFF));
-  t.window.SetBackColor(Ctl::Verify_button, platform::kButtonHighlight);
-  EXPECT_EQ(t.window.BackColor(Ctl::Verify_button), platform::kButtonHighlight);
-  EXPECT_EQ(t.window.BackColor(Ctl::Read_button), platform::kButtonFace);
+  t.window.SetBackColor(Ctl::Verify_button, panel::kButtonHighlight);
+  EXPECT_EQ(t.window.BackColor(Ctl::Verify_button), panel::kButtonHighlight);
+  EXPECT_EQ(t.window.BackColor(Ctl::Read_button), panel::kButtonFace);
 }
 
 }  // namespace

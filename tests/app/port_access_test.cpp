@@ -9,7 +9,7 @@
 
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 
 // Real access at the ports listed, a simulated board everywhere else.
 class FakePortAccess final : public frontend::PortAccess {

@@ -15,7 +15,7 @@ namespace {
 
 using app_testing::Click;
 using app_testing::WindowUnderTest;
-using platform::Ctl;
+using panel::Ctl;
 
 TEST(ErrorAlert, ClickOnTheLitIndicatorRestoresTheButtonsAndLogs) {
   WindowUnderTest t;
@@ -29,14 +29,14 @@ TEST(ErrorAlert, ClickOnTheLitIndicatorRestoresTheButtonsAndLogs) {
   t.programmer.LockButtonsOnError();
   t.programmer.LockButtonsOnError();  // a second failure while the alert is on
 
-  EXPECT_EQ(t.window.ForeColor(Ctl::Error_label), platform::kWhite);
+  EXPECT_EQ(t.window.ForeColor(Ctl::Error_label), panel::kWhite);
   for (const char* name :
        {"Program_button", "Verify_button", "Read_button", "Display_button", "VerifyButton"}) {
     EXPECT_FALSE(t.Find<QWidget>(name)->isEnabled()) << name;
   }
 
   Click(t.Find<QLabel>("Error_label"));
-  EXPECT_EQ(t.window.ForeColor(Ctl::Error_label), platform::kGreyText);
+  EXPECT_EQ(t.window.ForeColor(Ctl::Error_label), panel::kGreyText);
   EXPECT_EQ(t.window.Value(Ctl::ProgressBar1), 0);
   EXPECT_TRUE(t.window.Caption(Ctl::SystemLog).ends_with(">  Error Alert was Turned Off"));
   // The second lock stored the already disabled states, so all four stay disabled.
@@ -97,19 +97,19 @@ TEST(OptionButtons, ClickSelectsOneOptionOfItsGroupEvenWhenAlreadySelected) {
   WindowUnderTest t;
   t.window.show();
   Click(t.Find<QRadioButton>("HiLow_button(2)"));
-  EXPECT_EQ(t.window.Value(platform::HiLow_button(0)), 0);
-  EXPECT_EQ(t.window.Value(platform::HiLow_button(1)), 0);
-  EXPECT_EQ(t.window.Value(platform::HiLow_button(2)), 1);
+  EXPECT_EQ(t.window.Value(panel::HiLow_button(0)), 0);
+  EXPECT_EQ(t.window.Value(panel::HiLow_button(1)), 0);
+  EXPECT_EQ(t.window.Value(panel::HiLow_button(2)), 1);
   Click(t.Find<QRadioButton>("HiLow_button(2)"));
-  EXPECT_EQ(t.window.Value(platform::HiLow_button(2)), 1);
+  EXPECT_EQ(t.window.Value(panel::HiLow_button(2)), 1);
   // The other groups are left alone.
-  EXPECT_EQ(t.window.Value(platform::Voltage_button(1)), 1);
-  EXPECT_EQ(t.window.Value(platform::LPTSelection(1)), 1);
+  EXPECT_EQ(t.window.Value(panel::Voltage_button(1)), 1);
+  EXPECT_EQ(t.window.Value(panel::LPTSelection(1)), 1);
 
-  t.window.SetEnabled(platform::Voltage_button(3), false);
+  t.window.SetEnabled(panel::Voltage_button(3), false);
   Click(t.Find<QRadioButton>("Voltage_button(3)"));
-  EXPECT_EQ(t.window.Value(platform::Voltage_button(3)), 0);
-  EXPECT_EQ(t.window.Value(platform::Voltage_button(1)), 1);
+  EXPECT_EQ(t.window.Value(panel::Voltage_button(3)), 0);
+  EXPECT_EQ(t.window.Value(panel::Voltage_button(1)), 1);
 }
 
 TEST(SpeedSlider, OperatorsStepIsLoggedWithItsSoundButChangesFromCodeAreNot) {

@@ -18,7 +18,7 @@
 namespace {
 
 using app_testing::WindowUnderTest;
-using platform::Ctl;
+using panel::Ctl;
 
 constexpr int kEprom2764 = 4, kEprom27C080 = 18, kOtp = 19, kAM29F040 = 24, kX28C256 = 30;
 

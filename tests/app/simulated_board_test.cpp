@@ -18,7 +18,7 @@
 
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 
 // No block has real access here, whatever the machine running the tests has.
 struct OnSimulatedBoard : app_testing::WindowUnderTest {
@@ -135,7 +135,7 @@ TEST(SimulatedBoard, SelectReadAndVerifyAnEpromThroughTheWindow) {
   app_testing::Click(t.Find<QPushButton>("VerifyButton"));
   EXPECT_TRUE(
       t.window.Caption(Ctl::SystemLog).ends_with("Device Contents MATCHES with Buffer Contents"));
-  EXPECT_EQ(t.window.ForeColor(Ctl::Error_label), platform::kGreyText);
+  EXPECT_EQ(t.window.ForeColor(Ctl::Error_label), panel::kGreyText);
 }
 
 // A machine whose ports exist but cannot be had: the reasons are logged while start-up probes and

@@ -10,7 +10,7 @@
 
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 
 TEST(ToolbarDispatch, EachKeyRunsItsFileCommand) {
   app_testing::WindowUnderTest t;

@@ -37,8 +37,8 @@ int main(int argc, char* argv[]) {
     // An image of 00h throughout, as if loaded from a file: every byte takes pulses.
     std::fill_n(programmer.buf.CodeBuffer.begin(), programmer.dev.DeviceSize, uint8_t{0x00});
     programmer.buf.CodeLoaded = 1;
-    window.SetEnabled(platform::Ctl::Program_button, true);
-    window.SetValue(platform::Ctl::CheckCode, 1);
+    window.SetEnabled(panel::Ctl::Program_button, true);
+    window.SetValue(panel::Ctl::CheckCode, 1);
     window.findChild<QPushButton*>("Program_button")->click();
   });
   bool told = false;
@@ -54,6 +54,6 @@ int main(int argc, char* argv[]) {
 
   const int status = app::RunWindow(window, programmer, access);
   std::printf("status %d\nlatch0 %02X\nlatch3 %02X\nlog %s\n", status, access.Board().Latch(0),
-              access.Board().Latch(3), window.Caption(platform::Ctl::SystemLog).c_str());
+              access.Board().Latch(3), window.Caption(panel::Ctl::SystemLog).c_str());
   return status;
 }

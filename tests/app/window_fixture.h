@@ -59,7 +59,7 @@ class FakeDialogs final : public app::Dialogs {
  public:
   struct Box {
     QString text, title;
-    platform::Icon icon;
+    panel::Icon icon;
   };
   struct State {
     std::vector<Box> boxes;
@@ -70,12 +70,11 @@ class FakeDialogs final : public app::Dialogs {
     int save_filter = 0;       // the filter entry a save dialog answers with
   };
   explicit FakeDialogs(State& state) : state_(state) {}
-  void MessageBox(QWidget*, const QString& text, const QString& title,
-                  platform::Icon icon) override {
+  void MessageBox(QWidget*, const QString& text, const QString& title, panel::Icon icon) override {
     state_.boxes.push_back({text, title, icon});
   }
   bool AskOkCancel(QWidget*, const QString& text, const QString& title) override {
-    state_.boxes.push_back({text, title, platform::Icon::Question});
+    state_.boxes.push_back({text, title, panel::Icon::Question});
     if (state_.answers.empty()) return true;
     const bool ok = state_.answers.front();
     state_.answers.pop_front();

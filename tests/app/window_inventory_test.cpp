@@ -348,7 +348,7 @@ TEST(WindowInventory, ToolbarButtonsByKeyThenTheVerifyButton) {
 
 TEST(WindowInventory, StatusBarShowsStatusDateAndTime) {
   WindowUnderTest t;
-  EXPECT_EQ(t.window.Caption(platform::Ctl::sbStatusBar), "Status");
+  EXPECT_EQ(t.window.Caption(panel::Ctl::sbStatusBar), "Status");
   EXPECT_EQ(t.window.StatusDate().toStdString(), t.clock.date);
   EXPECT_EQ(t.window.StatusTime().toStdString(), t.clock.time);
 }

@@ -139,7 +139,7 @@ TEST(WindowLayout, PageIsWholeAtTheFirstStartAndEnlarged) {
   WindowUnderTest t;
   StartAndShow(t);
   std::vector<uint8_t> image(256, 0x41);
-  t.window.SetCaption(platform::Ctl::BufferDisplay, buffers::CodePageText(image, 0));
+  t.window.SetCaption(panel::Ctl::BufferDisplay, buffers::CodePageText(image, 0));
   QApplication::processEvents();
   ExpectWholePage(t);
   const int small_font = t.Find<QWidget>("BufferDisplay")->font().pixelSize();

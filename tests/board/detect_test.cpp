@@ -20,8 +20,8 @@
 
 namespace {
 
-using platform::Ctl;
-using platform::LPTSelection;
+using panel::Ctl;
+using panel::LPTSelection;
 using platform::RecordingMachine;
 using testing_support::ScriptedBoards;
 
@@ -86,7 +86,7 @@ TEST_P(ProbeRun, FindsTheLastAnsweringBoardInProbeOrder) {
   EXPECT_EQ(r.detect.FoundPort, c.port);
   if (c.port == 0) {
     EXPECT_EQ(r.ui.Caption(Ctl::MeldrixHardwareFound), "NO HARDWARE FOUND");
-    EXPECT_EQ(r.ui.ForeColor(Ctl::MeldrixHardwareFound), platform::kYellow);
+    EXPECT_EQ(r.ui.ForeColor(Ctl::MeldrixHardwareFound), panel::kYellow);
     EXPECT_EQ(r.board.PortBase, 0x278);  // back to the port before the test
     EXPECT_FALSE(platform::FileExists(r.detect.SettingsPath()));
     return;
@@ -100,8 +100,8 @@ TEST_P(ProbeRun, FindsTheLastAnsweringBoardInProbeOrder) {
   EXPECT_TRUE(r.Logged("Port Selection changed to " + hex + "h"));
   EXPECT_EQ(r.ui.log.back(), "MELDRIX-" + digit + " Device was FOUND at Port: " + hex);
   EXPECT_EQ(r.ui.Caption(Ctl::MeldrixHardwareFound), "MODEL " + digit + " - PC port " + hex + "h");
-  EXPECT_EQ(r.ui.ForeColor(Ctl::MeldrixHardwareFound), platform::kButtonText);
-  EXPECT_EQ(r.ui.ForeColor(Ctl::Ready_label), platform::kWhite);
+  EXPECT_EQ(r.ui.ForeColor(Ctl::MeldrixHardwareFound), panel::kButtonText);
+  EXPECT_EQ(r.ui.ForeColor(Ctl::Ready_label), panel::kWhite);
   EXPECT_EQ(r.Settings(), "[MELDRIX5 SETUP]\r\nDATE = 12-07-2026 22:41:07\r\nIO_PORT = " + hex +
                               "\r\nMODEL =  " + digit + " \r\n");
   EXPECT_EQ(r.board.LatchStrobe[4], c.model == 4 ? 0x0F : 0x00);  // the model's codes in force
@@ -140,7 +140,7 @@ TEST(CheckHardware, ProbesModelFiveThenModelFourAtThePort) {
       In(0x3BD, 0xFF),  Out(0x3BE, 0x08)};
   EXPECT_EQ(r.io.Trace(), expected);
   EXPECT_EQ(r.ui.log, (std::vector<std::string>{"Port 3BC Not Responding"}));
-  EXPECT_EQ(r.ui.ForeColor(Ctl::DataFlow_label), platform::kGreyText);
+  EXPECT_EQ(r.ui.ForeColor(Ctl::DataFlow_label), panel::kGreyText);
   EXPECT_EQ(r.board.StatusPort, 0x3BD);
 }
 
@@ -205,7 +205,7 @@ TEST_P(SettingsFile, ReadingRules) {
   EXPECT_EQ(r.board.PortBase, c.port);
   EXPECT_EQ(r.board.BoardModel, c.model);
   EXPECT_EQ(r.detect.FoundPort, c.found);
-  EXPECT_EQ(r.ui.ForeColor(Ctl::Ready_label), c.found != 0 ? platform::kWhite : 0U);
+  EXPECT_EQ(r.ui.ForeColor(Ctl::Ready_label), c.found != 0 ? panel::kWhite : 0U);
   const bool rewritten = r.Settings() != c.text;
   EXPECT_EQ(rewritten, c.announced);
   EXPECT_EQ(!r.ui.log.empty() && r.ui.log.back().find("was FOUND") != std::string::npos,
@@ -323,8 +323,8 @@ TEST(ForceModel, SetsTheModelAndItsCodesButNotThePort) {
     EXPECT_EQ(r.ui.log,
               (std::vector<std::string>{"MELDRIX-" + digit + " Device was FORCED by Operator"}));
     EXPECT_EQ(r.ui.Caption(Ctl::MeldrixHardwareFound), "Operator Forced Model " + digit);
-    EXPECT_EQ(r.ui.ForeColor(Ctl::MeldrixHardwareFound), platform::kLightPink);
-    EXPECT_EQ(r.ui.ForeColor(Ctl::Ready_label), platform::kLightPink);
+    EXPECT_EQ(r.ui.ForeColor(Ctl::MeldrixHardwareFound), panel::kLightPink);
+    EXPECT_EQ(r.ui.ForeColor(Ctl::Ready_label), panel::kLightPink);
     EXPECT_EQ(r.board.Reg3, 0xC4);     // Reset ran
     EXPECT_EQ(r.io.Totals().outs, 0);  // ... but no port below 278h was written
     EXPECT_FALSE(platform::FileExists(r.detect.SettingsPath()));

@@ -110,8 +110,8 @@ TEST(Reset, IdlesTheLatchesAndLeavesLatchFour) {
   }
   EXPECT_EQ(data, (std::vector<int>{0x40, 0x00, 0x00, 0xC4}));
   EXPECT_EQ(b.io.Totals().outs, 16);
-  EXPECT_EQ(b.ui.Max(platform::Ctl::ProgressBar1), 100);
-  EXPECT_EQ(b.ui.Value(platform::Ctl::ProgressBar1), 0);
+  EXPECT_EQ(b.ui.Max(panel::Ctl::ProgressBar1), 100);
+  EXPECT_EQ(b.ui.Value(panel::Ctl::ProgressBar1), 0);
 }
 
 TEST(Reset, CarriesTheDeviceMasks) {

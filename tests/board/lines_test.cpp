@@ -236,15 +236,15 @@ TEST(WriteStrobes, LatchOneBitsSixAndSeven) {
 
 TEST(ToggleProgramLamp, IndicatorAndBoardLampBlinkTogether) {
   BoardOn b;
-  const platform::Ref label = platform::Ctl::Program_label;
-  b.ui.SetForeColor(label, platform::kGreyText);
+  const panel::Ref label = panel::Ctl::Program_label;
+  b.ui.SetForeColor(label, panel::kGreyText);
   b.board.Reg0 = 0x4C;
   b.board.ToggleProgramLamp();
-  EXPECT_EQ(b.ui.ForeColor(label), platform::kWhite);
+  EXPECT_EQ(b.ui.ForeColor(label), panel::kWhite);
   EXPECT_EQ(b.board.Reg0, 0x44);
   EXPECT_EQ(b.ui.repaints.back(), label);
   b.board.ToggleProgramLamp();
-  EXPECT_EQ(b.ui.ForeColor(label), platform::kGreyText);
+  EXPECT_EQ(b.ui.ForeColor(label), panel::kGreyText);
   EXPECT_EQ(b.board.Reg0, 0x4C);
   EXPECT_EQ(b.LatchesWritten(), (std::vector<int>{0, 0}));
   EXPECT_EQ(b.ui.repaints.size(), 2U);

@@ -13,7 +13,7 @@
 
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 
 // Selecting a device puts a chip of that kind in the simulated socket; the device view must
 // then show exactly what the chip holds, page by page, whatever address lines the part uses.

@@ -17,7 +17,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using platform::Ctl;
+using panel::Ctl;
 using Kind = platform::RecordingMachine::Kind;
 
 // A model-5 board at 378h whose chip answers each byte read with the next byte of a script.
@@ -74,7 +74,7 @@ TEST_F(Display, DisplayReadsOnePageOfTheDeviceThroughTheBoard) {
   EXPECT_EQ(Line(12), "0000B0| 4F4E4D4C 4B4A4948 47464544 43424140 | ONMLKJIHGFEDCBA@");
   EXPECT_EQ(Line(8), "000070| 8F8E8D8C 8B8A8988 87868584 83828180 | ................");
   EXPECT_EQ(Line(9), "000080| 7F7E7D7C 7B7A7978 77767574 73727170 | .....zyxwvutsrqp");
-  EXPECT_FALSE(platform::IndicatorLit(ui, Ctl::DataFlow_label));
+  EXPECT_FALSE(panel::IndicatorLit(ui, Ctl::DataFlow_label));
   // The device's address counter ends one page further on.
   EXPECT_EQ(p.board.CurrentAddress, 256);
 }
@@ -105,7 +105,7 @@ TEST_F(Display, MicrocontrollerHasNoDeviceViewYet) {
   EXPECT_EQ(
       ui.boxes,
       (std::vector<testing_support::FakePanel::Box>{{"Please Write AT90S2313 Code Display ROutine",
-                                                     "Routine Not Ready", platform::Icon::None}}));
+                                                     "Routine Not Ready", panel::Icon::None}}));
   EXPECT_EQ(socket.board.status_reads, 0U);
 }
 

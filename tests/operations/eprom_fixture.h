@@ -50,7 +50,7 @@ struct Rig {
       : device(board_model), model(board_model) {
     testing_support::BoardAt378(p, board_model);
     testing_support::SelectInTheList(p, device_name);
-    ui.SetValue(platform::Ctl::CheckCode, 1);
+    ui.SetValue(panel::Ctl::CheckCode, 1);
     io.Clear();
     ui.ForgetReports();
   }

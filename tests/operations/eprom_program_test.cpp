@@ -10,7 +10,7 @@
 namespace eprom_test {
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 
 using Algorithm = void (ops::Programmer::*)();
 
@@ -122,8 +122,8 @@ TEST_P(NeverPrograms, GivesUpAfter254PulsesAndReports) {
                             "*** Aborting Programming - Click on [ERROR] Indicator to Reset"}));
   EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"ERROR"});
   EXPECT_EQ(rig.p.ProgramFailed, 1);
-  EXPECT_TRUE(platform::IndicatorLit(rig.ui, Ctl::Error_label));
-  EXPECT_TRUE(platform::IndicatorLit(rig.ui, Ctl::Program_label));
+  EXPECT_TRUE(panel::IndicatorLit(rig.ui, Ctl::Error_label));
+  EXPECT_TRUE(panel::IndicatorLit(rig.ui, Ctl::Program_label));
   EXPECT_FALSE(rig.ui.Enabled(Ctl::Program_button));
   EXPECT_EQ(rig.p.SavedButtonStates[0], "True");
   // Voltage off, chip off, outputs off: the last latch writes; byte 3 never reached.
@@ -169,7 +169,7 @@ TEST_P(SkippedBytes, FFAndAlreadyEqualBytes) {
   EXPECT_EQ(rig.p.board.CurrentAddress, 1024);
   // The lamp toggles on bytes 0, 64, 128, ... / 0, 512 / 0 (periods 64, 512, 1024).
   int toggles = 0;
-  for (const auto& r : rig.ui.repaints) toggles += r == platform::Ref(Ctl::Program_label) ? 1 : 0;
+  for (const auto& r : rig.ui.repaints) toggles += r == panel::Ref(Ctl::Program_label) ? 1 : 0;
   EXPECT_EQ(toggles, c.device == std::string("Eprom 2732")     ? 16
                      : c.device == std::string("Eprom 27C512") ? 1
                                                                : 2);
@@ -188,8 +188,8 @@ struct CommandRig : Rig {
   CommandRig() : Rig(5, "Eprom 27C256") {
     for (Ctl c : {Ctl::Program_button, Ctl::Verify_button, Ctl::Read_button, Ctl::Display_button})
       ui.SetEnabled(c, true);
-    platform::SetIndicator(ui, Ctl::Error_label, false);
-    platform::SetIndicator(ui, Ctl::Program_label, false);
+    panel::SetIndicator(ui, Ctl::Error_label, false);
+    panel::SetIndicator(ui, Ctl::Program_label, false);
     std::fill_n(p.buf.CodeBuffer.begin(), 32768, uint8_t{0xFF});
   }
   bool Programmed() const {  // any byte other than FFh driven onto the device
@@ -223,9 +223,9 @@ TEST(ProgramCode, BlankImageSucceedsAndVerifies) {
   EXPECT_EQ(rig.ui.sounds, (std::vector<std::string>{"OK", "OK"}));
   EXPECT_FALSE(rig.Programmed());
   EXPECT_EQ(rig.device.reads, 32768);  // the verify's reads only
-  EXPECT_FALSE(platform::IndicatorLit(rig.ui, Ctl::DataFlow_label));
-  EXPECT_FALSE(platform::IndicatorLit(rig.ui, Ctl::Program_label));
-  EXPECT_EQ(rig.ui.BackColor(Ctl::Verify_button), platform::kButtonFace);
+  EXPECT_FALSE(panel::IndicatorLit(rig.ui, Ctl::DataFlow_label));
+  EXPECT_FALSE(panel::IndicatorLit(rig.ui, Ctl::Program_label));
+  EXPECT_EQ(rig.ui.BackColor(Ctl::Verify_button), panel::kButtonFace);
 }
 
 // A failed blank check stops the command without a word of its own.
@@ -255,7 +255,7 @@ TEST(ProgramCode, FailureSkipsTheVerify) {
   EXPECT_EQ(rig.ui.log[3], "*** Address:10h, Programming BYTE:0h, Read BYTE:FFh");
   EXPECT_EQ(rig.ui.log.back(), "*** Aborting Programming - Click on [ERROR] Indicator to Reset");
   EXPECT_EQ(rig.device.reads, 254);
-  EXPECT_TRUE(platform::IndicatorLit(rig.ui, Ctl::DataFlow_label));
+  EXPECT_TRUE(panel::IndicatorLit(rig.ui, Ctl::DataFlow_label));
   EXPECT_EQ(rig.p.board.Reg3, 0xC6);  // reset: chip off, data driver off
   EXPECT_EQ(rig.p.board.Reg0, 0x40);
 }
@@ -276,7 +276,7 @@ TEST(ProgramCode, UnknownDeviceCodeIsStatus9) {
 TEST(ProgramCode, LitErrorIndicatorStopsSilently) {
   CommandRig rig;
   rig.p.buf.CodeBuffer[0] = 0x00;
-  platform::SetIndicator(rig.ui, Ctl::Error_label, true);
+  panel::SetIndicator(rig.ui, Ctl::Error_label, true);
   rig.p.Program_button_Click();
   EXPECT_EQ(rig.ui.log, std::vector<std::string>{"Programming Button Pressed"});
   EXPECT_FALSE(rig.Programmed());

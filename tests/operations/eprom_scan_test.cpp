@@ -10,7 +10,7 @@
 namespace eprom_test {
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 
 // Some device contents that differ from byte to byte and from page to page.
 uint8_t Pattern(int64_t address) {
@@ -107,7 +107,7 @@ TEST(Read, FillsCodeBufferAndReports) {
   for (Ctl c : {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode,
                 Ctl::Erase_button, Ctl::menuEraseCode, Ctl::mnuFileSaveCodeAs})
     EXPECT_TRUE(rig.ui.Enabled(c));
-  EXPECT_FALSE(platform::IndicatorLit(rig.ui, Ctl::DataFlow_label));
+  EXPECT_FALSE(panel::IndicatorLit(rig.ui, Ctl::DataFlow_label));
   EXPECT_EQ(rig.Count(Z(500)), 1);
   EXPECT_EQ(rig.p.board.Reg3, 0xC4 | 8);  // reset at the end
 }
@@ -157,7 +157,7 @@ TEST(BlankCheck, ErasedDeviceIsBlank) {
                                                   "Device IS BLANK (ERASED)"}));
   EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"OK"});
   EXPECT_EQ(rig.device.reads, 4096);
-  EXPECT_FALSE(platform::IndicatorLit(rig.ui, Ctl::Error_label));
+  EXPECT_FALSE(panel::IndicatorLit(rig.ui, Ctl::Error_label));
 }
 
 struct NotBlankCase {
@@ -212,15 +212,15 @@ TEST(BuildProgramBuffer, HiAndLowBytesSplitTheFirstDeviceSizeBytes) {
   EXPECT_EQ(rig.p.ProgramLength, 32768);
   EXPECT_TRUE(std::equal(program.begin(), program.begin() + 32768, code.begin()));
   EXPECT_EQ(program[32768], 0);  // the code beyond the device is not taken
-  rig.ui.SetValue(platform::HiLow_button(0), 0);
-  rig.ui.SetValue(platform::HiLow_button(2), 1);
+  rig.ui.SetValue(panel::HiLow_button(0), 0);
+  rig.ui.SetValue(panel::HiLow_button(2), 1);
   rig.p.BuildProgramBuffer();  // "Low Byte": the even bytes
   EXPECT_EQ(rig.p.ProgramLength, 16384);
   EXPECT_EQ(program[1], code[2]);
   EXPECT_EQ(program[16383], code[32766]);
   EXPECT_EQ(program[20000], code[20000]);  // the upper half keeps the earlier build
-  rig.ui.SetValue(platform::HiLow_button(2), 0);
-  rig.ui.SetValue(platform::HiLow_button(1), 1);
+  rig.ui.SetValue(panel::HiLow_button(2), 0);
+  rig.ui.SetValue(panel::HiLow_button(1), 1);
   rig.p.BuildProgramBuffer();  // "Hi Byte": the odd bytes
   EXPECT_EQ(rig.p.ProgramLength, 16384);
   EXPECT_EQ(program[0], code[1]);
@@ -241,8 +241,8 @@ TEST(Verify, MismatchIsReportedAndBoardReset) {
                                       "Click on [ERROR] Alert to Reset the Situation"}));
   EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"ERROR"});
   EXPECT_EQ(rig.device.reads, 0x11);
-  EXPECT_TRUE(platform::IndicatorLit(rig.ui, Ctl::Error_label));
-  EXPECT_EQ(rig.ui.BackColor(Ctl::Verify_button), platform::kButtonFace);
+  EXPECT_TRUE(panel::IndicatorLit(rig.ui, Ctl::Error_label));
+  EXPECT_EQ(rig.ui.BackColor(Ctl::Verify_button), panel::kButtonFace);
   EXPECT_EQ(rig.p.board.Reg3, 0xC6);  // reset
 }
 
@@ -255,7 +255,7 @@ TEST(Verify, ReadThenVerifyMatches) {
   rig.p.VerifyCode();
   EXPECT_EQ(rig.ui.log, (std::vector<std::string>{"Verify Function Started... Wait",
                                                   "Device Contents MATCHES with Buffer Contents"}));
-  EXPECT_FALSE(platform::IndicatorLit(rig.ui, Ctl::Error_label));
+  EXPECT_FALSE(panel::IndicatorLit(rig.ui, Ctl::Error_label));
 }
 
 // With "Low Byte" the device holds half the image: the verify stops there and does not compare
@@ -265,8 +265,8 @@ TEST(Verify, HalfImageStopsAtProgramLength) {
   auto& code = rig.p.buf.CodeBuffer;
   for (size_t i = 0; i < 32768; ++i) code[i] = Pattern(static_cast<int64_t>(i));
   std::fill_n(rig.p.ProgramBuffer.begin(), 32768, uint8_t{0x55});  // an earlier build
-  rig.ui.SetValue(platform::HiLow_button(0), 0);
-  rig.ui.SetValue(platform::HiLow_button(2), 1);
+  rig.ui.SetValue(panel::HiLow_button(0), 0);
+  rig.ui.SetValue(panel::HiLow_button(2), 1);
   rig.device.answer = [](int64_t n) { return n < 16384 ? Pattern(2 * n) : uint8_t{0xFF}; };
   rig.p.VerifyCode();
   EXPECT_EQ(rig.device.reads, 16384);

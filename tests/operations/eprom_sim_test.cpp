@@ -11,7 +11,7 @@
 namespace eprom_test {
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 
 // A model-5 board at 378h with the device in its socket; sleeps and busy-waits cost no real
 // time but reach the simulated board as time passed.
@@ -22,8 +22,8 @@ struct SimRig {
     ui.ForgetReports();
     EXPECT_TRUE(board.InsertDevice(device));
     ui.SetValue(Ctl::CheckCode, 1);
-    platform::SetIndicator(ui, Ctl::Error_label, false);
-    platform::SetIndicator(ui, Ctl::Program_label, false);
+    panel::SetIndicator(ui, Ctl::Error_label, false);
+    panel::SetIndicator(ui, Ctl::Program_label, false);
     for (Ctl c : {Ctl::Program_button, Ctl::Verify_button, Ctl::Read_button, Ctl::Display_button})
       ui.SetEnabled(c, true);
     p.board.Reset();
@@ -37,7 +37,7 @@ struct SimRig {
     return std::find(ui.log.begin(), ui.log.end(), line) != ui.log.end();
   }
   void HiLow(int option) {
-    for (int i = 0; i < 3; ++i) ui.SetValue(platform::HiLow_button(i), i == option ? 1 : 0);
+    for (int i = 0; i < 3; ++i) ui.SetValue(panel::HiLow_button(i), i == option ? 1 : 0);
   }
 
   sim::SimBoard board;
@@ -104,7 +104,7 @@ TEST_P(EveryEprom, BlankProgramVerifyRead) {
   std::fill_n(rig.p.buf.CodeBuffer.begin(), rig.Size(), uint8_t{0});
   rig.p.Read_button_Click();
   EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.p.buf.CodeBuffer.begin()));
-  EXPECT_FALSE(platform::IndicatorLit(rig.ui, Ctl::Error_label));
+  EXPECT_FALSE(panel::IndicatorLit(rig.ui, Ctl::Error_label));
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, EveryEprom, ::testing::ValuesIn(EpromNames()),
@@ -166,7 +166,7 @@ TEST_P(CellNeverPrograms, ReportsAfter254PulsesWithoutVerify) {
                             "*** Aborting Programming - Click on [ERROR] Indicator to Reset"}));
   EXPECT_EQ(rig.Chip()[0x0FF], 0x11);
   EXPECT_EQ(rig.Chip()[0x101], 0xFF);
-  EXPECT_TRUE(platform::IndicatorLit(rig.ui, Ctl::Error_label));
+  EXPECT_TRUE(panel::IndicatorLit(rig.ui, Ctl::Error_label));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryAlgorithm, CellNeverPrograms,

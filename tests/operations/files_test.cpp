@@ -19,7 +19,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using platform::Ctl;
+using panel::Ctl;
 using Box = testing_support::FakePanel::Box;
 
 std::vector<uint8_t> EveryByteValue(size_t length) {
@@ -82,7 +82,7 @@ TEST_F(Files, CodeFileLoadsEveryByteAndSavesBackIdentically) {
   EXPECT_EQ(p.buf.CodeFileName, path);
   EXPECT_EQ(p.buf.CodeLoaded, 1);
   EXPECT_TRUE(ui.Enabled(Ctl::Program_button));
-  EXPECT_TRUE(ui.Enabled(platform::ToolbarButton(2)));
+  EXPECT_TRUE(ui.Enabled(panel::ToolbarButton(2)));
   EXPECT_EQ(ui.sounds.back(), "DONE");
   EXPECT_EQ(ui.Caption(Ctl::sbStatusBar), "");
   EXPECT_TRUE(std::equal(image.begin(), image.end(), p.buf.CodeBuffer.begin()));
@@ -131,7 +131,7 @@ TEST_F(Files, CodeFileLongerThanTheBufferIsRefusedAndNothingChanges) {
   ui.log.clear();
   OpenCode(Write("huge.bin", std::vector<uint8_t>(2100002, 0x11)));
   EXPECT_EQ(ui.boxes, (std::vector<Box>{{"Can't Open Code File Bigger than 2100001 Bytes",
-                                         "Code File to Big", platform::Icon::Exclamation}}));
+                                         "Code File to Big", panel::Icon::Exclamation}}));
   EXPECT_EQ(ui.log, std::vector<std::string>{
                         "Code File Size is 2100002 bytes, bigger than the 2100001 allowed - Will "
                         "Not Open"});
@@ -139,7 +139,7 @@ TEST_F(Files, CodeFileLongerThanTheBufferIsRefusedAndNothingChanges) {
   EXPECT_EQ(p.buf.CodeBuffer[3], 0);
   EXPECT_EQ(p.buf.CodeFileName, (dir / "small.bin").string());
   EXPECT_EQ(ui.Caption(Ctl::FileNameCodeText), caption);
-  EXPECT_FALSE(platform::IndicatorLit(ui, Ctl::DataFlow_label));
+  EXPECT_FALSE(panel::IndicatorLit(ui, Ctl::DataFlow_label));
 }
 
 TEST_F(Files, UnreadableFilesAreReportedAndLeaveEverythingAsItWas) {
@@ -184,7 +184,7 @@ TEST_F(Files, DataFileOfUpTo8192BytesIsTakenAndLongerIsRefused) {
             std::vector<std::string>{
                 "Data File Size is 8193 bytes, bigger than the 8192 allowed - Will Not Open"});
   EXPECT_EQ(ui.boxes, (std::vector<Box>{{"Can't Open Data File Bigger than 8192 Bytes",
-                                         "Data File to Big", platform::Icon::Exclamation}}));
+                                         "Data File to Big", panel::Icon::Exclamation}}));
   EXPECT_EQ(p.buf.DataLength, 8192);
   EXPECT_EQ(p.buf.DataBuffer[0], image[0]);
   // A later Save Data goes to the file that was loaded, never over the refused one.

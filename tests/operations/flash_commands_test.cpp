@@ -49,7 +49,7 @@ TEST(SendFlashCommand, AT29C256TakesThreeCommandCyclesAndTheSliderWait) {
 TEST(SendFlashCommand, SliderSetsTheWaitAfterTheAT29C256Command) {
   for (const auto& [slider, wait] : {std::pair{1, 24}, std::pair{20, 5}}) {
     Rig r(flash_testing::kAT29C256);
-    r.ui.SetValue(platform::Ctl::Slider1, slider);
+    r.ui.SetValue(panel::Ctl::Slider1, slider);
     r.p.FlashCommand = 0x90;
     r.p.SendFlashCommand();
     EXPECT_EQ(r.Steps().back(), "sleep" + std::to_string(wait));
@@ -118,7 +118,7 @@ TEST(ResetFlash, OneResetCommandStrobedOnLatchThreeBitTwo) {
 
 TEST(LoopFlashTest, RepeatsTheProgramCommandAThousandTimesPerSliderStep) {
   Rig r(flash_testing::kAM29F040, /*keep_trace=*/false);
-  r.ui.SetValue(platform::Ctl::Slider1, 2);
+  r.ui.SetValue(panel::Ctl::Slider1, 2);
   r.p.LoopFlashTest_Click();
   EXPECT_EQ(r.io.Totals().outs, 2000 * 26 * 3);
   EXPECT_EQ(r.io.Totals().spins, 2000);

@@ -12,7 +12,7 @@ namespace {
 using flash_testing::Count;
 using flash_testing::Rig;
 using Lines = std::vector<std::string>;
-using platform::Ctl;
+using panel::Ctl;
 
 Lines Filtered(const Lines& steps, const std::string& prefix) {
   Lines out;
@@ -125,7 +125,7 @@ TEST_P(EraseTimeout, ReportsTheFailureAndRaisesTheErrorAlert) {
                                  std::to_string(c.polls) + " Polls) ***");
   EXPECT_EQ(std::count(r.ui.log.begin(), r.ui.log.end(), "Flash Memory Erase Complete"), 0);
   EXPECT_EQ(r.ui.sounds, (Lines{"ERROR"}));
-  EXPECT_TRUE(platform::IndicatorLit(r.ui, Ctl::Error_label));
+  EXPECT_TRUE(panel::IndicatorLit(r.ui, Ctl::Error_label));
   EXPECT_FALSE(r.ui.Enabled(Ctl::Program_button));
   EXPECT_EQ(r.p.SavedButtonStates[0], "True");
   EXPECT_EQ(r.ui.Value(Ctl::ProgressBar1), 0);

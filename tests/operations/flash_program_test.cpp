@@ -13,7 +13,7 @@ using flash_testing::CommandCycle;
 using flash_testing::Count;
 using flash_testing::Rig;
 using Lines = std::vector<std::string>;
-using platform::Ctl;
+using panel::Ctl;
 
 using testing_support::Hex2;
 using testing_support::R;
@@ -105,9 +105,8 @@ TEST_P(PageProgramming, AllSectorsVerifyFirstTime) {
   EXPECT_EQ(Count(steps, "sleep3"), 512);
   EXPECT_EQ(Count(steps, "sleep5"), 512);
   EXPECT_EQ(Count(steps, "read="), 32768 + 512 * 2);
-  EXPECT_EQ(
-      std::count(r.ui.repaints.begin(), r.ui.repaints.end(), platform::Ref(Ctl::Program_label)),
-      64);
+  EXPECT_EQ(std::count(r.ui.repaints.begin(), r.ui.repaints.end(), panel::Ref(Ctl::Program_label)),
+            64);
   EXPECT_EQ(r.p.ProgressStep, 8);
   EXPECT_EQ(r.ui.Max(Ctl::ProgressBar1), 100);  // the final reset
   EXPECT_EQ(r.p.board.Reg0, 0x40);
@@ -135,7 +134,7 @@ TEST_P(PageProgramming, ASectorThatNeverVerifiesFailsAfterSeventyNineLoads) {
   EXPECT_EQ(r.p.board.Reg0, 0);
   EXPECT_EQ(steps.back(), "L0=00");
   EXPECT_EQ(r.p.ProgramFailed, 1);
-  EXPECT_TRUE(platform::IndicatorLit(r.ui, Ctl::Error_label));
+  EXPECT_TRUE(panel::IndicatorLit(r.ui, Ctl::Error_label));
   EXPECT_EQ(std::count(r.ui.log.begin(), r.ui.log.end(), c.log.back()), 0);
 }
 

@@ -105,7 +105,7 @@ TEST_P(SimulatedRow, ProgramsTheImageAndErasesTheChip) {
   if (code != "EN") {
     EXPECT_EQ(r.ui.log.back(), "Flash Memory Erase Complete");
   }
-  EXPECT_FALSE(platform::IndicatorLit(r.ui, platform::Ctl::Error_label));
+  EXPECT_FALSE(panel::IndicatorLit(r.ui, panel::Ctl::Error_label));
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, SimulatedRow, ::testing::ValuesIn(kRows), [](const auto& test) {
@@ -206,7 +206,7 @@ TEST(SimulatedFlash, EraseWaitsAsLongAsTheChipMayTakeAndStopsOnDq5) {
     r.p.EraseFlash_button_Click();
     EXPECT_EQ(r.ui.log.back(), c.last_line);
     const bool complete = c.last_line == std::string("Flash Memory Erase Complete");
-    EXPECT_EQ(platform::IndicatorLit(r.ui, platform::Ctl::Error_label), !complete);
+    EXPECT_EQ(panel::IndicatorLit(r.ui, panel::Ctl::Error_label), !complete);
     EXPECT_GE(r.io.Totals().sleep_ms, 40 + 100 + c.min_sleep_ms) << c.last_line;
     EXPECT_LE(r.io.Totals().sleep_ms, 40 + 100 + c.max_sleep_ms) << c.last_line;
     if (c.fails) {  // back in read mode: it identifies again
@@ -240,7 +240,7 @@ TEST(SimulatedFlash, PageDevicesAtTheirLongestWriteCycleProgramAtEverySliderPosi
     for (int slider = 1; slider <= 20; ++slider) {
       SimRig r(c.chip, c.device);
       dynamic_cast<sim::PageEeprom&>(*r.board.chip()).SetWriteTime(c.write);
-      r.ui.SetValue(platform::Ctl::Slider1, slider);
+      r.ui.SetValue(panel::Ctl::Slider1, slider);
       r.p.SetSpeedFactorsOfDevice();
       r.p.SetSpeedDelays();
       (r.p.*c.program)();

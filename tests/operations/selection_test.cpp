@@ -11,9 +11,9 @@
 
 namespace {
 
-using platform::Ctl;
-using platform::ToolbarButton;
-using platform::Voltage_button;
+using panel::Ctl;
+using panel::ToolbarButton;
+using panel::Voltage_button;
 
 class Selection : public ::testing::Test {
  protected:

@@ -15,15 +15,15 @@
 namespace {
 
 namespace fs = std::filesystem;
-using platform::Ctl;
-using platform::HiLow_button;
-using platform::LPTSelection;
-using platform::Ref;
-using platform::Voltage_button;
+using panel::Ctl;
+using panel::HiLow_button;
+using panel::LPTSelection;
+using panel::Ref;
+using panel::Voltage_button;
 
 // The window as FakePanel keeps it, with the list selections and option changes also noted in
 // the order they happen.
-class OrderPanel final : public platform::Panel {
+class OrderPanel final : public panel::Panel {
  public:
   testing_support::FakePanel inner;
   std::vector<std::string> changes;
@@ -42,10 +42,10 @@ class OrderPanel final : public platform::Panel {
   int Value(Ref r) const override { return inner.Value(r); }
   void SetMax(Ref r, int m) override { inner.SetMax(r, m); }
   int Max(Ref r) const override { return inner.Max(r); }
-  void SetForeColor(Ref r, platform::Color c) override { inner.SetForeColor(r, c); }
-  platform::Color ForeColor(Ref r) const override { return inner.ForeColor(r); }
-  void SetBackColor(Ref r, platform::Color c) override { inner.SetBackColor(r, c); }
-  platform::Color BackColor(Ref r) const override { return inner.BackColor(r); }
+  void SetForeColor(Ref r, panel::Color c) override { inner.SetForeColor(r, c); }
+  panel::Color ForeColor(Ref r) const override { return inner.ForeColor(r); }
+  void SetBackColor(Ref r, panel::Color c) override { inner.SetBackColor(r, c); }
+  panel::Color BackColor(Ref r) const override { return inner.BackColor(r); }
   void Repaint(Ref r) override { inner.Repaint(r); }
   void ClearList() override { inner.ClearList(); }
   void AddListItem(std::string_view t) override { inner.AddListItem(t); }
@@ -58,7 +58,7 @@ class OrderPanel final : public platform::Panel {
   int ListIndex() const override { return inner.ListIndex(); }
   void LogMessage(std::string_view m) override { inner.LogMessage(m); }
   void PlayEventSound(std::string_view k) override { inner.PlayEventSound(k); }
-  void MessageBox(std::string_view t, std::string_view ti, platform::Icon i) override {
+  void MessageBox(std::string_view t, std::string_view ti, panel::Icon i) override {
     inner.MessageBox(t, ti, i);
   }
   bool AskOkCancel(std::string_view t, std::string_view ti) override {
@@ -70,8 +70,8 @@ class OrderPanel final : public platform::Panel {
   std::string OpenFileDialog(std::string_view t, std::string_view f) override {
     return inner.OpenFileDialog(t, f);
   }
-  platform::FileChoice SaveFileDialog(std::string_view t, std::string_view f,
-                                      std::string_view o) override {
+  panel::FileChoice SaveFileDialog(std::string_view t, std::string_view f,
+                                   std::string_view o) override {
     return inner.SaveFileDialog(t, f, o);
   }
 };
@@ -133,7 +133,7 @@ struct Settings {
   bool operator==(const Settings&) const = default;
 };
 
-Settings Current(const ops::Programmer& p, const platform::Panel& ui) {
+Settings Current(const ops::Programmer& p, const panel::Panel& ui) {
   Settings s{p.buf.CodeFileName,
              ui.ListIndex(),
              {},

@@ -13,7 +13,7 @@
 
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 
 struct StartUpRig {
   std::string SettingsPath() const { return dir.path + "/meldrix5.ini"; }
@@ -34,7 +34,7 @@ TEST(StartUp, ProbesAndAnnouncesTheBoardWhenNoPortIsKnown) {
   EXPECT_EQ(p.board.BoardModel, 4);
   EXPECT_EQ(p.board.LatchIdle[0], 0x0A);  // model 4's codes in force
   EXPECT_EQ(r.ui.Caption(Ctl::MeldrixHardwareFound), "MODEL 4 - PC port 278h");
-  EXPECT_EQ(r.ui.ForeColor(Ctl::Ready_label), platform::kWhite);
+  EXPECT_EQ(r.ui.ForeColor(Ctl::Ready_label), panel::kWhite);
   EXPECT_EQ(r.ui.Caption(Ctl::PortSelected), "278h");
   EXPECT_TRUE(std::filesystem::exists(r.SettingsPath()));
   EXPECT_GT(r.io.Totals().ins, 0);
@@ -48,7 +48,7 @@ TEST(StartUp, TakesTheBoardFromTheSettingsFileWithoutProbing) {
   EXPECT_EQ(p.board.PortBase, 0x3BC);
   EXPECT_EQ(p.board.BoardModel, 4);
   EXPECT_EQ(r.ui.Caption(Ctl::MeldrixHardwareFound), "MODEL 4 - PC port 3BCh");
-  EXPECT_EQ(r.ui.Value(platform::LPTSelection(2)), 1);
+  EXPECT_EQ(r.ui.Value(panel::LPTSelection(2)), 1);
   EXPECT_EQ(r.io.Totals().ins, 0);  // no port was read: nothing probed
   std::ifstream in(r.SettingsPath(), std::ios::binary);
   const std::string text{std::istreambuf_iterator<char>(in), {}};

@@ -13,7 +13,7 @@
 
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 
 struct StopRig {
   explicit StopRig(const char* chip) {
@@ -22,9 +22,9 @@ struct StopRig {
     for (Ctl c : {Ctl::Program_button, Ctl::Verify_button, Ctl::Read_button, Ctl::Display_button})
       ui.SetEnabled(c, true);
     for (Ctl c : {Ctl::Error_label, Ctl::Program_label, Ctl::DataFlow_label})
-      platform::SetIndicator(ui, c, false);
+      panel::SetIndicator(ui, c, false);
   }
-  bool Lit(Ctl label) const { return platform::IndicatorLit(ui, label); }
+  bool Lit(Ctl label) const { return panel::IndicatorLit(ui, label); }
   bool Logged(const std::string& line) const {
     return std::find(ui.log.begin(), ui.log.end(), line) != ui.log.end();
   }

@@ -20,7 +20,7 @@
 
 namespace {
 
-using platform::Ctl;
+using panel::Ctl;
 
 class OnSimulatedBoard : public ::testing::Test {
  protected:

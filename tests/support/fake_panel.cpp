@@ -3,7 +3,7 @@
 namespace testing_support {
 
 bool FakePanel::AskOkCancel(std::string_view text, std::string_view title) {
-  boxes.push_back({std::string(text), std::string(title), platform::Icon::Question});
+  boxes.push_back({std::string(text), std::string(title), panel::Icon::Question});
   if (ok_cancel_replies.empty()) return true;
   const bool ok = ok_cancel_replies.front();
   ok_cancel_replies.pop_front();
@@ -27,8 +27,8 @@ std::string FakePanel::OpenFileDialog(std::string_view title, std::string_view) 
   return NextText();
 }
 
-platform::FileChoice FakePanel::SaveFileDialog(std::string_view title, std::string_view filter,
-                                               std::string_view offered) {
+panel::FileChoice FakePanel::SaveFileDialog(std::string_view title, std::string_view filter,
+                                            std::string_view offered) {
   dialogs.emplace_back(title);
   offered_names.emplace_back(offered);
   last_filter = filter;

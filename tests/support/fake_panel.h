@@ -15,23 +15,23 @@ class FakePanel final : public frontend::HeadlessPanel {
  public:
   struct Box {
     std::string text, title;
-    platform::Icon icon;
+    panel::Icon icon;
     bool operator==(const Box&) const = default;
   };
 
-  void Repaint(platform::Ref r) override { repaints.push_back(r); }
+  void Repaint(panel::Ref r) override { repaints.push_back(r); }
 
   void LogMessage(std::string_view message) override { log.emplace_back(message); }
   void PlayEventSound(std::string_view keyword) override { sounds.emplace_back(keyword); }
 
-  void MessageBox(std::string_view text, std::string_view title, platform::Icon icon) override {
+  void MessageBox(std::string_view text, std::string_view title, panel::Icon icon) override {
     boxes.push_back({std::string(text), std::string(title), icon});
   }
   bool AskOkCancel(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view prompt, std::string_view title) override;
   std::string OpenFileDialog(std::string_view title, std::string_view filter) override;
-  platform::FileChoice SaveFileDialog(std::string_view title, std::string_view filter,
-                                      std::string_view offered) override;
+  panel::FileChoice SaveFileDialog(std::string_view title, std::string_view filter,
+                                   std::string_view offered) override;
   // The operator asks to stop at the stop_at-th safe point (0: never) and keeps asking.
   bool StopRequested() override { return stop_at > 0 && ++safe_points >= stop_at; }
   int stop_at = 0;
@@ -46,7 +46,7 @@ class FakePanel final : public frontend::HeadlessPanel {
   std::vector<std::string> log;
   std::vector<std::string> sounds;
   std::vector<Box> boxes;
-  std::vector<platform::Ref> repaints;
+  std::vector<panel::Ref> repaints;
   // Dialogs shown (titles), and the replies they take, first in first out. With no scripted
   // reply a question answers OK and the other dialogs are cancelled.
   std::vector<std::string> dialogs;

@@ -4,7 +4,7 @@
 
 namespace ops {
 
-using platform::Ctl;
+using panel::Ctl;
 using platform::Hex;
 
 void Programmer::Blank_button_Click() {
@@ -15,7 +15,7 @@ void Programmer::Blank_button_Click() {
 void Programmer::BlankCheckCode() {
   if (!DeviceWalkSupported()) {
     ui.MessageBox("Please Write Missing Routines at BLANKCODE", "Missing Routine",
-                  platform::Icon::None);
+                  panel::Icon::None);
     return;
   }
   if (RefuseEmptyCodeBuffer("Blank Check")) return;
@@ -24,7 +24,7 @@ void Programmer::BlankCheckCode() {
 
 void Programmer::BlankCheckData() {
   ui.MessageBox("Please Write AT90S2313 Check Blank Eeprom Routine", "Routine Not Ready",
-                platform::Icon::None);
+                panel::Icon::None);
 }
 
 void Programmer::BlankCheckDevice() {

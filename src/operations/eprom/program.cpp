@@ -8,7 +8,7 @@
 
 namespace ops {
 
-using platform::Ctl;
+using panel::Ctl;
 using platform::Hex;
 
 void Programmer::Program_button_Click() {
@@ -20,8 +20,7 @@ void Programmer::Program_button_Click() {
 }
 
 void Programmer::ProgramData() {
-  ui.MessageBox("Please Write A90S2313 Program Data Routine", platform::kAppTitle,
-                platform::Icon::None);
+  ui.MessageBox("Please Write A90S2313 Program Data Routine", panel::kAppTitle, panel::Icon::None);
 }
 
 Programmer::Algorithm Programmer::ProgrammingAlgorithm(devices::ProgramAlgorithm algorithm) {
@@ -59,7 +58,7 @@ void Programmer::ProgramCode() {
   }
   if (Checked(Ctl::CheckBlankPriorProgramming)) Blank_button_Click();
   // A failed or stopped blank check (or an alert not yet cleared) has said all there is to say.
-  if (Stopped || platform::IndicatorLit(ui, Ctl::Error_label)) {
+  if (Stopped || panel::IndicatorLit(ui, Ctl::Error_label)) {
     board.Reset();
     return;
   }

@@ -9,7 +9,7 @@
 
 namespace ops {
 
-using platform::Ctl;
+using panel::Ctl;
 
 void Programmer::Read_button_Click() {
   if (Checked(Ctl::CheckCode)) ReadCode();
@@ -19,7 +19,7 @@ void Programmer::Read_button_Click() {
 void Programmer::ReadCode() {
   if (!DeviceWalkSupported()) {
     ui.MessageBox("Please Write Missing Routines at READCODE", "Routine Not Ready",
-                  platform::Icon::None);
+                  panel::Icon::None);
     return;
   }
   if (RefuseEmptyCodeBuffer("Read")) return;
@@ -81,7 +81,7 @@ void Programmer::ReadData() {
   ui.LogMessage("Start Device Reading Operation");
   ui.SetCaption(Ctl::sbStatusBar, "Reading Device... Wait");
   ui.MessageBox("Please Write AT90S2313 Eeprom Read Routine", "Routine Not Ready",
-                platform::Icon::None);
+                panel::Icon::None);
 }
 
 }  // namespace ops

@@ -7,7 +7,7 @@
 
 namespace ops {
 
-using platform::Ctl;
+using panel::Ctl;
 
 namespace {
 

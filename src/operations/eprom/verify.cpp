@@ -7,7 +7,7 @@
 
 namespace ops {
 
-using platform::Ctl;
+using panel::Ctl;
 using platform::Hex;
 
 namespace {
@@ -20,9 +20,9 @@ enum class Half : uint8_t { Both, Hi, Low };
 // systems whose two halves sit in two devices. Only the first DeviceSize code bytes are used.
 void Programmer::BuildProgramBuffer() {
   Half half = Half::Both;
-  if (ui.Value(platform::HiLow_button(1)) != 0)
+  if (ui.Value(panel::HiLow_button(1)) != 0)
     half = Half::Hi;
-  else if (ui.Value(platform::HiLow_button(2)) != 0)
+  else if (ui.Value(panel::HiLow_button(2)) != 0)
     half = Half::Low;
   const auto size = static_cast<size_t>(
       std::clamp<int32_t>(dev.DeviceSize, 0, static_cast<int32_t>(ProgramBuffer.size() - 1)));
@@ -43,15 +43,14 @@ void Programmer::Verify_button_Click() {
 }
 
 void Programmer::VerifyData() {
-  ui.MessageBox("Please Write AT90S2313 VerifyData Routine", platform::kAppTitle,
-                platform::Icon::None);
+  ui.MessageBox("Please Write AT90S2313 VerifyData Routine", panel::kAppTitle, panel::Icon::None);
 }
 
 // The walk covers the code length, but never more than the program buffer built for this
 // device holds: with "Hi Byte" or "Low Byte" that is half the device.
 void Programmer::VerifyCode() {
   if (RefuseEmptyCodeBuffer("Verify")) return;
-  ui.SetBackColor(Ctl::Verify_button, platform::kButtonHighlight);
+  ui.SetBackColor(Ctl::Verify_button, panel::kButtonHighlight);
   ui.Repaint(Ctl::Verify_button);
   DataFlowIndicatorOn();
   ui.LogMessage("Verify Function Started... Wait");
@@ -79,13 +78,13 @@ void Programmer::VerifyCode() {
   if (!matches) return;
   DataFlowIndicatorOff();
   if (Stopped) {
-    ui.SetBackColor(Ctl::Verify_button, platform::kButtonFace);
+    ui.SetBackColor(Ctl::Verify_button, panel::kButtonFace);
     ReportStopped();
     return;
   }
   ui.LogMessage("Device Contents MATCHES with Buffer Contents");
   ui.SetValue(Ctl::ProgressBar1, 0);
-  ui.SetBackColor(Ctl::Verify_button, platform::kButtonFace);
+  ui.SetBackColor(Ctl::Verify_button, panel::kButtonFace);
   ui.PlayEventSound("OK");
   board.Reset();
 }
@@ -100,7 +99,7 @@ void Programmer::ReportVerifyMismatch() {
   ui.LogMessage("Address: " + Hex(static_cast<uint32_t>(ByteIndex)) +
                 " ][ Buffer Data: " + Hex(wanted) + " ][ Device Data: " + Hex(board.ReadBackByte));
   ui.LogMessage("Click on [ERROR] Alert to Reset the Situation");
-  ui.SetBackColor(Ctl::Verify_button, platform::kButtonFace);
+  ui.SetBackColor(Ctl::Verify_button, panel::kButtonFace);
   ui.PlayEventSound("ERROR");
   board.Reset();
 }

@@ -10,7 +10,7 @@
 
 namespace ops {
 
-using platform::Ctl;
+using panel::Ctl;
 
 namespace {
 

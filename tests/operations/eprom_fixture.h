@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>

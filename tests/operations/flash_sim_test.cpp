@@ -3,12 +3,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "flash_fixture.h"
+#include "platform/hex_text.h"
 #include "sim/command_flash.h"
 #include "sim/page_eeprom.h"
 #include "sim/sim_board.h"
@@ -17,12 +17,6 @@ namespace {
 
 using std::string_view;
 using Lines = std::vector<std::string>;
-
-std::string HexByte(uint8_t v) {
-  char text[4];
-  std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(v));
-  return text;
-}
 
 struct SimRig {
   // `chip` in the socket, `device` chosen from the list.
@@ -164,7 +158,7 @@ TEST(SimulatedFlash, ByteThatNeverProgramsStopsAfterFortyNineCommands) {
   EXPECT_EQ(r.board.chip()->ProgramPulses(), 0x123U + 49U);
   EXPECT_EQ(r.p.ProgramFailed, 1);
   EXPECT_EQ(r.ui.log.end()[-2], "*** Address:123h, Programming BYTE:" +
-                                    HexByte(r.p.ProgramBuffer[0x123]) + "h, Read BYTE:FFh");
+                                    platform::Hex(r.p.ProgramBuffer[0x123]) + "h, Read BYTE:FFh");
 }
 
 TEST(SimulatedFlash, SectorThatNeverVerifiesStopsAfterSeventyNineLoads) {
@@ -175,7 +169,7 @@ TEST(SimulatedFlash, SectorThatNeverVerifiesStopsAfterSeventyNineLoads) {
   EXPECT_EQ(r.board.chip()->ProgramPulses(), 4U + 79U);
   EXPECT_EQ(r.p.ProgramFailed, 1);
   EXPECT_EQ(r.ui.log.end()[-2], "*** Address:105h, Programming BYTE:" +
-                                    HexByte(r.p.ProgramBuffer[0x105]) + "h, Read BYTE:FFh");
+                                    platform::Hex(r.p.ProgramBuffer[0x105]) + "h, Read BYTE:FFh");
   EXPECT_EQ(r.p.board.Reg0, 0);
 }
 

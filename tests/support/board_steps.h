@@ -17,11 +17,11 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/hex_text.h"
 #include "platform/recording_machine.h"
 
 namespace testing_support {
@@ -55,9 +55,7 @@ inline unsigned NibbleOf(int model, unsigned status) {
 }
 
 inline std::string Hex2(int value) {
-  char text[4];
-  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(value) & 0xFFU);
-  return text;
+  return platform::Hex(static_cast<unsigned>(value) & 0xFFU, 2);
 }
 
 // Expected steps, written as the decoder writes them.
@@ -125,10 +123,8 @@ inline std::vector<std::string> StepsOf(const std::vector<platform::RecordingMac
       ++i;
     }
     if (i == before) {
-      char text[24];
-      std::snprintf(text, sizeof text, "%s%X=%02X", e.kind == K::Out ? "out" : "in", e.port,
-                    static_cast<unsigned>(e.value));
-      steps.emplace_back(text);
+      steps.push_back((e.kind == K::Out ? "out" : "in") + platform::Hex(e.port) + "=" +
+                      Hex2(e.value));
       ++i;
     }
   }
@@ -138,7 +134,8 @@ inline std::vector<std::string> StepsOf(const std::vector<platform::RecordingMac
 // The values written to one latch, in order, by latch writes of either kind.
 inline std::vector<int> LatchValues(const std::vector<std::string>& steps, int latch) {
   std::vector<int> values;
-  const std::string normal = L(latch, 0).substr(0, 3), fast = F(latch, 0).substr(0, 3);
+  const std::string normal = "L" + std::to_string(latch) + "=",
+                    fast = "F" + std::to_string(latch) + "=";
   for (const std::string& s : steps) {
     if (s.starts_with(normal) || s.starts_with(fast))
       values.push_back(std::stoi(s.substr(3), nullptr, 16));

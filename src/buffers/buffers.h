@@ -18,6 +18,12 @@ struct Buffers {
   std::vector<uint8_t> CodeBuffer = std::vector<uint8_t>(kCodeBufferSize, 0);
   std::vector<uint8_t> DataBuffer = std::vector<uint8_t>(kDataBufferSize, 0);
   int32_t CodeLength = 0;  // meaningful code bytes: device size or file length
+  // The image the operator gave: the last file loaded (its length, or a load file's highest
+  // address + 1) or the last device read (the whole device). Unlike CodeLength it does not
+  // follow the device selection: programming and verify cover exactly these bytes, and the
+  // buffer beyond them holds FFh, the erased state.
+  int32_t CodeImageLength = 0;
+  std::string CodeImageSource;  // what the image is: the file's path, or where it was read
   int32_t DataLength = 0;
   int16_t CodeLoaded = 0;
   int16_t DataLoaded = 0;

@@ -21,15 +21,19 @@ char AsciiOf(uint8_t byte, AsciiRule rule) {
   return byte != 0 && kPrintableChars.find(c) != std::string_view::npos ? c : '.';
 }
 
-void AppendHexLine(std::string& text, int32_t address, std::span<const uint8_t, 16> bytes,
+void AppendHexLine(std::string& text, int32_t address, std::span<const uint8_t> bytes,
                    AsciiRule rule) {
   text += kCrLf;
   char digits[16];
   std::snprintf(digits, sizeof digits, "%06X", static_cast<unsigned>(address));
   text += digits;
   text += "| ";
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    AppendHexByte(text, bytes[i]);
+  for (size_t i = 0; i < kBytesPerLine; ++i) {
+    if (i < bytes.size()) {
+      AppendHexByte(text, bytes[i]);
+    } else {
+      text += "  ";  // past the end of the image: the column stays in place, empty
+    }
     if (i % 4 == 3) text.push_back(' ');
   }
   text += "| ";
@@ -41,20 +45,25 @@ std::string HexLines(std::span<const uint8_t> image, size_t first, int lines, As
   text.reserve(static_cast<size_t>(lines) * 70);
   for (int line = 0; line < lines; ++line) {
     const size_t base = first + static_cast<size_t>(line) * kBytesPerLine;
-    AppendHexLine(text, static_cast<int32_t>(base), image.subspan(base).first<kBytesPerLine>(),
-                  rule);
+    if (base >= image.size()) break;
+    const size_t count = std::min<size_t>(kBytesPerLine, image.size() - base);
+    AppendHexLine(text, static_cast<int32_t>(base), image.subspan(base, count), rule);
   }
   return text;
 }
 
+int32_t LastPage(int64_t bytes, size_t page_bytes) {
+  const auto size = static_cast<int64_t>(page_bytes);
+  return static_cast<int32_t>((std::max<int64_t>(bytes, 0) + size - 1) / size - 1);
+}
+
 int32_t PageWithin(int64_t position, size_t page_bytes, size_t buffer_bytes) {
-  const auto whole_pages = static_cast<int64_t>(buffer_bytes / page_bytes);
-  if (whole_pages == 0) return 0;
-  return static_cast<int32_t>(std::clamp<int64_t>(position, 0, whole_pages - 1));
+  const int32_t last = LastPage(static_cast<int64_t>(buffer_bytes), page_bytes);
+  if (last < 0) return 0;
+  return static_cast<int32_t>(std::clamp<int64_t>(position, 0, last));
 }
 
 std::string CodePageText(std::span<const uint8_t> code, int64_t position) {
-  if (code.size() < kCodePageBytes) return {};
   const int32_t page = PageWithin(position, kCodePageBytes, code.size());
   return HexLines(code, static_cast<size_t>(page) * kCodePageBytes, kCodePageBytes / kBytesPerLine,
                   AsciiRule::Buffer);
@@ -63,7 +72,6 @@ std::string CodePageText(std::span<const uint8_t> code, int64_t position) {
 std::string DataPageText(std::span<const uint8_t> data, int64_t position) {
   std::string text = "             *** BUFFER DATA ***";
   text += kCrLf;
-  if (data.size() < kDataPageBytes) return text;
   const int32_t page = PageWithin(position, kDataPageBytes, data.size());
   text += HexLines(data, static_cast<size_t>(page) * kDataPageBytes, kDataPageBytes / kBytesPerLine,
                    AsciiRule::Buffer);

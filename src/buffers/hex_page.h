@@ -26,18 +26,24 @@ char AsciiOf(uint8_t byte, AsciiRule rule);
 
 // Appends CR LF and one line of the view: six-digit address, "| ", four groups of four bytes
 // in hex each followed by a blank, "| ", then the sixteen characters.
-void AppendHexLine(std::string& text, int32_t address, std::span<const uint8_t, 16> bytes,
+// A line of fewer than sixteen bytes (the end of an image) leaves the missing bytes' columns
+// blank and shows only the characters of the bytes it has.
+void AppendHexLine(std::string& text, int32_t address, std::span<const uint8_t> bytes,
                    AsciiRule rule);
 
-// The lines for `lines` x 16 bytes starting at byte `first` of the image, each addressed from
-// first. The caller keeps first + lines x 16 within the image.
+// The lines for up to `lines` x 16 bytes starting at byte `first` of the image, each addressed
+// from first; the lines stop where the image ends.
 std::string HexLines(std::span<const uint8_t> image, size_t first, int lines, AsciiRule rule);
 
-// The page a scroll position stands for, kept to the pages that lie wholly inside a buffer of
-// buffer_bytes: a position outside them shows the nearest page that exists.
+// The number of the last page of `bytes` bytes, a partial page counted whole: the scroll bar's
+// maximum, so that every byte can be shown. -1 when there is no byte.
+int32_t LastPage(int64_t bytes, size_t page_bytes);
+
+// The page a scroll position stands for, kept to the pages of a buffer of buffer_bytes (the
+// last one may be partial): a position outside them shows the nearest page that exists.
 int32_t PageWithin(int64_t position, size_t page_bytes, size_t buffer_bytes);
 
-// The code view: page `position` of 256 bytes, sixteen lines after an empty first line.
+// The code view: page `position` of 256 bytes of the image, as many lines as the page has.
 std::string CodePageText(std::span<const uint8_t> code, int64_t position);
 // The data view: a header line, an empty line, then eight lines of page `position` of 128 bytes.
 std::string DataPageText(std::span<const uint8_t> data, int64_t position);

@@ -1,6 +1,7 @@
 #include "buffers/image_file.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <utility>
 
 #include "platform/files.h"
@@ -49,6 +50,7 @@ LoadedImage LoadImage(const std::string& path, size_t max_bytes) {
 void PlaceImage(std::span<uint8_t> buffer, std::span<const uint8_t> image) {
   const size_t count = std::min(buffer.size(), image.size());
   std::copy_n(image.begin(), count, buffer.begin());
+  std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(count), buffer.end(), uint8_t{0xFF});
 }
 
 std::span<const uint8_t> ImagePart(std::span<const uint8_t> buffer, int64_t length) {

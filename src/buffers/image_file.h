@@ -27,8 +27,9 @@ struct LoadedImage {
 // load file whose addresses lie below max_bytes.
 LoadedImage LoadImage(const std::string& path, size_t max_bytes);
 
-// Copies the image into the start of the buffer; bytes after it keep what they held. An image
-// longer than the buffer is cut to the buffer.
+// Copies the image into the start of the buffer and sets every byte after it to FFh, the
+// erased state, so that nothing of an earlier image is left behind it. An image longer than
+// the buffer is cut to the buffer.
 void PlaceImage(std::span<uint8_t> buffer, std::span<const uint8_t> image);
 
 // The first `length` bytes of a buffer, as a save writes them; a length outside 0..size is

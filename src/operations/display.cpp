@@ -4,6 +4,7 @@
 #include <string>
 
 #include "buffers/hex_page.h"
+#include "buffers/image_file.h"
 #include "operations/programmer.h"
 #include "platform/files.h"
 
@@ -18,6 +19,9 @@ constexpr std::string_view kVendor = "MELDRIX5N Programmer";
 
 // The board's address counter spans 24 bits: 65536 pages of 256 bytes.
 constexpr int64_t kLastDevicePage = 65535;
+
+// The data view pages over the 8192 bytes an EEPROM image may hold, 128 bytes a page.
+constexpr int32_t kDataViewLastPage = 63;
 
 // The microcontroller: a data memory beside its program, each with its own view.
 bool HoldsData(const devices::SelectedDevice& dev) {
@@ -34,12 +38,27 @@ void Programmer::DisplayPageMemory() {
   }
 }
 
+// The view and its scroll range come back to the buffer: the code image (or, for the
+// microcontroller's data view, the data image), every page of it reachable.
+void Programmer::ShowBufferView() {
+  const bool data = HoldsData(dev) && ui.Caption(Ctl::Show_button) == "Show Code";
+  DisplayMode = "Read";
+  ui.SetCaption(Ctl::Frame3,
+                data ? "Data Buffer Hex/Ascii Display" : "Code Buffer Hex/Ascii Display");
+  SetScrollMax(data ? kDataViewLastPage
+                    : buffers::LastPage(buf.CodeLength, buffers::kCodePageBytes));
+  DisplayPageMemory();
+}
+
+// The code view shows the bytes the buffer holds, CodeLength of them: the last page may be
+// partial.
 void Programmer::DisplayCodeMemory() {
+  const auto image = buffers::ImagePart(buf.CodeBuffer, buf.CodeLength);
   const int32_t page =
-      buffers::PageWithin(ui.Value(Ctl::VScroll1), buffers::kCodePageBytes, buf.CodeBuffer.size());
+      buffers::PageWithin(ui.Value(Ctl::VScroll1), buffers::kCodePageBytes, image.size());
   board.CurrentAddress = page * buffers::kCodePageBytes;
   board.Endereco2Adr();
-  ui.SetCaption(Ctl::BufferDisplay, buffers::CodePageText(buf.CodeBuffer, page));
+  ui.SetCaption(Ctl::BufferDisplay, buffers::CodePageText(image, page));
 }
 
 // The data view pages over the 8192 bytes an EEPROM image may hold.
@@ -71,6 +90,7 @@ void Programmer::LoadViewAddress() {
 // Reads one 256-byte page of the device, byte by byte with chip and output enable pulsed
 // around each read-back, and shows it.
 void Programmer::DisplayEprom() {
+  if (RefuseWhileChipBusy()) return;
   DataFlowIndicatorOn();
   board.Reset();
   LoadViewAddress();
@@ -107,11 +127,11 @@ void Programmer::Show_button_Click() {
     DisplayMode = "Read";
   } else if (ui.Caption(Ctl::Show_button) == "Show Data") {
     ui.SetCaption(Ctl::Show_button, "Show Code");
-    SetScrollMax(63);  // 64 pages of 128 bytes
+    SetScrollMax(kDataViewLastPage);
     ui.SetCaption(Ctl::Frame3, "Data Buffer Hex/Ascii Display");
   } else {
     ui.SetCaption(Ctl::Show_button, "Show Data");
-    SetScrollMax(buf.CodeLength / 256 - 1);
+    SetScrollMax(buffers::LastPage(buf.CodeLength, buffers::kCodePageBytes));
     ui.SetCaption(Ctl::Frame3, "Code Buffer Hex/Ascii Display");
   }
   SetScrollValue(0);
@@ -119,9 +139,11 @@ void Programmer::Show_button_Click() {
 }
 
 void Programmer::Display_button_Click() {
-  if (!Checked(Ctl::CheckCode)) return;
+  if (!Checked(Ctl::CheckCode) || RefuseWhileChipBusy()) return;
   DisplayMode = "DisplayEprom";
   SetScrollValue(0);
+  // The device view pages over the whole device, whatever length the buffer has.
+  SetScrollMax(buffers::LastPage(DeviceLength(), board::kPageBytes));
   ui.LogMessage("Fetching Device Binary Contents to Screen");
   ui.SetCaption(Ctl::Frame3, "Device Memory Hex/Ascii Display");
   if (DeviceWalkSupported()) {
@@ -135,7 +157,8 @@ void Programmer::Display_button_Click() {
 void Programmer::Command1_Click() {
   board.CurrentAddress = 0;
   board.Endereco2Adr();
-  ui.SetCaption(Ctl::BufferDisplay, buffers::CodePageText(buf.CodeBuffer, 0));
+  ui.SetCaption(Ctl::BufferDisplay,
+                buffers::CodePageText(buffers::ImagePart(buf.CodeBuffer, buf.CodeLength), 0));
 }
 
 void Programmer::BufferDisplay_DblClick() {

@@ -22,13 +22,7 @@ namespace {
 
 constexpr std::string_view kAllFiles = "All Files (*.*)|*.*";
 constexpr std::string_view kClickToSelect = "Click To Select a File";
-
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-  });
-  return text;
-}
+constexpr std::string_view kBufferErased = "Buffer Erased";
 
 std::string Trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
@@ -54,16 +48,17 @@ struct ImageSlot {
   bool& holds_file;
   buffers::ImageFormat& file_format;
   Ctl name_text;  // the clickable file name
+  Ctl size_text;  // the length beside it
 };
 
 ImageSlot CodeSlot(Programmer& p) {
-  return {p.buf.CodeBuffer,    p.buf.CodeLength,     p.buf.CodeFileName,
-          p.buf.CodeHoldsFile, p.buf.CodeFileFormat, Ctl::FileNameCodeText};
+  return {p.buf.CodeBuffer,     p.buf.CodeLength,      p.buf.CodeFileName,   p.buf.CodeHoldsFile,
+          p.buf.CodeFileFormat, Ctl::FileNameCodeText, Ctl::FileNameCodeSize};
 }
 
 ImageSlot DataSlot(Programmer& p) {
-  return {p.buf.DataBuffer,    p.buf.DataLength,     p.buf.DataFileName,
-          p.buf.DataHoldsFile, p.buf.DataFileFormat, Ctl::FileNameDataText};
+  return {p.buf.DataBuffer,     p.buf.DataLength,      p.buf.DataFileName,   p.buf.DataHoldsFile,
+          p.buf.DataFileFormat, Ctl::FileNameDataText, Ctl::FileNameDataSize};
 }
 
 // Both Open entries start afresh: indicators off, the display back to showing the image.
@@ -105,8 +100,7 @@ void TakeImage(Programmer& p, ImageSlot slot, const buffers::LoadedImage& image,
   p.ui.LogMessage("You can Install a Blank Eprom for Programming");
   if (!image.summary.empty()) p.ui.LogMessage(image.summary);
   p.ui.LogMessage(buffers::ChecksumLine(image.bytes));
-  p.DisplayPageMemory();
-  p.SetScrollMax(p.buf.CodeLength / 256 - 1);
+  p.ShowBufferView();
   p.ui.SetValue(Ctl::ProgressBar1, 0);
   p.ui.SetCaption(Ctl::sbStatusBar, "");
 }
@@ -132,6 +126,7 @@ bool SaveImage(Programmer& p, ImageSlot slot, const std::string& what, const std
     slot.file_format = format;
     p.ui.SetCaption(slot.name_text, path);
   }
+  p.ui.SetCaption(slot.size_text, LengthInParentheses(slot.length));  // the bytes written
   slot.holds_file = true;
   p.ui.LogMessage("File Sucessfully Saved as " + path);
   p.ui.SetCaption(Ctl::sbStatusBar, "");
@@ -174,9 +169,9 @@ void EraseImage(Programmer& p, ImageSlot slot, size_t filled, std::initializer_l
   std::fill_n(slot.buffer.begin(), filled, uint8_t{0xFF});
   slot.holds_file = false;
   for (Ctl c : uses) p.ui.SetEnabled(c, false);
+  p.ui.SetCaption(slot.name_text, kBufferErased);
   p.ui.LogMessage("Buffer has been Erased");
-  p.DisplayMode = "Read";
-  p.DisplayPageMemory();
+  p.ShowBufferView();
 }
 
 }  // namespace
@@ -207,7 +202,7 @@ void Programmer::ReadBinaryFileData() {
 // buffer; otherwise the operator is told why and the image, its length, flags and name stay.
 bool Programmer::LoadCodeFile(const std::string& path) {
   const std::string shown_before = ui.Caption(Ctl::FileNameCodeText);
-  ui.SetCaption(Ctl::FileNameCodeText, Upper(path));
+  ui.SetCaption(Ctl::FileNameCodeText, path);
   ui.SetCaption(Ctl::BufferDisplay,
                 "\r\n\r\n\r\n\r\n\r\n\r\n                      READING FILE ... WAIT");
   DataFlowIndicatorOn();
@@ -226,6 +221,9 @@ bool Programmer::LoadCodeFile(const std::string& path) {
   }
 
   TakeImage(*this, CodeSlot(*this), image, path, "Buffer");
+  buf.CodeImageLength = buf.CodeLength;
+  buf.CodeImageSource = path;
+  ShowCodeImageCaptions();
   if (!dev.DeviceCode.empty()) {
     ReportImageLongerThanDevice(buf.CodeLength);
     for (Ctl c :
@@ -233,7 +231,6 @@ bool Programmer::LoadCodeFile(const std::string& path) {
       ui.SetEnabled(c, true);
     }
   }
-  ui.SetCaption(Ctl::FileNameCodeSize, LengthInParentheses(buf.CodeLength));
   ui.SetEnabled(ToolbarButton(2), true);
   for (Ctl c :
        {Ctl::mnuFileSaveCode, Ctl::mnuFileSaveCodeAs, Ctl::menuEraseCode, Ctl::Erase_button}) {
@@ -318,7 +315,14 @@ void Programmer::mnuFileSaveDataAs_Click() {
 }
 
 bool Programmer::SaveCodeFile(const std::string& path, bool chosen, buffers::ImageFormat format) {
-  return SaveImage(*this, CodeSlot(*this), "Binary File", path, chosen, format);
+  if (!SaveImage(*this, CodeSlot(*this), "Binary File", path, chosen, format)) return false;
+  if (chosen) buf.CodeImageSource = path;
+  return true;
+}
+
+void Programmer::ShowCodeImageCaptions() {
+  ui.SetCaption(Ctl::FileNameCodeText, buf.CodeImageSource);
+  ui.SetCaption(Ctl::FileNameCodeSize, LengthInParentheses(buf.CodeLength));
 }
 
 bool Programmer::SaveDataFile(const std::string& path, bool chosen, buffers::ImageFormat format) {
@@ -339,6 +343,7 @@ void Programmer::Erase_button_Click() {
 
 // The code image is filled to one byte past the largest part.
 void Programmer::EraseCodeBuffer() {
+  buf.CodeImageSource = kBufferErased;
   EraseImage(*this, CodeSlot(*this), 1048577,
              {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode});
 }

@@ -105,11 +105,15 @@ class Programmer {
   void ReportUnreadableFile(const std::string& path, const std::string& reason);
   void ReportImageLongerThanDevice(int32_t image_length);
   void ReportUnwritableFile(const std::string& path, const std::string& reason);
+  // The code file's name and length beside it say what the buffer holds: the file's path,
+  // where it was read from, or that it was erased.
+  void ShowCodeImageCaptions();
 
   // --- Hex and ASCII view ----------------------------------------------------------------------
   std::string DisplayMode;  // "Read", "DisplayEprom" or empty
   std::array<uint8_t, 257> PageBuffer{};
   void DisplayPageMemory();
+  void ShowBufferView();
   void DisplayCodeMemory();
   void DisplayDataMemory();
   void DisplayEprom();
@@ -124,17 +128,15 @@ class Programmer {
 
   // --- Read, blank check, verify ----------------------------------------------------------------
   int16_t LastBank = 0, LastPage = 0;
-  // Walks bank, page and byte over CodeLength bytes; the action runs after each byte is read
-  // into ReadBackByte and answers true to stop the walk.
+  // Walks bank, page and byte over the first `length` bytes; the action runs after each byte is
+  // read into ReadBackByte and answers true to stop the walk.
   using ScanAction = std::function<bool()>;
-  void DeviceScan(const ScanAction& action);
-  // The same walk over the first `length` bytes (rounded up to a whole page).
   void DeviceScan(int32_t length, const ScanAction& action);
-  // How many bytes a walk may cover when `wanted` are asked for: never past the device or the
-  // buffers; logs when it has to cut the walk short.
-  int32_t ScanLength(int32_t wanted);
-  // An empty code image (a 0-byte file) gives a device operation nothing to work on: it is
-  // refused with a log line rather than reported as done. True when refused.
+  // What Read and Blank Chk walk: the whole selected device, whatever image is loaded.
+  int32_t DeviceLength() const;
+  // An empty code image (a 0-byte file, or the Hi half of a 1-byte one) gives programming and
+  // verify nothing to work on: they are refused with a log line rather than reported as done.
+  // True when refused.
   bool RefuseEmptyCodeBuffer(std::string_view operation);
   void Read_button_Click();
   void ReadCode();
@@ -150,6 +152,17 @@ class Programmer {
   std::vector<uint8_t> ProgramBuffer = std::vector<uint8_t>(1048577, 0);
   int32_t ProgramLength = 0;
   void BuildProgramBuffer();
+  // The part of the image that programming writes and verify compares, by the Hi / Low byte
+  // choice: how the log names it ("Image", "Hi Byte half of the Image") and how many bytes it
+  // has, never more than the device holds.
+  struct ImageSpan {
+    std::string name;
+    int32_t length = 0;
+  };
+  ImageSpan ImageToProgram() const;
+  // "Device bytes 0h..63h are programmed, 64h..7FFFh are left as they are": which bytes of the
+  // device the image covers (`done` says what happens to them) and which it does not (`rest`).
+  std::string ImageRangeText(std::string_view done, std::string_view rest) const;
   void Verify_button_Click();
   void VerifyCode();
   void VerifyData();
@@ -168,6 +181,7 @@ class Programmer {
   using Algorithm = void (Programmer::*)();
   static Algorithm ProgrammingAlgorithm(devices::ProgramAlgorithm algorithm);
   void ProgramCode();
+  std::string ProgramQuestion() const;
   void ProgramData();
   void P2732();
   void P2764_128();
@@ -197,6 +211,15 @@ class Programmer {
   int16_t FlashSectorSize = 0;
   int32_t FlashPollState = 0;
   bool EraseTimingExceeded = false;  // the last WaitErased stopped on the chip's DQ5 flag
+  // The chip in the socket was still erasing or writing when the program stopped waiting for
+  // it; whatever it answers then is status, not data.
+  bool ChipBusy = false;
+  void AnswerDesktopWhileChipBusy();
+  bool ChipToggles();
+  void NoteChipBusy(bool busy);
+  void LetChipFinish(int32_t max_ms);
+  // True (with a log line) when the chip is still busy: the operation must not start.
+  bool RefuseWhileChipBusy();
   void WriteCycle_FLASH();
   void WriteCycle_XICOR();
   void Command_FLASH();

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "buffers/hex_page.h"
 #include "devices/catalogue.h"
 #include "operations/programmer.h"
 
@@ -102,7 +103,7 @@ void Programmer::Device_Click() {
   // was loaded.
   if (image_length != dev.DeviceSize) buf.CodeHoldsFile = false;
   buf.CodeLength = dev.DeviceSize;
-  SetScrollMax(buf.CodeLength / 256 - 1);  // one scroll step per 256-byte page
+  SetScrollMax(buffers::LastPage(buf.CodeLength, buffers::kCodePageBytes));
 
   for (Ctl frame : {Ctl::Frame5, Ctl::CheckBlankPriorProgramming, Ctl::VerifyAfterProgramming,
                     Ctl::FrameVoltageSelection}) {

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "platform/signals.h"
+#include "support/image.h"
 #include "support/temp_dir.h"
 #include "window_fixture.h"
 
@@ -53,7 +54,7 @@ struct LongRig {
     b.BuildReadBackTables();
     programmer.FillDeviceList();
     programmer.SetDeviceIndex(Find<QComboBox>("Device")->findText(device, Qt::MatchStartsWith));
-    programmer.buf.CodeLength = programmer.dev.DeviceSize;
+    testing_support::TakeAsImage(programmer, programmer.dev.DeviceSize);
     window.SetValue(Ctl::CheckCode, 1);
     window.show();
   }

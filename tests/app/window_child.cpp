@@ -11,6 +11,7 @@
 
 #include "app/application.h"
 #include "frontend/simulated_port_access.h"
+#include "support/image.h"
 #include "window_fixture.h"
 
 int main(int argc, char* argv[]) {
@@ -36,7 +37,7 @@ int main(int argc, char* argv[]) {
     emit list->activated(row);
     // An image of 00h throughout, as if loaded from a file: every byte takes pulses.
     std::fill_n(programmer.buf.CodeBuffer.begin(), programmer.dev.DeviceSize, uint8_t{0x00});
-    programmer.buf.CodeLoaded = 1;
+    testing_support::TakeAsImage(programmer, programmer.dev.DeviceSize);
     window.SetEnabled(panel::Ctl::Program_button, true);
     window.SetValue(panel::Ctl::CheckCode, 1);
     window.findChild<QPushButton*>("Program_button")->click();

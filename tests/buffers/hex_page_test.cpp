@@ -60,7 +60,7 @@ TEST(HexPage, CodePageOfZerosStartsWithAnEmptyLine) {
 
 TEST(HexPage, PagesAreAddressedFromTheirPositionAndKeptInsideTheBuffer) {
   std::vector<uint8_t> code(buffers::kCodeBufferSize, 0);
-  code[buffers::kCodeBufferSize - 1] = 0x5A;  // the odd last byte lies on no whole page
+  code[buffers::kCodeBufferSize - 1] = 0x5A;  // the last page holds 33 bytes
   struct Case {
     int64_t position;
     const char* first_address;
@@ -68,11 +68,19 @@ TEST(HexPage, PagesAreAddressedFromTheirPositionAndKeptInsideTheBuffer) {
   };
   for (const Case& c :
        {Case{3, "000300", "0003F0"}, Case{-1, "000000", "0000F0"}, Case{8202, "200A00", "200AF0"},
-        Case{8203, "200A00", "200AF0"}, Case{1LL << 40, "200A00", "200AF0"}}) {
+        Case{8203, "200B00", "200B20"}, Case{1LL << 40, "200B00", "200B20"}}) {
     const std::string text = buffers::CodePageText(code, c.position);
     EXPECT_EQ(text.substr(2, 6), c.first_address) << c.position;
     EXPECT_EQ(text.substr(text.rfind("\r\n") + 2, 6), c.last_address) << c.position;
   }
+  // The last page shows only the bytes that exist, the columns of its last line in place.
+  EXPECT_TRUE(
+      buffers::CodePageText(code, 8203).ends_with("\r\n200B20| 5A" + std::string(34, ' ') + "| Z"));
+  EXPECT_EQ(buffers::LastPage(buffers::kCodeBufferSize, buffers::kCodePageBytes), 8203);
+  EXPECT_EQ(buffers::LastPage(1000, buffers::kCodePageBytes), 3);
+  EXPECT_EQ(buffers::LastPage(1024, buffers::kCodePageBytes), 3);
+  EXPECT_EQ(buffers::LastPage(0, buffers::kCodePageBytes), -1);
+  EXPECT_EQ(buffers::CodePageText({}, 0), "");
 }
 
 TEST(HexPage, DataPageHasHeaderBlankLineAndEightLines) {

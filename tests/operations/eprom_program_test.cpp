@@ -191,6 +191,7 @@ struct CommandRig : Rig {
     panel::SetIndicator(ui, Ctl::Error_label, false);
     panel::SetIndicator(ui, Ctl::Program_label, false);
     std::fill_n(p.buf.CodeBuffer.begin(), 32768, uint8_t{0xFF});
+    testing_support::TakeAsImage(p, 32768);
   }
   bool Programmed() const {  // any byte other than FFh driven onto the device
     const auto latch4 = Latch(4);
@@ -203,7 +204,7 @@ TEST(ProgramCode, CancelAtTheQuestionTouchesNothing) {
   rig.p.buf.CodeBuffer[5] = 0x00;
   rig.ui.ok_cancel_replies = {false};
   rig.p.Program_button_Click();
-  EXPECT_EQ(rig.ui.boxes.at(0).text, "Program the Device?");
+  EXPECT_TRUE(rig.ui.boxes.at(0).text.starts_with("Program the Device?\n"));
   EXPECT_EQ(rig.ui.boxes.at(0).title, "Safety Question");
   EXPECT_EQ(rig.ui.log, (std::vector<std::string>{"Programming Button Pressed",
                                                   "Programming was Canceled by Operator"}));
@@ -217,8 +218,11 @@ TEST(ProgramCode, BlankImageSucceedsAndVerifies) {
   rig.ui.SetValue(Ctl::VerifyAfterProgramming, 1);
   rig.p.Program_button_Click();
   EXPECT_EQ(rig.ui.log, (std::vector<std::string>{
-                            "Programming Button Pressed", "Programming Started... Wait ",
-                            "Programming Device Successfull", "Verify Function Started... Wait",
+                            "Programming Button Pressed",
+                            testing_support::WholeDeviceLine(32768, "are programmed"),
+                            "Programming Started... Wait ", "Programming Device Successfull",
+                            "Verify Function Started... Wait",
+                            testing_support::WholeDeviceLine(32768, "are compared"),
                             "Device Contents MATCHES with Buffer Contents"}));
   EXPECT_EQ(rig.ui.sounds, (std::vector<std::string>{"OK", "OK"}));
   EXPECT_FALSE(rig.Programmed());
@@ -239,8 +243,8 @@ TEST(ProgramCode, NotBlankStopsBeforeProgramming) {
   EXPECT_EQ(rig.ui.log,
             (std::vector<std::string>{
                 "Programming Button Pressed", "Checking Device for BLANK (Erased)... Wait",
-                "Device IS NOT BLANK (ERASED)", "Address: 3 ][ Device Data: 7E",
-                "Click on [ERROR] alert to Reset the Situation"}));
+                "Device bytes 0h..7FFFh are checked", "Device IS NOT BLANK (ERASED)",
+                "Address: 3 ][ Device Data: 7E", "Click on [ERROR] alert to Reset the Situation"}));
   EXPECT_FALSE(rig.Programmed());
   EXPECT_EQ(rig.device.reads, 4);
 }
@@ -251,8 +255,8 @@ TEST(ProgramCode, FailureSkipsTheVerify) {
   rig.p.buf.CodeBuffer[0x10] = 0x00;
   rig.ui.SetValue(Ctl::VerifyAfterProgramming, 1);
   rig.p.Program_button_Click();
-  ASSERT_EQ(rig.ui.log.size(), 5U);
-  EXPECT_EQ(rig.ui.log[3], "*** Address:10h, Programming BYTE:0h, Read BYTE:FFh");
+  ASSERT_EQ(rig.ui.log.size(), 6U);
+  EXPECT_EQ(rig.ui.log[4], "*** Address:10h, Programming BYTE:0h, Read BYTE:FFh");
   EXPECT_EQ(rig.ui.log.back(), "*** Aborting Programming - Click on [ERROR] Indicator to Reset");
   EXPECT_EQ(rig.device.reads, 254);
   EXPECT_TRUE(panel::IndicatorLit(rig.ui, Ctl::DataFlow_label));
@@ -267,6 +271,7 @@ TEST(ProgramCode, UnknownDeviceCodeIsStatus9) {
   rig.p.Program_button_Click();
   EXPECT_EQ(rig.ui.log,
             (std::vector<std::string>{"Programming Button Pressed",
+                                      testing_support::WholeDeviceLine(32768, "are programmed"),
                                       "Device Not Supported - Status 9 - Please Report"}));
   EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"ERROR"});
   EXPECT_EQ(rig.p.ProgramStatus, 9);

@@ -48,14 +48,13 @@ void PrintTo(const WalkCase& c, std::ostream* os) {
 
 class Walk : public ::testing::TestWithParam<WalkCase> {};
 
-// Whole pages are walked; banks go through the high map with the device's mask; a code length
-// longer than the device is cut to the device.
-TEST_P(Walk, CoversCodeLengthInWholePages) {
+// Exactly the bytes asked for are read, the last page in part; banks go through the high map
+// with the device's mask.
+TEST_P(Walk, CoversTheLengthExactly) {
   const WalkCase c = GetParam();
   Rig rig(5, c.device);
-  rig.p.buf.CodeLength = c.code_length;
   rig.p.board.Reg3 = 0x40;
-  rig.p.DeviceScan([] { return false; });
+  rig.p.DeviceScan(c.code_length, [] { return false; });
   std::vector<int> banks;
   for (int v : rig.Latch(3)) banks.push_back(v & 0x0F);
   EXPECT_EQ(banks, c.banks);
@@ -67,21 +66,12 @@ TEST_P(Walk, CoversCodeLengthInWholePages) {
 INSTANTIATE_TEST_SUITE_P(
     Table, Walk,
     ::testing::Values(WalkCase{"Eprom 27C512", 65536, {2}, 256, 65536},
-                      WalkCase{"Eprom 27C256", 1000, {2}, 4, 1024},
+                      WalkCase{"Eprom 27C256", 1000, {2}, 4, 1000},
                       WalkCase{"Eprom 27C010", 96 * 1024, {0x0C, 0x0D}, 384, 98304},
                       WalkCase{
                           "Eprom 27C040", 524288, {8, 9, 10, 11, 12, 13, 14, 15}, 2048, 524288},
-                      WalkCase{"Eprom 2732", 70000, {0}, 16, 4096},
+                      WalkCase{"Eprom 2732", 4096, {0}, 16, 4096},
                       WalkCase{"Eprom 27C256", 0, {}, 0, 0}));
-
-TEST(DeviceScan, LongerCodeThanDeviceIsCutAndSaidSo) {
-  Rig rig(5, "Eprom 2732");
-  rig.p.buf.CodeLength = 70000;
-  rig.p.DeviceScan([] { return false; });
-  EXPECT_EQ(rig.ui.log,
-            std::vector<std::string>{
-                "Buffer holds 70000 bytes, more than the Device: only 4096 bytes are used"});
-}
 
 // --- Read --------------------------------------------------------------------------------------
 
@@ -112,16 +102,24 @@ TEST(Read, FillsCodeBufferAndReports) {
   EXPECT_EQ(rig.p.board.Reg3, 0xC4 | 8);  // reset at the end
 }
 
-// A short code file: whole pages are read, the report names the code length.
-TEST(Read, ShortCodeLengthReadsWholePages) {
+// After a short file the whole device is read all the same; the buffer then holds the device
+// and says so, with nothing of the file left behind it.
+TEST(Read, WholeDeviceWhateverFileWasLoaded) {
   Rig rig(5, "Eprom 27C256");
-  rig.p.buf.CodeLength = 1000;
+  std::fill_n(rig.p.buf.CodeBuffer.begin(), 40000, uint8_t{0x11});
+  testing_support::TakeAsImage(rig.p, 1000);
   rig.device.answer = Pattern;
   rig.p.ReadCode();
-  EXPECT_EQ(rig.device.reads, 1024);
-  EXPECT_EQ(rig.p.buf.CodeBuffer[1023], Pattern(1023));
-  EXPECT_EQ(rig.p.buf.CodeBuffer[1024], 0);
-  EXPECT_EQ(rig.ui.log.at(0), "1000 bytes Read from Device");
+  EXPECT_EQ(rig.device.reads, 32768);
+  EXPECT_EQ(rig.p.buf.CodeBuffer[32767], Pattern(32767));
+  EXPECT_EQ(rig.p.buf.CodeBuffer[32768], 0xFF);
+  EXPECT_EQ(rig.ui.log.at(0), "32768 bytes Read from Device");
+  EXPECT_EQ(rig.p.buf.CodeLength, 32768);
+  EXPECT_EQ(rig.p.buf.CodeImageLength, 32768);
+  EXPECT_EQ(rig.ui.Caption(Ctl::FileNameCodeText), "Read from Device Eprom 27C256");
+  EXPECT_EQ(rig.ui.Caption(Ctl::FileNameCodeSize), "(32768)");
+  EXPECT_EQ(rig.ui.Caption(Ctl::Frame3), "Code Buffer Hex/Ascii Display");
+  EXPECT_EQ(rig.ui.Max(Ctl::VScroll1), 127);
 }
 
 // Both boxes checked: the device is read, then the data read says it has no routine.
@@ -154,6 +152,7 @@ TEST(BlankCheck, ErasedDeviceIsBlank) {
   Rig rig(4, "Eprom 2732");
   rig.p.Blank_button_Click();
   EXPECT_EQ(rig.ui.log, (std::vector<std::string>{"Checking Device for BLANK (Erased)... Wait",
+                                                  "Device bytes 0h..FFFh are checked",
                                                   "Device IS BLANK (ERASED)"}));
   EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"OK"});
   EXPECT_EQ(rig.device.reads, 4096);
@@ -164,6 +163,7 @@ struct NotBlankCase {
   const char* device;
   int64_t at;
   uint8_t data;
+  const char* range;
   const char* line;
 };
 
@@ -182,7 +182,7 @@ TEST_P(NotBlank, ReportsFirstByteAndLocksButtons) {
   rig.device.answer = [c](int64_t n) { return n == c.at ? c.data : uint8_t{0xFF}; };
   rig.p.Blank_button_Click();
   EXPECT_EQ(rig.ui.log,
-            (std::vector<std::string>{"Checking Device for BLANK (Erased)... Wait",
+            (std::vector<std::string>{"Checking Device for BLANK (Erased)... Wait", c.range,
                                       "Device IS NOT BLANK (ERASED)", c.line,
                                       "Click on [ERROR] alert to Reset the Situation"}));
   EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"ERROR"});
@@ -194,37 +194,48 @@ TEST_P(NotBlank, ReportsFirstByteAndLocksButtons) {
   EXPECT_EQ(last.kind, platform::RecordingMachine::Kind::In);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, NotBlank,
-    ::testing::Values(NotBlankCase{"Eprom 27C256", 0x7FFF, 0x00, "Address: 7FFF ][ Device Data: 0"},
-                      NotBlankCase{"Eprom 2764", 0, 0xFE, "Address: 0 ][ Device Data: FE"},
-                      NotBlankCase{"Eprom 27C080", 0xABCDE, 0x7F,
-                                   "Address: ABCDE ][ Device Data: 7F"}));
+INSTANTIATE_TEST_SUITE_P(Table, NotBlank,
+                         ::testing::Values(NotBlankCase{"Eprom 27C256", 0x7FFF, 0x00,
+                                                        "Device bytes 0h..7FFFh are checked",
+                                                        "Address: 7FFF ][ Device Data: 0"},
+                                           NotBlankCase{"Eprom 2764", 0, 0xFE,
+                                                        "Device bytes 0h..1FFFh are checked",
+                                                        "Address: 0 ][ Device Data: FE"},
+                                           NotBlankCase{"Eprom 27C080", 0xABCDE, 0x7F,
+                                                        "Device bytes 0h..FFFFFh are checked",
+                                                        "Address: ABCDE ][ Device Data: 7F"}));
 
 // --- Program buffer and verify ------------------------------------------------------------------
 
-TEST(BuildProgramBuffer, HiAndLowBytesSplitTheFirstDeviceSizeBytes) {
-  Rig rig(5, "Eprom 27C256");
-  auto& code = rig.p.buf.CodeBuffer;
-  for (size_t i = 0; i < 40000; ++i) code[i] = Pattern(static_cast<int64_t>(i));
-  const auto& program = rig.p.ProgramBuffer;
-  rig.p.BuildProgramBuffer();  // "Both"
-  EXPECT_EQ(rig.p.ProgramLength, 32768);
-  EXPECT_TRUE(std::equal(program.begin(), program.begin() + 32768, code.begin()));
-  EXPECT_EQ(program[32768], 0);  // the code beyond the device is not taken
-  rig.ui.SetValue(panel::HiLow_button(0), 0);
-  rig.ui.SetValue(panel::HiLow_button(2), 1);
-  rig.p.BuildProgramBuffer();  // "Low Byte": the even bytes
-  EXPECT_EQ(rig.p.ProgramLength, 16384);
-  EXPECT_EQ(program[1], code[2]);
-  EXPECT_EQ(program[16383], code[32766]);
-  EXPECT_EQ(program[20000], code[20000]);  // the upper half keeps the earlier build
-  rig.ui.SetValue(panel::HiLow_button(2), 0);
-  rig.ui.SetValue(panel::HiLow_button(1), 1);
-  rig.p.BuildProgramBuffer();  // "Hi Byte": the odd bytes
-  EXPECT_EQ(rig.p.ProgramLength, 16384);
-  EXPECT_EQ(program[0], code[1]);
-  EXPECT_EQ(program[16383], code[32767]);
+// The program buffer holds the image's bytes (or the chosen half of them), cut to the device,
+// and FFh after them: nothing beyond the image, and nothing of an earlier build, is ever taken.
+TEST(BuildProgramBuffer, TakesTheImageOrItsHalfCutToTheDevice) {
+  struct Case {
+    int half;  // HiLow_button option: 0 both, 1 odd bytes, 2 even bytes
+    int32_t image;
+    int32_t length;
+  };
+  for (const Case c :
+       {Case{0, 40000, 32768}, Case{0, 100, 100}, Case{2, 40000, 20000}, Case{1, 40000, 20000},
+        Case{1, 65536, 32768}, Case{2, 70000, 32768}, Case{1, 5, 2}, Case{2, 5, 3}}) {
+    SCOPED_TRACE(std::to_string(c.half) + " " + std::to_string(c.image));
+    Rig rig(5, "Eprom 27C256");
+    auto& code = rig.p.buf.CodeBuffer;
+    for (size_t i = 0; i < 80000; ++i) code[i] = Pattern(static_cast<int64_t>(i));
+    std::fill(rig.p.ProgramBuffer.begin(), rig.p.ProgramBuffer.end(), uint8_t{0x5A});
+    testing_support::TakeAsImage(rig.p, c.image);
+    for (int i = 0; i < 3; ++i) rig.ui.SetValue(panel::HiLow_button(i), i == c.half ? 1 : 0);
+    rig.p.BuildProgramBuffer();
+    const auto& program = rig.p.ProgramBuffer;
+    ASSERT_EQ(rig.p.ProgramLength, c.length);
+    const size_t step = c.half == 0 ? 1 : 2;
+    const size_t first = c.half == 1 ? 1 : 0;
+    for (size_t i = 0; i < static_cast<size_t>(c.length); ++i) {
+      ASSERT_EQ(program[i], code[step * i + first]) << i;
+    }
+    EXPECT_TRUE(std::all_of(program.begin() + c.length, program.end(),
+                            [](uint8_t b) { return b == 0xFF; }));
+  }
 }
 
 TEST(Verify, MismatchIsReportedAndBoardReset) {
@@ -232,13 +243,16 @@ TEST(Verify, MismatchIsReportedAndBoardReset) {
   auto& code = rig.p.buf.CodeBuffer;
   for (size_t i = 0; i < 8192; ++i) code[i] = Pattern(static_cast<int64_t>(i));
   code[0x10] = 0x3C;
+  testing_support::TakeAsImage(rig.p, 8192);
   rig.device.answer = [](int64_t n) { return n == 0x10 ? uint8_t{0x3D} : Pattern(n); };
   rig.p.Verify_button_Click();
-  EXPECT_EQ(rig.ui.log,
-            (std::vector<std::string>{"Verify Function Started... Wait", std::string(50, '*'),
-                                      "Device Memory DOES NOT VERIFY with Buffer Contents",
-                                      "Address: 10 ][ Buffer Data: 3C ][ Device Data: 3D",
-                                      "Click on [ERROR] Alert to Reset the Situation"}));
+  EXPECT_EQ(
+      rig.ui.log,
+      (std::vector<std::string>{
+          "Verify Function Started... Wait", testing_support::WholeDeviceLine(8192, "are compared"),
+          std::string(50, '*'), "Device Memory DOES NOT VERIFY with Buffer Contents",
+          "Address: 10 ][ Buffer Data: 3C ][ Device Data: 3D",
+          "Click on [ERROR] Alert to Reset the Situation"}));
   EXPECT_EQ(rig.ui.sounds, std::vector<std::string>{"ERROR"});
   EXPECT_EQ(rig.device.reads, 0x11);
   EXPECT_TRUE(panel::IndicatorLit(rig.ui, Ctl::Error_label));
@@ -253,8 +267,10 @@ TEST(Verify, ReadThenVerifyMatches) {
   rig.p.ReadCode();
   rig.ui.log.clear();
   rig.p.VerifyCode();
-  EXPECT_EQ(rig.ui.log, (std::vector<std::string>{"Verify Function Started... Wait",
-                                                  "Device Contents MATCHES with Buffer Contents"}));
+  EXPECT_EQ(rig.ui.log,
+            (std::vector<std::string>{"Verify Function Started... Wait",
+                                      testing_support::WholeDeviceLine(65536, "are compared"),
+                                      "Device Contents MATCHES with Buffer Contents"}));
   EXPECT_FALSE(panel::IndicatorLit(rig.ui, Ctl::Error_label));
 }
 
@@ -264,6 +280,7 @@ TEST(Verify, HalfImageStopsAtProgramLength) {
   Rig rig(5, "Eprom 27C256");
   auto& code = rig.p.buf.CodeBuffer;
   for (size_t i = 0; i < 32768; ++i) code[i] = Pattern(static_cast<int64_t>(i));
+  testing_support::TakeAsImage(rig.p, 32768);
   std::fill_n(rig.p.ProgramBuffer.begin(), 32768, uint8_t{0x55});  // an earlier build
   rig.ui.SetValue(panel::HiLow_button(0), 0);
   rig.ui.SetValue(panel::HiLow_button(2), 1);

@@ -32,6 +32,7 @@ struct SimRig {
   std::span<const uint8_t> Chip() const { return board.chip()->Contents(); }
   void LoadCode(const std::vector<uint8_t>& image) {
     std::copy(image.begin(), image.end(), p.buf.CodeBuffer.begin());
+    testing_support::TakeAsImage(p, static_cast<int32_t>(image.size()));
   }
   bool Logged(const std::string& line) const {
     return std::find(ui.log.begin(), ui.log.end(), line) != ui.log.end();
@@ -114,8 +115,8 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, EveryEprom, ::testing::ValuesIn(EpromNames()
                            return name;
                          });
 
-// "Low Byte" and "Hi Byte": each device gets every other byte of a two-device image, and the
-// verify stops at the half it holds.
+// "Low Byte" and "Hi Byte": each device gets every other byte of a two-device image, which
+// fills it, and the verify covers the half it holds.
 TEST(EpromOnSimulator, HiAndLowByteSplits) {
   for (int option : {1, 2}) {
     SimRig rig("Eprom 27C64");
@@ -127,8 +128,7 @@ TEST(EpromOnSimulator, HiAndLowByteSplits) {
     EXPECT_EQ(rig.ui.log.back(), "Device Contents MATCHES with Buffer Contents");
     const auto chip = rig.Chip();
     const size_t first = option == 1 ? 1 : 0;
-    for (size_t i = 0; i < 4096; ++i) ASSERT_EQ(chip[i], image[2 * i + first]) << i;
-    EXPECT_TRUE(std::all_of(chip.begin() + 4096, chip.end(), [](uint8_t b) { return b == 0xFF; }));
+    for (size_t i = 0; i < 8192; ++i) ASSERT_EQ(chip[i], image[2 * i + first]) << i;
   }
 }
 
@@ -137,10 +137,11 @@ TEST(EpromOnSimulator, NotBlankNamesAddressAndData) {
   const uint8_t programmed[] = {0x00};
   rig.board.chip()->Load(programmed, 0x2ABCD);
   rig.p.Blank_button_Click();
-  EXPECT_EQ(rig.ui.log, (std::vector<std::string>{
-                            "Checking Device for BLANK (Erased)... Wait",
-                            "Device IS NOT BLANK (ERASED)", "Address: 2ABCD ][ Device Data: 0",
-                            "Click on [ERROR] alert to Reset the Situation"}));
+  EXPECT_EQ(rig.ui.log,
+            (std::vector<std::string>{
+                "Checking Device for BLANK (Erased)... Wait", "Device bytes 0h..3FFFFh are checked",
+                "Device IS NOT BLANK (ERASED)", "Address: 2ABCD ][ Device Data: 0",
+                "Click on [ERROR] alert to Reset the Situation"}));
 }
 
 class CellNeverPrograms : public ::testing::TestWithParam<const char*> {};
@@ -160,8 +161,9 @@ TEST_P(CellNeverPrograms, ReportsAfter254PulsesWithoutVerify) {
   const auto before = static_cast<uint64_t>(PulsesPerByte(GetParam()));  // the byte at 0FFh
   EXPECT_EQ(rig.board.chip()->ProgramPulses(), before + 254U);
   EXPECT_EQ(rig.ui.log, (std::vector<std::string>{
-                            "Programming Button Pressed", "Programming Started... Wait ",
-                            "*** Programming Failure ***",
+                            "Programming Button Pressed",
+                            testing_support::WholeDeviceLine(rig.Size(), "are programmed"),
+                            "Programming Started... Wait ", "*** Programming Failure ***",
                             "*** Address:100h, Programming BYTE:0h, Read BYTE:FFh",
                             "*** Aborting Programming - Click on [ERROR] Indicator to Reset"}));
   EXPECT_EQ(rig.Chip()[0x0FF], 0x11);
@@ -180,14 +182,18 @@ TEST(EpromOnSimulator, VerifyMismatchAfterProgramming) {
   rig.ui.SetValue(Ctl::VerifyAfterProgramming, 1);
   std::fill_n(rig.p.buf.CodeBuffer.begin(), rig.Size(), uint8_t{0xFF});
   rig.p.buf.CodeBuffer[0x10] = 0x3C;
+  testing_support::TakeAsImage(rig.p, rig.Size());
   rig.p.Program_button_Click();
-  EXPECT_EQ(rig.ui.log,
-            (std::vector<std::string>{"Programming Button Pressed", "Programming Started... Wait ",
-                                      "Programming Device Successfull",
-                                      "Verify Function Started... Wait", std::string(50, '*'),
-                                      "Device Memory DOES NOT VERIFY with Buffer Contents",
-                                      "Address: 20 ][ Buffer Data: FF ][ Device Data: FE",
-                                      "Click on [ERROR] Alert to Reset the Situation"}));
+  EXPECT_EQ(
+      rig.ui.log,
+      (std::vector<std::string>{
+          "Programming Button Pressed", testing_support::WholeDeviceLine(65536, "are programmed"),
+          "Programming Started... Wait ", "Programming Device Successfull",
+          "Verify Function Started... Wait",
+          testing_support::WholeDeviceLine(65536, "are compared"), std::string(50, '*'),
+          "Device Memory DOES NOT VERIFY with Buffer Contents",
+          "Address: 20 ][ Buffer Data: FF ][ Device Data: FE",
+          "Click on [ERROR] Alert to Reset the Situation"}));
 }
 
 // Slow cells need a multiple of the datasheet time: at the default slider a cell needing three

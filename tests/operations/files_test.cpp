@@ -101,7 +101,7 @@ TEST_F(Files, CodeFileLengthsAtTheEdgesOfTheBuffer) {
     size_t length;
     int scroll_max;
   };
-  for (const Case& c : {Case{0, -1}, Case{1, -1}, Case{100, -1}, Case{2100001, 8202}}) {
+  for (const Case& c : {Case{0, -1}, Case{1, 0}, Case{100, 0}, Case{2100001, 8203}}) {
     SCOPED_TRACE(c.length);
     std::fill(p.buf.CodeBuffer.begin(), p.buf.CodeBuffer.end(), uint8_t{0xA5});
     const auto image = EveryByteValue(c.length);
@@ -109,14 +109,19 @@ TEST_F(Files, CodeFileLengthsAtTheEdgesOfTheBuffer) {
     EXPECT_EQ(p.buf.CodeLength, static_cast<int32_t>(c.length));
     EXPECT_EQ(ui.Max(Ctl::VScroll1), c.scroll_max);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), p.buf.CodeBuffer.begin()));
-    if (c.length < p.buf.CodeBuffer.size()) {
-      EXPECT_EQ(p.buf.CodeBuffer[c.length], 0xA5);
-    }
-    // Every view of the scroll range stays inside the buffer.
+    // Nothing of the earlier image is left behind the file: the rest is erased.
+    EXPECT_TRUE(std::all_of(p.buf.CodeBuffer.begin() + static_cast<ptrdiff_t>(c.length),
+                            p.buf.CodeBuffer.end(), [](uint8_t b) { return b == 0xFF; }));
+    // Every page of the scroll range shows the bytes of the image on it, one line per 16.
     for (int position : {ui.Max(Ctl::VScroll1), 0, 8203}) {
       ui.SetValue(Ctl::VScroll1, position);
       p.DisplayCodeMemory();
-      EXPECT_EQ(ui.Caption(Ctl::BufferDisplay).size(), 16U * 64U);
+      const auto page = static_cast<size_t>(std::clamp(position, 0, std::max(c.scroll_max, 0)));
+      const size_t on_page = std::min<size_t>(256, c.length - std::min(c.length, page * 256));
+      const std::string shown = ui.Caption(Ctl::BufferDisplay);
+      EXPECT_EQ(static_cast<size_t>(std::count(shown.begin(), shown.end(), '\n')),
+                (on_page + 15) / 16)
+          << position;
     }
     ui.text_replies.push_back((dir / "edge saved.bin").string());
     p.mnuFileSaveCodeAs_Click();
@@ -136,7 +141,8 @@ TEST_F(Files, CodeFileLongerThanTheBufferIsRefusedAndNothingChanges) {
                         "Code File Size is 2100002 bytes, bigger than the 2100001 allowed - Will "
                         "Not Open"});
   EXPECT_EQ(p.buf.CodeLength, 3);
-  EXPECT_EQ(p.buf.CodeBuffer[3], 0);
+  EXPECT_EQ(p.buf.CodeBuffer[2], 3);
+  EXPECT_EQ(p.buf.CodeBuffer[3], 0xFF);
   EXPECT_EQ(p.buf.CodeFileName, (dir / "small.bin").string());
   EXPECT_EQ(ui.Caption(Ctl::FileNameCodeText), caption);
   EXPECT_FALSE(panel::IndicatorLit(ui, Ctl::DataFlow_label));
@@ -305,7 +311,7 @@ TEST_F(Files, LoadFileIsReadByItsRecordsAndSavedBackInItsFormat) {
   OpenCode(path);
   EXPECT_EQ(p.buf.CodeLength, 0x12000);
   EXPECT_TRUE(std::equal(image.begin(), image.end(), p.buf.CodeBuffer.begin()));
-  EXPECT_EQ(p.buf.CodeBuffer[0x12000], 0xA5);
+  EXPECT_EQ(p.buf.CodeBuffer[0x12000], 0xFF);
   EXPECT_EQ(ui.Caption(Ctl::FileNameCodeSize), "(73728)");
   ASSERT_EQ(ui.log.size(), 4U);
   EXPECT_EQ(ui.log[0], "File " + path + " - was read into Buffer. 73728 bytes long.");

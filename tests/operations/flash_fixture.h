@@ -19,6 +19,7 @@
 #include "support/device_list.h"
 #include "support/fake_clock.h"
 #include "support/fake_panel.h"
+#include "support/image.h"
 #include "support/scripted_boards.h"
 
 namespace flash_testing {

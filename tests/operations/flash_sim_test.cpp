@@ -76,16 +76,16 @@ TEST_P(SimulatedRow, ProgramsTheImageAndErasesTheChip) {
   SimRig r(row.chip, row.device);
   const std::string code = r.p.dev.DeviceCode;
   const int32_t size = r.p.dev.DeviceSize;
+  const bool byte_walk = code[0] == 'F' && code != "FA";
+  r.p.ProgramLength = byte_walk ? std::min(size, 3 * 65536) : size;
   if (code == "FA") {
     r.p.ProgramAT29C256();
   } else if (code == "EN") {
     r.p.ProgramX28C256();
   } else {
-    r.p.buf.CodeLength = std::min(size, 3 * 65536);
     r.p.ProgramFlashByID();
   }
-  const auto length =
-      static_cast<ptrdiff_t>(code[0] == 'F' && code != "FA" ? r.p.buf.CodeLength : size);
+  const auto length = static_cast<ptrdiff_t>(r.p.ProgramLength);
   const std::vector<uint8_t> image = r.Image(), cells = r.Contents();
   EXPECT_TRUE(std::equal(image.begin(), image.begin() + length, cells.begin()))
       << "first difference at "
@@ -152,7 +152,7 @@ TEST(SimulatedFlash, AnAmdChipInTheAT29C256RowIsRefused) {
 TEST(SimulatedFlash, ByteThatNeverProgramsStopsAfterFortyNineCommands) {
   SimRig r("Flash EON EN29F040", flash_testing::kAM29F040);
   r.board.chip()->NeverPrograms(0x123);
-  r.p.buf.CodeLength = 0x200;
+  r.p.ProgramLength = 0x200;
   r.p.ProgramFlashByID();
   EXPECT_EQ(r.p.board.CurrentAddress, 0x123);
   EXPECT_EQ(r.board.chip()->ProgramPulses(), 0x123U + 49U);
@@ -164,6 +164,7 @@ TEST(SimulatedFlash, ByteThatNeverProgramsStopsAfterFortyNineCommands) {
 TEST(SimulatedFlash, SectorThatNeverVerifiesStopsAfterSeventyNineLoads) {
   SimRig r("Flash Atmel AT29C256", flash_testing::kAT29C256);
   r.board.chip()->NeverPrograms(0x105);
+  r.p.ProgramLength = 32768;
   r.p.ProgramAT29C256();
   EXPECT_EQ(r.p.board.CurrentAddress, 0x105);
   EXPECT_EQ(r.board.chip()->ProgramPulses(), 4U + 79U);
@@ -237,6 +238,7 @@ TEST(SimulatedFlash, PageDevicesAtTheirLongestWriteCycleProgramAtEverySliderPosi
       r.ui.SetValue(panel::Ctl::Slider1, slider);
       r.p.SetSpeedFactorsOfDevice();
       r.p.SetSpeedDelays();
+      r.p.ProgramLength = 32768;
       (r.p.*c.program)();
       EXPECT_EQ(r.p.ProgramFailed, 0) << c.chip << " slider " << slider;
       EXPECT_EQ(r.board.chip()->ProgramPulses(), 512U) << c.chip << " slider " << slider;
@@ -253,7 +255,7 @@ TEST(SimulatedFlash, ProgramAndVerifyCommandsOnAnAM29F010PickedFromTheList) {
   r.p.SetDeviceIndex(22);
   ASSERT_EQ(r.p.dev.DeviceCode, "FS");
   for (size_t i = 0; i < 131072; ++i) r.p.buf.CodeBuffer[i] = static_cast<uint8_t>(i * 5 + 1);
-  r.p.buf.CodeLoaded = 1;
+  testing_support::TakeAsImage(r.p, 131072);
   r.ui.log.clear();
   r.p.Program_button_Click();
   EXPECT_EQ(r.ui.log.back(), "Programming Device Successfull");

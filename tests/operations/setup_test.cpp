@@ -366,7 +366,7 @@ TEST_F(SetupSlots, RefusedCodeFileKeepsTheNameSaveCodeWrites) {
   Write("MXSetup1.INI", "sFILE = huge.bin\r\n");
   p.LoadSetup_Click(1);
   EXPECT_EQ(p.buf.CodeFileName, "good.bin");
-  EXPECT_EQ(ui().Caption(Ctl::FileNameCodeText), "GOOD.BIN");
+  EXPECT_EQ(ui().Caption(Ctl::FileNameCodeText), "good.bin");
   p.mnuFileSaveCode_Click();
   EXPECT_EQ(fs::file_size("huge.bin"), buffers::kCodeBufferSize + 1);
   EXPECT_EQ(Read("good.bin"), "\x11\x22");

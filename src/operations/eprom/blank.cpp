@@ -18,7 +18,7 @@ void Programmer::BlankCheckCode() {
                   panel::Icon::None);
     return;
   }
-  if (RefuseEmptyCodeBuffer("Blank Check")) return;
+  if (RefuseWhileChipBusy()) return;
   BlankCheckDevice();
 }
 
@@ -30,13 +30,15 @@ void Programmer::BlankCheckData() {
 void Programmer::BlankCheckDevice() {
   DataFlowIndicatorOn();
   ui.LogMessage("Checking Device for BLANK (Erased)... Wait");
+  const int32_t length = DeviceLength();
+  ui.LogMessage("Device bytes 0h.." + Hex(static_cast<uint32_t>(length - 1)) + "h are checked");
   board.Reset();
   board.SETADR();
   io.Sleep(500);
   board.REG4OFF();
   board.CEOEON();
   bool blank = true;
-  DeviceScan(ScanLength(buf.CodeLength), [this, &blank] {
+  DeviceScan(length, [this, &blank] {
     if (board.ReadBackByte == 0xFF) return false;
     ByteIndex = board.AddrMid * board::kPageBytes + board.AddrHigh * board::kBankBytes + board.Reg2;
     ReportNotBlank();

@@ -48,10 +48,30 @@ Programmer::Algorithm Programmer::ProgrammingAlgorithm(devices::ProgramAlgorithm
   return nullptr;
 }
 
+namespace {
+
+std::string YesNo(bool yes) {
+  return yes ? "yes" : "no";
+}
+
+}  // namespace
+
+// The question names what the operator is about to do to a chip that may not be replaceable:
+// which device, which image and which of its bytes, and the checks around it.
+std::string Programmer::ProgramQuestion() const {
+  std::string text = "Program the Device?\n\n";
+  text += "Device: " + dev.DeviceName + " (" + std::to_string(dev.DeviceSize) + " bytes)\n";
+  text += "Image: " + buf.CodeImageSource + "\n";
+  text += ImageRangeText("are programmed", "are left as they are") + "\n";
+  text += "Blank check first: " + YesNo(Checked(Ctl::CheckBlankPriorProgramming)) + "\n";
+  text += "Verify afterwards: " + YesNo(Checked(Ctl::VerifyAfterProgramming));
+  return text;
+}
+
 void Programmer::ProgramCode() {
   ui.LogMessage("Programming Button Pressed");
-  if (RefuseEmptyCodeBuffer("Program")) return;
-  if (!ui.AskOkCancel("Program the Device?", "Safety Question")) {
+  if (RefuseEmptyCodeBuffer("Program") || RefuseWhileChipBusy()) return;
+  if (!ui.AskOkCancel(ProgramQuestion(), "Safety Question")) {
     ui.LogMessage("Programming was Canceled by Operator");
     board.Reset();
     return;
@@ -63,6 +83,7 @@ void Programmer::ProgramCode() {
     return;
   }
   BuildProgramBuffer();
+  ui.LogMessage(ImageRangeText("are programmed", "are left as they are"));
   board.Reset();
   board.SETADR();
   io.Sleep(500);

@@ -22,7 +22,7 @@ void Programmer::ReadCode() {
                   panel::Icon::None);
     return;
   }
-  if (RefuseEmptyCodeBuffer("Read")) return;
+  if (RefuseWhileChipBusy()) return;
   ReadDeviceToBuffer();
 }
 
@@ -34,10 +34,11 @@ void Programmer::ReadDeviceToBuffer() {
   DisplayMode = "Read";
   board.REG4OFF();
   board.CEOEON();
-  const int32_t length = ScanLength(buf.CodeLength);
+  const int32_t length = DeviceLength();
   // The bytes go to a copy of the code buffer, which replaces it once the whole device is read:
-  // a stopped read leaves the operator's image as it was, not half overwritten.
-  std::vector<uint8_t> code = buf.CodeBuffer;
+  // a stopped read leaves the operator's image as it was, not half overwritten. Nothing of an
+  // earlier image stays behind the device's bytes.
+  std::vector<uint8_t> code(buf.CodeBuffer.size(), 0xFF);
   DeviceScan(length, [this, &code] {
     const auto at = static_cast<size_t>(board.CurrentAddress);
     if (at >= code.size()) return true;
@@ -52,13 +53,16 @@ void Programmer::ReadDeviceToBuffer() {
     return;
   }
   buf.CodeBuffer.swap(code);
+  buf.CodeLength = length;
+  buf.CodeImageLength = length;
+  buf.CodeImageSource = "Read from Device " + dev.DeviceName;
   ui.LogMessage(std::to_string(length) + " bytes Read from Device");
   ui.SetCaption(Ctl::BufferDisplay, "");
-  SetScrollMax(buf.CodeLength / 256 - 1);
+  ShowCodeImageCaptions();
   ui.LogMessage("Data is available at above Window, use Scroll Bar");
   ui.LogMessage("You can Save the file using [FILE - Save As] menu");
   ui.LogMessage(buffers::ChecksumLine(buffers::ImagePart(buf.CodeBuffer, length)));
-  DisplayPageMemory();
+  ShowBufferView();
   ui.SetValue(Ctl::ProgressBar1, 0);
   ui.SetCaption(Ctl::sbStatusBar, "");
   for (Ctl c : {Ctl::Verify_button, Ctl::menuVerifyCode, Ctl::Program_button, Ctl::menuProgramCode,

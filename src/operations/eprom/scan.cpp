@@ -20,28 +20,26 @@ constexpr int32_t kLargestDevice = 1048576;
 
 }  // namespace
 
-int32_t Programmer::ScanLength(int32_t wanted) {
-  const int32_t device =
-      dev.DeviceSize > 0 ? std::min(dev.DeviceSize, kLargestDevice) : kLargestDevice;
-  if (wanted <= device) return wanted;
-  ui.LogMessage("Buffer holds " + std::to_string(wanted) + " bytes, more than the Device: only " +
-                std::to_string(device) + " bytes are used");
-  return device;
+int32_t Programmer::DeviceLength() const {
+  return std::clamp(dev.DeviceSize, 0, kLargestDevice);
 }
 
 bool Programmer::RefuseEmptyCodeBuffer(std::string_view operation) {
-  if (buf.CodeLength > 0) return false;
-  ui.LogMessage("Code Buffer is Empty (0 Bytes): nothing to " + std::string(operation));
+  const std::string nothing = ": nothing to " + std::string(operation);
+  if (buf.CodeImageLength <= 0) {
+    ui.LogMessage("Code Buffer is Empty (0 Bytes)" + nothing);
+    return true;
+  }
+  const ImageSpan span = ImageToProgram();  // a half of a 1-byte image has no byte
+  if (span.length > 0) return false;
+  ui.LogMessage(span.name + " is 0 bytes" + nothing);
   return true;
 }
 
-void Programmer::DeviceScan(const ScanAction& action) {
-  DeviceScan(ScanLength(buf.CodeLength), action);
-}
-
 // Latch 3 (bank) is loaded once per bank, latch 1 (page) once per page and latch 2 for every
-// byte, so that a byte costs one latch write and one read-back. Between two bytes the walk may
-// be stopped: Stopped is then set, with the first byte not read in StopAddress.
+// byte, so that a byte costs one latch write and one read-back. The progress bar counts pages.
+// Between two bytes the walk may be stopped: Stopped is then set, with the first byte not read in
+// StopAddress.
 void Programmer::DeviceScan(int32_t length, const ScanAction& action) {
   const int32_t pages = length > 0 ? (length + kPageBytes - 1) / kPageBytes : 0;
   ui.SetValue(Ctl::ProgressBar1, 0);
@@ -63,6 +61,7 @@ void Programmer::DeviceScan(int32_t length, const ScanAction& action) {
       ui.Repaint(Ctl::ProgressBar1);
       for (int16_t low = 0; low < kPageBytes; ++low) {
         const int32_t address = board.AddrHigh * kBankBytes + board.AddrMid * kPageBytes + low;
+        if (address >= length) return;  // a walk over an image ends with its last byte
         if (address > 0 && StopRequestedAt(address)) return;
         board.Reg2 = low;
         board.SetReg2();

@@ -29,6 +29,7 @@ constexpr int32_t kFlashErasePolls = (kChipEraseMaxMs - kSettleMs + kPollMs - 1)
 // DQ5, "exceeded timing limits": the 32-pin chips set it when their own erase failed.
 constexpr uint8_t kDq5 = 0x20;
 constexpr uint8_t kDq7 = 0x80;
+constexpr uint8_t kToggleBit = 0x40;  // DQ6 changes at every read while the chip is busy
 
 int32_t ErasePolls(devices::EraseAlgorithm erase) {
   switch (erase) {
@@ -56,15 +57,9 @@ bool ReportsEraseTimeout(devices::EraseAlgorithm erase) {
 }
 
 // A timed-out wait leaves FlashPollState at 0; a chip that read erased leaves the poll count.
-// A stopped wait leaves a chip that may be erased only in part.
+// A stop asked during the wait did not end it: the chip's erase ran to its end, and that end is
+// what is reported.
 void ReportEraseOutcome(Programmer& p) {
-  if (p.Stopped) {
-    p.LockButtonsOnError();
-    p.ReportStopped();
-    p.ui.LogMessage("Click on [ERROR] alert to Reset the Situation");
-    p.ui.PlayEventSound("ERROR");
-    return;
-  }
   if (p.EraseTimingExceeded || p.FlashPollState == 0) {
     p.ui.LogMessage(p.EraseTimingExceeded
                         ? "*** Flash Memory Erase Failed - Device reported Exceeded Timing "
@@ -82,7 +77,7 @@ void ReportEraseOutcome(Programmer& p) {
 }  // namespace
 
 void Programmer::EraseFlash_button_Click() {
-  if (dev.Row.Erase == devices::EraseAlgorithm::None) return;
+  if (dev.Row.Erase == devices::EraseAlgorithm::None || RefuseWhileChipBusy()) return;
   // An erase destroys what the chip holds: the operator confirms it first, as for programming.
   if (!ui.AskOkCancel("Erase the Device?", "Safety Question")) {
     ui.LogMessage("Erasing was Canceled by Operator");
@@ -107,6 +102,7 @@ void Programmer::EraseFlash_button_Click() {
 // whether the EEPROM took the FFh bytes or not.
 void Programmer::EraseXICOR() {
   std::fill_n(ProgramBuffer.begin(), kEepromSize, kErased);
+  ProgramLength = kEepromSize;  // the whole device, whatever the image covers
   ui.LogMessage("Erasing Program Buffer");
   ui.LogMessage("Erasing XICOR 28C256");
   ProgramX28C256();
@@ -192,11 +188,81 @@ void Programmer::WaitErased() {
     io.Sleep(kPollMs);
     ui.SetValue(Ctl::ProgressBar1,
                 static_cast<int>(std::lround(100.0 - FlashPollState * 100.0 / polls)));
-    if (StopRequestedAt(board.CurrentAddress)) break;
+    AnswerDesktopWhileChipBusy();
   }
   board.CEOFF();
   board.REG4ON();
   ui.SetValue(Ctl::ProgressBar1, 0);
+  if (FlashPollState == 0 && !EraseTimingExceeded) NoteChipBusy(ChipToggles());
+}
+
+// An erase or write the chip has begun cannot be cut short: until it ends the chip answers
+// status, not data. A stop asked meanwhile is said to wait for that end; the window keeps
+// answering the desktop all the same.
+void Programmer::AnswerDesktopWhileChipBusy() {
+  if (Stopped) {
+    ui.StopRequested();
+    return;
+  }
+  if (!StopRequestedAt(board.CurrentAddress)) return;
+  ui.LogMessage("The Device cannot stop what it has begun: waiting for it to finish... Wait");
+}
+
+// Two reads of the latched address with output enable pulsed between them: bit 6 changes while
+// the chip is still writing or erasing.
+bool Programmer::ChipToggles() {
+  board.REG4OFF();
+  board.CEON();
+  std::array<uint8_t, 2> reads{};
+  for (uint8_t& byte : reads) {
+    board.OEON();
+    board.GetNibbles();
+    board.OEOFF();
+    byte = board.ReadBackByte;
+  }
+  board.CEOFF();
+  board.REG4ON();
+  return ((reads[0] ^ reads[1]) & kToggleBit) != 0;
+}
+
+// After a write that failed the chip may still be busy with its last byte or sector: it gets
+// up to `max_ms` to finish. A 32-pin chip that has given up by itself (DQ5 while still
+// toggling) answers status until it is reset, so it is reset.
+void Programmer::LetChipFinish(int32_t max_ms) {
+  const bool resettable = dev.Row.Program == devices::ProgramAlgorithm::CommandFlash;
+  bool busy = ChipToggles();
+  for (int32_t ms = 0; busy && ms < max_ms; ++ms) {
+    if (resettable && (board.ReadBackByte & kDq5) != 0) {
+      ResetFlash_Click();
+      busy = ChipToggles();
+      break;
+    }
+    io.Sleep(1);
+    AnswerDesktopWhileChipBusy();
+    busy = ChipToggles();
+  }
+  NoteChipBusy(busy);
+}
+
+void Programmer::NoteChipBusy(bool busy) {
+  ChipBusy = busy;
+  if (!busy) return;
+  ui.LogMessage("*** Device is still busy: nothing reads or commands it until it has finished ***");
+}
+
+// A chip known to be busy is asked once more; while it still toggles, the operation does not
+// start, since whatever it read would be status bits.
+bool Programmer::RefuseWhileChipBusy() {
+  if (!ChipBusy) return false;
+  board.Reset();
+  LoadViewAddress();
+  ChipBusy = ChipToggles();
+  board.Reset();
+  if (!ChipBusy) return false;
+  ui.LogMessage(
+      "*** Device is still busy with its erase or write: try again when it has finished ***");
+  ui.PlayEventSound("ERROR");
+  return true;
 }
 
 // One read/reset command (F0h) at the address on the latches, strobed on latch-3 bit 2.

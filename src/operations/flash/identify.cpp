@@ -115,6 +115,7 @@ void Programmer::ProbeFlashID() {
 }
 
 void Programmer::menuFlashShowCodeID_Click() {
+  if (RefuseWhileChipBusy()) return;
   ui.LogMessage("Reading Flash Code ID_________________ wait");
   IdentifyFlash();
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "operations/programmer.h"
+#include "platform/hex_text.h"
 
 namespace ops {
 
@@ -18,9 +19,16 @@ int16_t I16(int32_t value) {
   return static_cast<int16_t>(value);
 }
 
+int32_t I32(int64_t value) {
+  return static_cast<int32_t>(value);
+}
+
 // What tells the X28C256 apart from the AT29C256 in the sector-load algorithm.
 struct PageDevice {
-  bool xicor;                 // A14 moved to latch-1 bit 7, write strobe on bit 6
+  bool xicor;  // A14 moved to latch-1 bit 7, write strobe on bit 6
+  // A page write of 1 to 64 bytes leaves the page's other bytes as they are (the EEPROM); the
+  // Flash sector write does not keep a byte that was not loaded.
+  bool keeps_unloaded_bytes;
   std::string_view started;   // first log line
   std::string_view finished;  // success log line
   int32_t protection_settle_ms;
@@ -32,25 +40,36 @@ struct PageDevice {
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
 // AT29C256: byte-load cycle 150 us, write cycle 10 ms. X28C256: 100 us, 5 ms.
-constexpr PageDevice kAT29C256{false, "Programming Atmel AT29C256",
-                               "FLASH Atmel AT29C256 Programmed Sucessfully", 50,
+constexpr PageDevice kAT29C256{false,
+                               false,
+                               "Programming Atmel AT29C256",
+                               "FLASH Atmel AT29C256 Programmed Sucessfully",
+                               50,
                                microseconds(150) + milliseconds(10)};
-constexpr PageDevice kX28C256{true, "Programming 28C256 XICOR Device",
-                              "XICOR 28C256 Programmed Sucessfully", 40,
+constexpr PageDevice kX28C256{true,
+                              true,
+                              "Programming 28C256 XICOR Device",
+                              "XICOR 28C256 Programmed Sucessfully",
+                              40,
                               microseconds(100) + milliseconds(5)};
 constexpr int32_t kWritePollMs = 1;
 constexpr uint8_t kToggleBit = 0x40;
 
-constexpr int32_t kSectors = 512;
 constexpr int32_t kSectorSize = 64;
+constexpr int32_t kProgressSteps = 64;
 constexpr int kSectorAttempts = 80;  // decremented before each attempt: 79 loads at most
 constexpr int kByteTries = 50;       // the same rule: 49 program commands at most
+// A byte program runs for microseconds: a chip still busy after a failed byte gets a few
+// milliseconds more before it is reported busy.
+constexpr int32_t kByteFailureWaitMs = 5;
 
 class PageProgrammer {
  public:
   PageProgrammer(Programmer& p, const PageDevice& d) : p_(p), b_(p.board), d_(d) {}
 
-  void Run() {
+  // Writes the first `length` bytes of ProgramBuffer, in whole sectors.
+  void Run(int32_t length) {
+    const int32_t sectors = (length + kSectorSize - 1) / kSectorSize;
     b_.CurrentAddress = 0;
     b_.Endereco2Adr();
     LoadAddress();
@@ -69,16 +88,20 @@ class PageProgrammer {
     p_.io.Sleep(d_.protection_settle_ms);
     b_.OEOFF();
     b_.CEOFF();
-    p_.ui.SetMax(Ctl::ProgressBar1, 64);
-    p_.ProgressStep = 8;
+    // The bar takes at most 64 steps: one every 8 sectors for the whole device.
+    const int32_t steps = std::clamp(sectors, 1, kProgressSteps);
+    p_.ui.SetMax(Ctl::ProgressBar1, steps);
+    p_.ProgressStep = I16(sectors / steps);
     p_.ProgressCount = 0;
-    for (int32_t sector = 0; sector < kSectors; ++sector) {
+    for (int32_t sector = 0; sector < sectors; ++sector) {
       // Only between sectors: a sector whose load was cut short would be written part new.
       if (sector > 0 && p_.StopRequestedAt(kSectorSize * sector)) {
         p_.ReportProgrammingStopped();
         return;
       }
-      if (!ProgramSector(sector)) return;
+      const int32_t count = std::min(kSectorSize, length - kSectorSize * sector);
+      if (count < kSectorSize && !d_.keeps_unloaded_bytes) KeepRestOfSector(sector, count);
+      if (!ProgramSector(sector, d_.keeps_unloaded_bytes ? count : kSectorSize)) return;
       if ((sector & 7) == 0) b_.ToggleProgramLamp();
       p_.GoProgressiveBar1();
     }
@@ -97,12 +120,32 @@ class PageProgrammer {
     }
   }
 
-  // Loads the sector until it reads back whole; false (after the failure report) when 79
-  // loads did not take. The last read-back leaves CurrentAddress at the byte that differed.
-  bool ProgramSector(int32_t sector) {
+  // The chip writes whole sectors and does not keep a byte that is not loaded: the bytes of the
+  // last sector past the image are read first and loaded again as they were.
+  void KeepRestOfSector(int32_t sector, int32_t count) {
+    const int32_t first = kSectorSize * sector + count;
+    const int32_t last = kSectorSize * sector + kSectorSize - 1;
+    p_.ui.LogMessage(
+        "Device bytes " + platform::Hex(static_cast<uint32_t>(first)) + "h.." +
+        platform::Hex(static_cast<uint32_t>(last)) +
+        "h share the last sector with the image: written back as the Device holds them");
+    b_.REG4OFF();
+    SelectSectorPage(sector);
+    for (int32_t i = count; i < kSectorSize; ++i) {
+      SelectByte(sector, i);
+      p_.ProgramBuffer[static_cast<size_t>(b_.CurrentAddress)] = ReadLatchedByte();
+    }
+    b_.CEOFF();
+  }
+
+  // Loads the first `count` bytes of the sector until they read back; false (after the failure
+  // report) when 79 loads did not take. The last read-back leaves CurrentAddress at the byte
+  // that differed.
+  bool ProgramSector(int32_t sector, int32_t count) {
     for (int attempts = kSectorAttempts;;) {
       if (--attempts == 0) {
         p_.ReportProgramFailure();
+        p_.LetChipFinish(I32(std::chrono::ceil<milliseconds>(d_.write_cycle).count()));
         b_.Reg0 = 0x00;
         b_.SetReg0();
         return false;
@@ -110,12 +153,12 @@ class PageProgrammer {
       p_.io.Sleep(SliderWait(1));
       b_.REG4ON();
       SelectSectorPage(sector);
-      LoadSector(sector);
+      LoadSector(sector, count);
       const int32_t write_wait_ms = SliderWait(3);
       p_.io.Sleep(write_wait_ms);  // the device writes the sector now
       b_.REG4OFF();
       if (milliseconds(write_wait_ms) < d_.write_cycle) WaitWhileWriting();
-      if (SectorReadsBack(sector)) return true;
+      if (SectorReadsBack(sector, count)) return true;
       p_.ProgramByte = p_.ProgramBuffer[static_cast<size_t>(b_.CurrentAddress)];
     }
   }
@@ -136,9 +179,9 @@ class PageProgrammer {
   // slider says, so the loads go out on fast latch writes (21 port writes a byte). With the
   // slider's settling waits the seven latch writes of a byte would outlast the window from the
   // upper slider positions down, and take some 13 ms at the slowest.
-  void LoadSector(int32_t sector) {
+  void LoadSector(int32_t sector, int32_t count) {
     const int16_t strobe = d_.xicor ? 0x40 : 0x80;
-    for (int32_t i = 0; i < kSectorSize; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
       SetByteAddress(sector, i);
       b_.FastLatchWrite(2, b_.Reg2);
       p_.ProgramByte = p_.ProgramBuffer[static_cast<size_t>(b_.CurrentAddress)];
@@ -177,8 +220,8 @@ class PageProgrammer {
   }
 
   // Chip enable stays on from byte to byte; only output enable drops after each read.
-  bool SectorReadsBack(int32_t sector) {
-    for (int32_t i = 0; i < kSectorSize; ++i) {
+  bool SectorReadsBack(int32_t sector, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
       SelectByte(sector, i);
       if (ReadLatchedByte() != p_.ProgramBuffer[static_cast<size_t>(b_.CurrentAddress)]) {
         return false;
@@ -207,28 +250,14 @@ class PageProgrammer {
 using board::kBankBytes;
 using board::kPageBytes;
 
-// How many bytes the byte walk covers: CodeLength, but never past the device (a longer file
-// loaded after the selection) and never past the end of ProgramBuffer, since the walk rounds up
-// to a whole page. Says so when it cuts the length.
-int32_t FlashWalkLength(Programmer& p) {
-  const auto buffer_pages = static_cast<int32_t>(p.ProgramBuffer.size()) / kPageBytes * kPageBytes;
-  const int32_t limit =
-      p.dev.DeviceSize > 0 ? std::min(p.dev.DeviceSize, buffer_pages) : buffer_pages;
-  if (p.buf.CodeLength <= limit) return p.buf.CodeLength;
-  p.ui.LogMessage("*** Code Length " + std::to_string(p.buf.CodeLength) +
-                  " Bytes exceeds the Device Size, Programming the first " + std::to_string(limit) +
-                  " Bytes only");
-  return limit;
-}
-
 }  // namespace
 
 void Programmer::ProgramAT29C256() {
-  PageProgrammer(*this, kAT29C256).Run();
+  PageProgrammer(*this, kAT29C256).Run(ProgramLength);
 }
 
 void Programmer::ProgramX28C256() {
-  PageProgrammer(*this, kX28C256).Run();
+  PageProgrammer(*this, kX28C256).Run(ProgramLength);
 }
 
 void Programmer::ProgramFlashByID() {
@@ -241,8 +270,8 @@ void Programmer::ProgramFlashByID() {
     return;
   }
   ui.LogMessage("Device ID# " + FlashCode + " - Start programming");
-  const int32_t length = FlashWalkLength(*this);
-  ui.SetMax(Ctl::ProgressBar1, length / kPageBytes);
+  const int32_t length = ProgramLength;
+  ui.SetMax(Ctl::ProgressBar1, (length + kPageBytes - 1) / kPageBytes);
   board.REG4ON();
   board.OEOFF();
   board.CEOFF();
@@ -256,7 +285,9 @@ void Programmer::ProgramFlashByID() {
       board.Reg1 = I16(board.AddrMidMap[static_cast<size_t>(page)] | board.Reg1Mask);
       ui.SetValue(Ctl::ProgressBar1,
                   std::min(ui.Value(Ctl::ProgressBar1) + 1, ui.Max(Ctl::ProgressBar1)));
-      for (board.Reg2 = 0; board.Reg2 <= 255; ++board.Reg2) {
+      // The walk ends with the image's last byte, within its page if need be.
+      const int16_t last_byte = I16(std::min(255, length - 1 - board.CurrentAddress));
+      for (board.Reg2 = 0; board.Reg2 <= last_byte; ++board.Reg2) {
         if (board.CurrentAddress > 0 && StopRequestedAt(board.CurrentAddress)) {
           ReportProgrammingStopped();
           return;
@@ -265,6 +296,7 @@ void Programmer::ProgramFlashByID() {
         do {
           if (--tries == 0) {
             ReportProgramFailure();
+            LetChipFinish(kByteFailureWaitMs);
             return;
           }
           ProgramByte = ProgramBuffer[static_cast<size_t>(board.CurrentAddress)];

@@ -24,18 +24,28 @@ QMessageBox::Icon BoxIcon(panel::Icon icon) {
   return QMessageBox::NoIcon;
 }
 
+// A message box is as wide as its text; with a short text the window manager cuts the title
+// ("Safet... estion"). The text's label is given the width the title needs.
+void FitTitle(QMessageBox& box, const QString& title) {
+  constexpr int kTitleBarExtras = 160;  // icon, buttons and margins of a title bar
+  const int width = box.fontMetrics().horizontalAdvance(title) + kTitleBarExtras;
+  box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }").arg(width));
+}
+
 }  // namespace
 
 void QtDialogs::MessageBox(QWidget* owner, const QString& text, const QString& title,
                            panel::Icon icon) {
   QMessageBox box(BoxIcon(icon), title, text, QMessageBox::Ok, owner);
   box.setTextFormat(Qt::PlainText);
+  FitTitle(box, title);
   box.exec();
 }
 
 bool QtDialogs::AskOkCancel(QWidget* owner, const QString& text, const QString& title) {
   QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel, owner);
   box.setTextFormat(Qt::PlainText);
+  FitTitle(box, title);
   // Every question guards an action on the chip: Enter must not start it.
   box.setDefaultButton(QMessageBox::Cancel);
   box.setEscapeButton(QMessageBox::Cancel);

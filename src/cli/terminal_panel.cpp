@@ -48,7 +48,8 @@ bool TerminalPanel::AskOkCancel(std::string_view text, std::string_view title) {
   HideProgress();
   if (!io_.can_ask) {
     unanswered_ = true;
-    io_.err << kProgramName << ": " << title << " \"" << text
+    const std::string_view question = text.substr(0, text.find('\n'));  // the details follow it
+    io_.err << kProgramName << ": " << title << " \"" << question
             << "\" needs an answer: run at a terminal or give --yes\n"
             << std::flush;
     return false;

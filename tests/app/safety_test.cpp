@@ -40,6 +40,7 @@ struct Asked {
   QString text, title;
   QMessageBox::StandardButton default_button = QMessageBox::NoButton;
   bool answer = true;
+  int width = 0, title_width = 0;
 };
 
 Asked AskAndPress(int key) {
@@ -51,6 +52,8 @@ Asked AskAndPress(int key) {
     asked.text = box->text();
     asked.title = box->windowTitle();
     asked.default_button = box->standardButton(box->defaultButton());
+    asked.width = box->width();
+    asked.title_width = box->fontMetrics().horizontalAdvance(asked.title);
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(box, &press);
     // A key the box ignored must not leave the test waiting for an operator.
@@ -70,6 +73,8 @@ TEST(SafetyQuestion, EnterAndEscapeBothAnswerCancel) {
     EXPECT_EQ(asked.icon, QMessageBox::Question);
     EXPECT_EQ(asked.text, "Erase the Device?");
     EXPECT_EQ(asked.title, "Safety Question");
+    // Wide enough for the whole title beside a title bar's icon and buttons.
+    EXPECT_GE(asked.width, asked.title_width + 150);
   }
 }
 

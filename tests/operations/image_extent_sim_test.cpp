@@ -80,6 +80,14 @@ TEST_P(ImageExtent, ShortImageLeavesTheRestOfTheChipAsItWas) {
   ui.log.clear();
   p.Program_button_Click();
 
+  ASSERT_EQ(ui.boxes.size(), 1U);
+  EXPECT_EQ(ui.boxes[0].text, "Program the Device?\n\nDevice: " + std::string(GetParam()) + " (" +
+                                  std::to_string(Size()) + " bytes)\nImage: " + dir.path +
+                                  "/short.bin\nImage is 100 bytes: Device bytes 0h..63h are "
+                                  "programmed, 64h.." +
+                                  Last() +
+                                  "h are left as they are\nBlank check first: no\nVerify "
+                                  "afterwards: yes");
   const std::vector<uint8_t> after = Chip();
   EXPECT_TRUE(std::equal(image.begin(), image.end(), after.begin()));
   EXPECT_TRUE(std::equal(after.begin() + 100, after.end(), before.begin() + 100))
@@ -143,6 +151,39 @@ INSTANTIATE_TEST_SUITE_P(EveryAlgorithm, ImageExtent,
                            std::erase(name, ' ');
                            return name;
                          });
+
+class Captions : public ImageExtent {};
+
+// The captions say what the buffer holds: the file's path as it is (file names are
+// case-sensitive), the bytes held, the erased buffer, the file a Save As wrote; every byte of a
+// short image can be scrolled to, and the device view pages over the whole device.
+TEST_P(Captions, FollowTheBuffer) {
+  const std::string path = File("Boot Rom.bin", std::vector<uint8_t>(1000, 0x5A));
+  ASSERT_TRUE(p.LoadCodeFile(path));
+  EXPECT_EQ(ui.Caption(Ctl::FileNameCodeText), path);
+  EXPECT_EQ(ui.Caption(Ctl::FileNameCodeSize), "(1000)");
+  EXPECT_EQ(ui.Caption(Ctl::Frame3), "Code Buffer Hex/Ascii Display");
+  EXPECT_EQ(ui.Max(Ctl::VScroll1), 3);  // bytes 300h..3E7h on the last page
+  p.SetScrollValue(3);
+  EXPECT_NE(ui.Caption(Ctl::BufferDisplay).find("0003E0| 5A5A5A5A 5A5A5A5A"), std::string::npos);
+
+  p.Display_button_Click();
+  EXPECT_EQ(ui.Caption(Ctl::Frame3), "Device Memory Hex/Ascii Display");
+  EXPECT_EQ(ui.Max(Ctl::VScroll1), Size() / 256 - 1);
+
+  p.Device_Click();  // the same device again: the buffer now covers it
+  const std::string copy = dir.path + "/copy.bin";
+  ui.text_replies.push_back(copy);
+  p.mnuFileSaveCodeAs_Click();
+  EXPECT_EQ(ui.Caption(Ctl::FileNameCodeText), copy);
+  EXPECT_EQ(ui.Caption(Ctl::FileNameCodeSize), "(" + std::to_string(Size()) + ")");
+
+  p.Erase_button_Click();
+  EXPECT_EQ(ui.Caption(Ctl::FileNameCodeText), "Buffer Erased");
+  EXPECT_EQ(ui.Caption(Ctl::Frame3), "Code Buffer Hex/Ascii Display");
+}
+
+INSTANTIATE_TEST_SUITE_P(Eprom, Captions, ::testing::Values("Eprom 27C256"));
 
 class BusyChip : public ImageExtent {};
 

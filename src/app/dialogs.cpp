@@ -1,8 +1,10 @@
 #include "app/dialogs.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <algorithm>
 
 namespace app {
@@ -25,11 +27,14 @@ QMessageBox::Icon BoxIcon(panel::Icon icon) {
 }
 
 // A message box is as wide as its text; with a short text the window manager cuts the title
-// ("Safet... estion"). The text's label is given the width the title needs.
+// ("Safet... estion"). A spacer across the box's grid keeps it as wide as the title needs.
 void FitTitle(QMessageBox& box, const QString& title) {
   constexpr int kTitleBarExtras = 160;  // icon, buttons and margins of a title bar
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid == nullptr) return;
   const int width = box.fontMetrics().horizontalAdvance(title) + kTitleBarExtras;
-  box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }").arg(width));
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),  // owned
+                grid->rowCount(), 0, 1, grid->columnCount());                           // by grid
 }
 
 }  // namespace

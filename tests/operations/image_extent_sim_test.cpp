@@ -10,27 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "operations/programmer.h"
 #include "platform/hex_text.h"
-#include "platform/recording_machine.h"
 #include "sim/command_flash.h"
-#include "sim/sim_board.h"
-#include "support/device_list.h"
-#include "support/fake_clock.h"
-#include "support/fake_panel.h"
-#include "support/temp_dir.h"
+#include "support/simulated_programmer.h"
 
 namespace {
 
 using panel::Ctl;
 
-class ImageExtent : public ::testing::TestWithParam<const char*> {
+class ImageExtent : public ::testing::TestWithParam<const char*>,
+                    protected testing_support::SimulatedProgrammer {
  protected:
-  ImageExtent() {
-    testing_support::BoardAt378(p, 5);
-    p.DeviceSelected = [this](std::string_view name) { socket.InsertDevice(name); };
-    p.FillDeviceList();
-    ui.SetValue(Ctl::CheckCode, 1);
+  ImageExtent() : SimulatedProgrammer("meldrix_extent") {
     testing_support::SelectInTheList(p, GetParam());
   }
   int32_t Size() const { return p.dev.DeviceSize; }
@@ -49,13 +40,6 @@ class ImageExtent : public ::testing::TestWithParam<const char*> {
     return std::find(ui.log.begin(), ui.log.end(), line) != ui.log.end();
   }
   std::string Last() const { return platform::Hex(static_cast<uint32_t>(Size() - 1)); }
-
-  testing_support::TempDir dir{"meldrix_extent"};
-  sim::SimBoard socket{5, 0x378};
-  platform::RecordingMachine io{&socket, false};
-  testing_support::FakePanel ui;
-  testing_support::FakeClock clock;
-  ops::Programmer p{io, ui, clock, "unused.ini"};
 };
 
 // Bytes the chip already holds: none of them is FFh, so a stray program or erase shows.

@@ -9,27 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "operations/programmer.h"
-#include "platform/recording_machine.h"
 #include "sim/command_flash.h"
-#include "sim/sim_board.h"
-#include "support/device_list.h"
-#include "support/fake_clock.h"
-#include "support/fake_panel.h"
-#include "support/temp_dir.h"
+#include "support/simulated_programmer.h"
 
 namespace {
 
 using panel::Ctl;
 
-class OnSimulatedBoard : public ::testing::Test {
+class OnSimulatedBoard : public ::testing::Test, protected testing_support::SimulatedProgrammer {
  protected:
-  OnSimulatedBoard() {
-    testing_support::BoardAt378(p, 5);
-    p.DeviceSelected = [this](std::string_view name) { socket.InsertDevice(name); };
-    p.FillDeviceList();
-    ui.SetValue(Ctl::CheckCode, 1);
-  }
+  OnSimulatedBoard() : SimulatedProgrammer("meldrix_reports") {}
   void Select(const std::string& name) { testing_support::SelectInTheList(p, name); }
   std::string ImageFile(size_t length) {
     const std::string path = dir.path + "/image.bin";
@@ -41,13 +30,6 @@ class OnSimulatedBoard : public ::testing::Test {
       return l.find(part) != std::string::npos;
     }));
   }
-
-  testing_support::TempDir dir{"meldrix_reports"};
-  sim::SimBoard socket{5, 0x378};
-  platform::RecordingMachine io{&socket, false};
-  testing_support::FakePanel ui;
-  testing_support::FakeClock clock;
-  ops::Programmer p{io, ui, clock, "unused.ini"};
 };
 
 // A 0-byte file leaves nothing to compare or program: each command says so, and none of them

@@ -246,11 +246,14 @@ bool frmMain::StopRequested() {
     stop_asked_ = true;
     close_after_ = true;
   }
-  if (since_events_.hasExpired(kKeepAliveMs)) {
-    QCoreApplication::processEvents();
-    since_events_.start();
-  }
+  AnswerDesktop();
   return stop_asked_;
+}
+
+void frmMain::AnswerDesktop() {
+  if (!busy_ || !since_events_.hasExpired(kKeepAliveMs)) return;
+  QCoreApplication::processEvents();
+  since_events_.start();
 }
 
 void frmMain::UseStopSignals(platform::StopSignals* stop_signals) {

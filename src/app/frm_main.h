@@ -96,6 +96,7 @@ class frmMain final : public QMainWindow, public panel::Panel {
   panel::FileChoice SaveFileDialog(std::string_view title, std::string_view filter,
                                    std::string_view offered) override;
   bool StopRequested() override;
+  void AnswerDesktop() override;
 
   // --- Long operations --------------------------------------------------------------------------
   // SIGINT, SIGTERM and SIGHUP stop the operation in progress, then close the window; null

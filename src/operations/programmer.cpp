@@ -14,7 +14,13 @@ Programmer::Programmer(platform::Machine& io_, panel::Panel& ui_, const platform
       ui(ui_),
       clock(clock_),
       board(io_, ui_),
-      detect(board, ui_, clock_, std::move(settings_path)) {}
+      detect(board, ui_, clock_, std::move(settings_path)) {
+  io.WhileSleeping([this] { ui.AnswerDesktop(); });
+}
+
+Programmer::~Programmer() {
+  io.WhileSleeping({});
+}
 
 void Programmer::StartUp() {
   board.BoardModel = 0;

@@ -27,6 +27,9 @@ class Programmer {
   // side; the core reaches them through the panel.
   Programmer(platform::Machine& io, panel::Panel& ui, const platform::Clock& clock,
              std::string settings_path);
+  ~Programmer();  // the machine's sleeps no longer reach the window
+  Programmer(const Programmer&) = delete;
+  Programmer& operator=(const Programmer&) = delete;
 
   platform::Machine& io;
   panel::Panel& ui;

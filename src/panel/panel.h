@@ -214,6 +214,9 @@ class Panel {
   // tells whether the operator or the system asked to stop; once it has said so it keeps saying
   // so until the operation is over. Without a window nothing ever asks.
   virtual bool StopRequested() { return false; }
+  // Called during a long fixed wait of an operation, which is no safe point: the window answers
+  // the desktop and paints; a stop asked meanwhile is kept for the next safe point.
+  virtual void AnswerDesktop() {}
 };
 
 // The application title: the settings-store name and the default title of message boxes.

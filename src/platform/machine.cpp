@@ -28,7 +28,12 @@ void LiveMachine::Spin(int32_t passes) {
 void LiveMachine::Sleep(int32_t milliseconds) {
   if (milliseconds <= 0) return;
   const auto start = std::chrono::steady_clock::now();
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  const auto end = start + std::chrono::milliseconds(milliseconds);
+  for (int32_t breaks = SliceBreaks(milliseconds); breaks > 0; --breaks) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSleepSliceMs));
+    BetweenSlices();
+  }
+  std::this_thread::sleep_until(end);  // the slices and whatever ran between them count too
   guard_.TimePassed(std::chrono::steady_clock::now() - start);
 }
 

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "platform/port_io.h"
 
@@ -26,6 +28,23 @@ class Machine {
   virtual uint8_t PortIn(uint16_t port) = 0;
   virtual void Spin(int32_t passes) = 0;
   virtual void Sleep(int32_t milliseconds) = 0;
+
+  // A long sleep (a supply or voltage settling) is slept in slices of kSleepSliceMs; `hook` runs
+  // between them, so that the window answers the desktop meanwhile. The board sees one wait.
+  static constexpr int32_t kSleepSliceMs = 50;
+  void WhileSleeping(std::function<void()> hook) { while_sleeping_ = std::move(hook); }
+
+ protected:
+  // How many times a sleep of this length runs the hook: once between two slices.
+  static int32_t SliceBreaks(int32_t milliseconds) {
+    return milliseconds > 0 ? (milliseconds - 1) / kSleepSliceMs : 0;
+  }
+  void BetweenSlices() const {
+    if (while_sleeping_) while_sleeping_();
+  }
+
+ private:
+  std::function<void()> while_sleeping_;
 };
 
 // The real thing: guarded port access, real busy-waits, real sleeps. A backend that keeps its

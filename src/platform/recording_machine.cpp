@@ -42,6 +42,7 @@ void RecordingMachine::Sleep(int32_t milliseconds) {
   if (backend_ != nullptr && milliseconds > 0) {
     backend_->TimePassed(std::chrono::milliseconds(milliseconds));
   }
+  for (int32_t breaks = SliceBreaks(milliseconds); breaks > 0; --breaks) BetweenSlices();
 }
 
 void RecordingMachine::Clear() {

@@ -29,7 +29,8 @@ using panel::Ctl;
 using platform::RecordingMachine;
 
 // A board whose every status read takes a real pause, so that reading a device takes a while
-// on the wall clock; every access is kept in order.
+// on the wall clock; every access is kept in order. With real_sleeps its sleeps take their time
+// too, in slices as the real machine's do.
 class SlowBoard final : public platform::Machine {
  public:
   void PortOut(uint16_t port, uint8_t value) override { trace.PortOut(port, value); }
@@ -38,9 +39,17 @@ class SlowBoard final : public platform::Machine {
     return trace.PortIn(port);
   }
   void Spin(int32_t passes) override { trace.Spin(passes); }
-  void Sleep(int32_t milliseconds) override { trace.Sleep(milliseconds); }
+  void Sleep(int32_t milliseconds) override {
+    trace.Sleep(milliseconds);
+    if (!real_sleeps) return;
+    for (int32_t breaks = SliceBreaks(milliseconds); breaks > 0; --breaks) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kSleepSliceMs));
+      BetweenSlices();
+    }
+  }
 
   RecordingMachine trace;
+  bool real_sleeps = false;
 };
 
 struct LongRig {
@@ -181,6 +190,28 @@ TEST(LongOperation, WindowLivesOtherInputIsDroppedAndStopEndsAtAByte) {
       [&] { app_testing::Click(t.Find("Blank_button")); });
   EXPECT_GT(t.programmer.StopAddress, 0);
   EXPECT_EQ(t.StatusReads(), 2 * int64_t{t.programmer.StopAddress});
+}
+
+// The board's 500 ms settling wait before programming does not freeze the window: it paints and
+// takes the Stop button meanwhile, and the stop ends the run at the first safe point after the
+// wait, with the first byte programmed.
+TEST(LongOperation, WindowAnswersDuringTheSettlingWaitAndTheStopComesAtTheNextSafePoint) {
+  LongRig t("Eprom 27C256");
+  t.board.real_sleeps = true;
+  // An erased image: no pulses, so that this board with no chip on it passes every byte.
+  std::fill_n(t.programmer.buf.CodeBuffer.begin(), 32768, uint8_t{0xFF});
+  t.window.SetEnabled(Ctl::Program_button, true);
+  bool programming_started_at_first_tick = true;
+  t.RunWithTicks(
+      [&](int tick) {
+        if (tick != 1) return;
+        programming_started_at_first_tick = t.Logged("Programming Started");
+        app_testing::Click(t.Find("Stop_button"));
+      },
+      [&] { app_testing::Click(t.Find("Program_button")); });
+  EXPECT_FALSE(programming_started_at_first_tick);
+  EXPECT_TRUE(t.Logged("Operation Stopped by Operator at Address 1h"));
+  EXPECT_TRUE(t.EndsWithReset());
 }
 
 // Closing the window while the device is read asks first: Cancel lets the read finish, OK stops

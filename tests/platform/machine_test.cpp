@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <memory>
+#include <thread>
 
 #include "platform/port_router.h"
 
@@ -78,3 +79,22 @@ TEST(PortRouter, KeepsOwnTimeOnlyWhileTheSimulatedFallbackServes) {
 }
 
 }  // namespace
+
+// A long sleep is slept in slices with the hook between them, and is never shorter than asked
+// however long the hook takes; a short one runs no hook.
+TEST(LiveMachine, LongSleepRunsTheHookBetweenSlicesAndLastsItsWholeLength) {
+  TimedPort port(false);
+  platform::LiveMachine machine(port);
+  int hooks = 0;
+  machine.WhileSleeping([&hooks] {
+    ++hooks;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the window painting
+  });
+  for (const auto& [ms, breaks] : {std::pair{120, 2}, {100, 1}, {50, 0}, {5, 0}, {0, 0}}) {
+    hooks = 0;
+    port.time = nanoseconds(0);
+    machine.Sleep(ms);
+    EXPECT_EQ(hooks, breaks) << ms;
+    EXPECT_GE(port.time, std::chrono::milliseconds(ms)) << ms;
+  }
+}

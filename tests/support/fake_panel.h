@@ -36,6 +36,8 @@ class FakePanel final : public frontend::HeadlessPanel {
   bool StopRequested() override { return stop_at > 0 && ++safe_points >= stop_at; }
   int stop_at = 0;
   int safe_points = 0;
+  void AnswerDesktop() override { ++desktop_answers; }
+  int desktop_answers = 0;  // outside the safe points: during long waits
 
   // Forgets what the core reported so far (a rig's set-up, say).
   void ForgetReports() {

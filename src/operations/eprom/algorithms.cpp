@@ -35,8 +35,9 @@ constexpr int kLengthenBelow = 200;  // from the 56th pulse on each pulse is len
 
 // Pulses until the byte reads back as ProgramByte. `pass` applies one pulse (lengthened when
 // told so) and reads the byte back; `again` presents the byte once more before every pulse
-// after the first, because reading back releases the data bus. Returns false after the
-// failure report, when the algorithm must stop at once.
+// after the first, because reading back releases the data bus. Between two pulses the window
+// answers the desktop: a byte that resists may take 254 pulses of up to 20 ms. Returns false
+// after the failure report, when the algorithm must stop at once.
 template <typename Again, typename Pass>
 bool PulseUntilProgrammed(Programmer& p, Again again, Pass pass) {
   int tries = kFirstTry;
@@ -45,7 +46,10 @@ bool PulseUntilProgrammed(Programmer& p, Again again, Pass pass) {
       p.ReportProgramFailure();
       return false;
     }
-    if (!first) again();
+    if (!first) {
+      p.ui.AnswerDesktop();
+      again();
+    }
     pass(tries < kLengthenBelow);
     if (p.board.ReadBackByte == p.ProgramByte) return true;
   }

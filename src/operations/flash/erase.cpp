@@ -201,7 +201,7 @@ void Programmer::WaitErased() {
 // answering the desktop all the same.
 void Programmer::AnswerDesktopWhileChipBusy() {
   if (Stopped) {
-    ui.StopRequested();
+    ui.AnswerDesktop();
     return;
   }
   if (!StopRequestedAt(board.CurrentAddress)) return;

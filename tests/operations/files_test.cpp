@@ -309,7 +309,7 @@ TEST_F(Files, LoadFileIsReadByItsRecordsAndSavedBackInItsFormat) {
   EXPECT_EQ(ui.Caption(Ctl::FileNameCodeSize), "(73728)");
   ASSERT_EQ(ui.log.size(), 4U);
   EXPECT_EQ(ui.log[0], "File " + path + " - was read into Buffer. 73728 bytes long.");
-  EXPECT_EQ(ui.log[2], "Intel Hexadecimal (MCS-86): 4608 records, addresses 0h to 11FFFh");
+  EXPECT_EQ(ui.log[2], "Intel HEX: 4608 records, addresses 0h to 11FFFh");
   EXPECT_EQ(ui.log[3], buffers::ChecksumLine(image));
 
   p.buf.CodeBuffer[0x11FFF] = 0x5A;
@@ -350,7 +350,8 @@ TEST_F(Files, DamagedLoadFileIsRefusedWholeAndNothingChanges) {
     ASSERT_EQ(ui.boxes.size(), 1U);
     EXPECT_EQ(ui.boxes[0].title, "File Not Read");
     ASSERT_EQ(ui.log.size(), 1U);
-    EXPECT_NE(ui.log[0].find("line 3: checksum mismatch"), std::string::npos) << ui.log[0];
+    EXPECT_NE(ui.log[0].find("line 3: checksum CBh, the line needs CAh"), std::string::npos)
+        << ui.log[0];
   }
   EXPECT_EQ(p.buf.CodeLength, 3);
   EXPECT_EQ(p.buf.DataLength, 3);

@@ -217,4 +217,17 @@ std::string ReadKernelTextFile(const std::string& path) {
   return text.str();
 }
 
+std::optional<FileError> WritableDirectory(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno != ENOENT) return Errno(errno);
+    // Only the last part is made: a mistyped parent is an error, not a tree to create.
+    if (::mkdir(path.c_str(), 0777) != 0) return Errno(errno);
+  } else if (!S_ISDIR(info.st_mode)) {
+    return FileError{"not a directory"};
+  }
+  if (::access(path.c_str(), W_OK | X_OK) != 0) return Errno(errno);
+  return std::nullopt;
+}
+
 }  // namespace platform

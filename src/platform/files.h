@@ -39,6 +39,10 @@ std::optional<FileError> WriteFileAtomically(const std::string& path, const std:
 
 bool FileExists(const std::string& path);
 
+// Makes sure `path` is a directory this program may write files into, creating it when its
+// parent exists; the error says why it is not one.
+std::optional<FileError> WritableDirectory(const std::string& path);
+
 // Reads a text file as lines, with CR LF or LF endings removed. Empty optional: unreadable.
 std::optional<std::vector<std::string>> ReadLines(const std::string& path, uint64_t max_bytes);
 

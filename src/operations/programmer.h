@@ -77,6 +77,7 @@ class Programmer {
   // The steps of a selection, in the order Device_Click takes them.
   void TakeDeviceRow(const devices::DeviceEntry& row, std::string name);
   void ShowDeviceInForce();
+  void ClearDeviceSelection();  // no device in force, the list back on its prompt
   void SetSpeedFactorsOfDevice();
   void SetSpeedFactors(int32_t latch, int32_t shorter, int32_t longer);
   void ProbeFlashIdOnSelection();

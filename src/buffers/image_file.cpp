@@ -7,6 +7,12 @@
 #include "platform/hex_text.h"
 
 namespace buffers {
+namespace {
+
+// Enough of a file to see whether its first line starts as a record.
+constexpr uint64_t kRecognisedBytes = 4096;
+
+}  // namespace
 
 LoadedImage LoadImage(const std::string& path, size_t max_bytes, ReadAs how) {
   LoadedImage image;
@@ -20,6 +26,14 @@ LoadedImage LoadImage(const std::string& path, size_t max_bytes, ReadAs how) {
   if (size.size > limit) {
     image.too_long = true;
     return image;
+  }
+  // A raw image longer than the buffer is refused by its first line alone, unread.
+  if (how == ReadAs::Content && size.size > max_bytes) {
+    const platform::ReadResult start = platform::ReadFileStart(path, kRecognisedBytes);
+    if (!start.error && RecogniseContent(start.bytes) == ReadAs::Binary) {
+      image.too_long = true;
+      return image;
+    }
   }
   platform::ReadResult read = platform::ReadWholeFile(path, limit);
   if (read.error) {

@@ -299,33 +299,42 @@ ReadAs RecogniseContent(std::span<const uint8_t> content) {
   const size_t start = text.find_first_not_of(" \t\f\v\r\n");
   if (start == std::string_view::npos) return ReadAs::Binary;
   text.remove_prefix(start);
-  const size_t end = text.find_first_of("\r\n\x1A");
-  const std::string_view first = Trim(text.substr(0, end));
-  for (char c : first) {
-    if ((static_cast<uint8_t>(c) < 0x20 || static_cast<uint8_t>(c) >= 0x7F) && c != '\t') {
-      return ReadAs::Binary;  // not a line of text: a raw image
-    }
-  }
-  const auto hex_at = [first](size_t i) { return i < first.size() && IsHex(first[i]); };
-  if (first.size() < 3) return ReadAs::Binary;
-  switch (first[0]) {
+  const auto hex_at = [text](size_t i) { return i < text.size() && IsHex(text[i]); };
+  ReadAs marked = ReadAs::Binary;
+  switch (text[0]) {
     case ':':
-      return hex_at(1) && hex_at(2) ? ReadAs::IntelHex : ReadAs::Binary;
+      if (hex_at(1) && hex_at(2)) marked = ReadAs::IntelHex;
+      break;
     case 'S':
     case 's':
-      return first[1] >= '0' && first[1] <= '9' && hex_at(2) && hex_at(3) ? ReadAs::SRecord
-                                                                          : ReadAs::Binary;
+      if (text.size() > 1 && text[1] >= '0' && text[1] <= '9' && hex_at(2) && hex_at(3)) {
+        marked = ReadAs::SRecord;
+      }
+      break;
     case '/':
-      return hex_at(1) && hex_at(2) ? ReadAs::Tektronix : ReadAs::Binary;
+      if (hex_at(1) && hex_at(2)) marked = ReadAs::Tektronix;
+      break;
     case '%':
-      return hex_at(1) && hex_at(2) ? ReadAs::TektronixExtended : ReadAs::Binary;
+      if (hex_at(1) && hex_at(2)) marked = ReadAs::TektronixExtended;
+      break;
     case ';':
-      return hex_at(1) && hex_at(2) ? ReadAs::MosTech : ReadAs::Binary;
+      if (hex_at(1) && hex_at(2)) marked = ReadAs::MosTech;
+      break;
     case '@':
-      return hex_at(1) && hex_at(2) ? ReadAs::TiTxt : ReadAs::Binary;
+      if (hex_at(1) && hex_at(2)) marked = ReadAs::TiTxt;
+      break;
     default:
-      return ReadAs::Binary;
+      break;
   }
+  if (marked == ReadAs::Binary) return marked;
+  // The whole first line must be text: a raw image may start with a colon and two digits.
+  const std::string_view first = text.substr(0, text.find_first_of("\r\n\x1A"));
+  for (char c : first) {
+    if ((static_cast<uint8_t>(c) < 0x20 || static_cast<uint8_t>(c) >= 0x7F) && c != '\t') {
+      return ReadAs::Binary;
+    }
+  }
+  return marked;
 }
 
 namespace {

@@ -20,6 +20,8 @@ struct ReadResult {
   std::optional<FileError> error;
 };
 ReadResult ReadWholeFile(const std::string& path, uint64_t max_bytes);
+// The first `count` bytes of a regular file (all of a shorter one).
+ReadResult ReadFileStart(const std::string& path, uint64_t count);
 
 // The length of a regular file, or an error (missing, not a regular file, unreadable).
 struct SizeResult {

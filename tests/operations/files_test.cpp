@@ -414,6 +414,22 @@ TEST_F(Files, ImageBeyondTheDeviceIsMovedDownOnlyOnTheOperatorsWord) {
   EXPECT_EQ(p.buf.CodeFileName, path);
 }
 
+// Plain hex lines are a raw image unless the operator picks their format in the Open dialog.
+TEST_F(Files, FormatPickedInTheOpenDialogReadsPlainHexLines) {
+  const std::string text = "0000000004DEADBEEF\r\n";
+  const std::string path = Write("boot.b", std::vector<uint8_t>(text.begin(), text.end()));
+  OpenCode(path);
+  EXPECT_EQ(p.buf.CodeLength, static_cast<int32_t>(text.size()));
+  const auto choices = buffers::ReadAsChoices();
+  const auto brecord = std::find_if(choices.begin(), choices.end(),
+                                    [](const auto& c) { return c.option == "brecord"; });
+  ui.open_filter = static_cast<int>(brecord - choices.begin());
+  OpenCode(path);
+  ASSERT_EQ(p.buf.CodeLength, 4);
+  EXPECT_EQ(p.buf.CodeBuffer[0], 0xDE);
+  EXPECT_EQ(p.buf.CodeBuffer[3], 0xEF);
+}
+
 // The program reads Tektronix and the other formats but does not write them: Save asks for a
 // name rather than overwrite such a file in another format.
 TEST_F(Files, SaveOfAFileInAFormatNotWrittenAsksForAName) {

@@ -187,6 +187,11 @@ void SaveToOwnFile(Programmer& p, ImageSlot slot, std::string_view title, std::s
 // down so that its lowest address becomes 0 when that makes it fit; the command line moves it
 // by the offset given. Otherwise the image is refused, with the address and the device's size.
 void PlaceForDevice(Programmer& p, buffers::LoadedImage& image) {
+  // An offset given for a raw image would be dropped without a word: it has no addresses.
+  if (!image.load_file() && image.ok() && p.LoadOffset.value_or(0) != 0) {
+    image.error = "the offset applies to the addresses of a load file; this file is a raw image";
+    return;
+  }
   if (!image.load_file() || image.too_long || (image.error && !image.beyond)) return;
   const bool device = p.dev.DeviceSize > 0;
   const uint64_t room = device ? static_cast<uint64_t>(p.dev.DeviceSize) : buffers::kCodeBufferSize;

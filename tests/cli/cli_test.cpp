@@ -221,6 +221,7 @@ TEST_F(Cli, LoadFilesProgramTheirRecordsAndAnImageBeyondTheDeviceNeedsAnOffset) 
   EXPECT_EQ(back[0x1FFF], '\xAA');
   EXPECT_EQ(Simulated("verify -d 27C128 -i monitor.hex --offset E000h").status, 0);
   EXPECT_EQ(Simulated("verify -d 27C128 -i monitor.hex --offset 0xF000").status, 4);
+  EXPECT_EQ(Simulated("verify -d 27C128 -i back.bin --offset 0x100").status, 4);
 }
 
 // Every example of the README and of the manual page, as written and in their order (the

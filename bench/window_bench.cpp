@@ -44,7 +44,7 @@ class OkDialogs final : public app::Dialogs {
   void MessageBox(QWidget*, const QString&, const QString&, panel::Icon) override {}
   bool AskOkCancel(QWidget*, const QString&, const QString&) override { return true; }
   QString InputBox(QWidget*, const QString&, const QString&) override { return {}; }
-  QString OpenFile(QWidget*, const QString&, const QString&) override { return {}; }
+  QString OpenFile(QWidget*, const QString&, const QString&, int&) override { return {}; }
   QString SaveFile(QWidget*, const QString&, const QString&, const QString&, int&) override {
     return {};
   }

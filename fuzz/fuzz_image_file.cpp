@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "buffers/buffers.h"
+#include "buffers/image_formats.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -80,8 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const buffers::ImageFormat format =
       code ? bench.p.buf.CodeFileFormat : bench.p.buf.DataFileFormat;
   if (taken && format == buffers::ImageFormat::Binary) RequireRawImage(before, after, file, length);
-  // A file with a NUL byte is no text load file: it is raw binary, taken exactly when it fits.
-  if (std::find(file, file + length, uint8_t{0}) != file + length) {
+  // A file whose first line is no record is raw binary, taken exactly when it fits.
+  if (buffers::RecogniseContent(std::span(file, length)) == buffers::ReadAs::Binary) {
     fuzzing::Require(taken == (length <= limit), "a binary file is taken exactly when it fits");
   }
   fuzzing::Require(!taken || static_cast<size_t>(after.length) <= limit,

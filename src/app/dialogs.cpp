@@ -63,8 +63,12 @@ QString QtDialogs::InputBox(QWidget* owner, const QString& prompt, const QString
   return ok ? text : QString();
 }
 
-QString QtDialogs::OpenFile(QWidget* owner, const QString& title, const QString& filter) {
-  return QFileDialog::getOpenFileName(owner, title, {}, filter);
+QString QtDialogs::OpenFile(QWidget* owner, const QString& title, const QString& filter,
+                            int& chosen_filter) {
+  QString selected;
+  const QString path = QFileDialog::getOpenFileName(owner, title, {}, filter, &selected);
+  chosen_filter = std::max(0, static_cast<int>(filter.split(";;").indexOf(selected)));
+  return path;
 }
 
 QString QtDialogs::SaveFile(QWidget* owner, const QString& title, const QString& filter,

@@ -19,7 +19,9 @@ class Dialogs {
   virtual bool AskOkCancel(QWidget* owner, const QString& text, const QString& title) = 0;
   // The cancelled dialogs answer with the empty text.
   virtual QString InputBox(QWidget* owner, const QString& prompt, const QString& title) = 0;
-  virtual QString OpenFile(QWidget* owner, const QString& title, const QString& filter) = 0;
+  // chosen_filter: as for SaveFile.
+  virtual QString OpenFile(QWidget* owner, const QString& title, const QString& filter,
+                           int& chosen_filter) = 0;
   // offered: the file name the dialog starts with. chosen_filter: the entry of the
   // ";;"-separated filter that was chosen (0 the first).
   virtual QString SaveFile(QWidget* owner, const QString& title, const QString& filter,
@@ -33,7 +35,8 @@ class QtDialogs final : public Dialogs {
                   panel::Icon icon) override;
   bool AskOkCancel(QWidget* owner, const QString& text, const QString& title) override;
   QString InputBox(QWidget* owner, const QString& prompt, const QString& title) override;
-  QString OpenFile(QWidget* owner, const QString& title, const QString& filter) override;
+  QString OpenFile(QWidget* owner, const QString& title, const QString& filter,
+                   int& chosen_filter) override;
   QString SaveFile(QWidget* owner, const QString& title, const QString& filter,
                    const QString& offered, int& chosen_filter) override;
 };

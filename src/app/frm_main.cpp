@@ -512,7 +512,7 @@ std::string frmMain::InputBox(std::string_view prompt, std::string_view title) {
 }
 
 std::string frmMain::OpenFileDialog(std::string_view title, std::string_view filter) {
-  return S(dialogs_->OpenFile(this, Q(title), Q(QtNameFilter(filter))));
+  return S(dialogs_->OpenFile(this, Q(title), Q(QtNameFilter(filter)), open_filter_));
 }
 
 panel::FileChoice frmMain::SaveFileDialog(std::string_view title, std::string_view filter,

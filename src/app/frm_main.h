@@ -93,6 +93,7 @@ class frmMain final : public QMainWindow, public panel::Panel {
   bool AskOkCancel(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view prompt, std::string_view title) override;
   std::string OpenFileDialog(std::string_view title, std::string_view filter) override;
+  int OpenFileFilter() const override { return open_filter_; }
   panel::FileChoice SaveFileDialog(std::string_view title, std::string_view filter,
                                    std::string_view offered) override;
   bool StopRequested() override;
@@ -178,6 +179,7 @@ class frmMain final : public QMainWindow, public panel::Panel {
   platform::SettingsStore& settings_;
   std::string sound_directory_;
   std::unique_ptr<Dialogs> dialogs_;
+  int open_filter_ = 0;  // the filter entry the last open dialog was left on
   ops::Programmer* programmer_ = nullptr;
   frontend::PortAccess* port_access_ = nullptr;
 

@@ -37,6 +37,13 @@ struct Buffers {
   // How the files are laid out, so that Save writes them back the same way.
   ImageFormat CodeFileFormat = ImageFormat::Binary;
   ImageFormat DataFileFormat = ImageFormat::Binary;
+  // A load file's records: the buffer addresses they cover and how far their addresses were
+  // moved down to get there, so that Save writes the same records again, without the erased
+  // gaps between them. Empty for a raw image.
+  std::vector<AddressRange> CodeFileRanges;
+  std::vector<AddressRange> DataFileRanges;
+  uint64_t CodeFileMovedBy = 0;
+  uint64_t DataFileMovedBy = 0;
 };
 
 }  // namespace buffers

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 
 #include "platform/hex_text.h"
 
@@ -73,50 +74,61 @@ std::string Lower(std::string_view text) {
 
 }  // namespace
 
-bool LooksLikeText(std::span<const uint8_t> content) {
-  return !content.empty() && std::all_of(content.begin(), content.end(), [](uint8_t c) {
-    return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\r' || c == '\n' || c == '\f' ||
-           c == 0x02 || c == 0x03 || c == 0x1A;  // STX / ETX framing, DOS end-of-file
-  });
-}
-
 uint64_t LoadFileLimit(size_t capacity) {
   // One byte a record at 32-bit addresses takes 16 characters a byte; headers and comments
   // get 64 KB on top.
   return uint64_t{capacity} * 16 + 65536;
 }
 
-std::string IntelHexText(std::span<const uint8_t> image) {
+std::string IntelHexText(std::span<const ImageSpan> parts) {
   std::string out;
-  out.reserve(image.size() / kRecordBytes * 45 + 64);
-  const bool extended = image.size() > 0x10000;
-  for (size_t at = 0; at < image.size(); at += kRecordBytes) {
-    if (extended && at % 0x10000 == 0) {
-      const std::array<uint8_t, 2> upper{static_cast<uint8_t>(at >> 24),
-                                         static_cast<uint8_t>(at >> 16)};
-      IntelRecord(out, 4, 0, upper);
+  uint64_t end = 0;
+  for (const ImageSpan& part : parts)
+    end = std::max<uint64_t>(end, part.address + part.bytes.size());
+  out.reserve(static_cast<size_t>(end / kRecordBytes * 45 + 64));
+  // Addresses past 64 KB need the upper half of the address in a record of its own; a record
+  // never crosses a 64 KB boundary, as the readers take its address within one.
+  const bool extended = end > 0x10000;
+  std::optional<uint64_t> upper;
+  for (const ImageSpan& part : parts) {
+    for (size_t at = 0; at < part.bytes.size();) {
+      const uint64_t address = part.address + at;
+      if (extended && upper != address >> 16) {
+        upper = address >> 16;
+        const std::array<uint8_t, 2> half{static_cast<uint8_t>(address >> 24),
+                                          static_cast<uint8_t>(address >> 16)};
+        IntelRecord(out, 4, 0, half);
+      }
+      const size_t count = static_cast<size_t>(
+          std::min<uint64_t>({kRecordBytes, part.bytes.size() - at, 0x10000 - (address & 0xFFFF)}));
+      IntelRecord(out, 0, static_cast<uint32_t>(address), part.bytes.subspan(at, count));
+      at += count;
     }
-    const size_t count = std::min(kRecordBytes, image.size() - at);
-    IntelRecord(out, 0, static_cast<uint32_t>(at), image.subspan(at, count));
   }
   IntelRecord(out, 1, 0, {});
   return out;
 }
 
-std::string SRecordText(std::span<const uint8_t> image) {
-  const int address_bytes = image.size() <= 0x10000 ? 2 : image.size() <= 0x1000000 ? 3 : 4;
+std::string SRecordText(std::span<const ImageSpan> parts) {
+  uint64_t end = 0;
+  for (const ImageSpan& part : parts)
+    end = std::max<uint64_t>(end, part.address + part.bytes.size());
+  const int address_bytes = end <= 0x10000 ? 2 : end <= 0x1000000 ? 3 : 4;
   const char data_type = static_cast<char>('1' + address_bytes - 2);
   const char end_type = static_cast<char>('9' - (address_bytes - 2));
   std::string out;
-  out.reserve(image.size() / kRecordBytes * 48 + 64);
+  out.reserve(static_cast<size_t>(end / kRecordBytes * 48 + 64));
   constexpr std::string_view kHeader = "MELDRIX5N";
   MotorolaRecord(out, '0', 0, 2,
                  {reinterpret_cast<const uint8_t*>(kHeader.data()), kHeader.size()});
   size_t records = 0;
-  for (size_t at = 0; at < image.size(); at += kRecordBytes) {
-    const size_t count = std::min(kRecordBytes, image.size() - at);
-    MotorolaRecord(out, data_type, at, address_bytes, image.subspan(at, count));
-    ++records;
+  for (const ImageSpan& part : parts) {
+    for (size_t at = 0; at < part.bytes.size(); at += kRecordBytes) {
+      const size_t count = std::min(kRecordBytes, part.bytes.size() - at);
+      MotorolaRecord(out, data_type, part.address + at, address_bytes,
+                     part.bytes.subspan(at, count));
+      ++records;
+    }
   }
   if (records <= 0xFFFF) {
     MotorolaRecord(out, '5', records, 2, {});
@@ -125,6 +137,16 @@ std::string SRecordText(std::span<const uint8_t> image) {
   }
   MotorolaRecord(out, end_type, 0, address_bytes, {});
   return out;
+}
+
+std::string IntelHexText(std::span<const uint8_t> image) {
+  const ImageSpan whole{0, image};
+  return IntelHexText(std::span(&whole, 1));
+}
+
+std::string SRecordText(std::span<const uint8_t> image) {
+  const ImageSpan whole{0, image};
+  return SRecordText(std::span(&whole, 1));
 }
 
 std::optional<ImageFormat> FormatOfName(std::string_view path) {
@@ -150,6 +172,10 @@ ImageFormat ImageFormatChosen(std::string_view path, int filter_index) {
 
 std::string ImageFileText(ImageFormat format, std::span<const uint8_t> image) {
   return format == ImageFormat::SRecord ? SRecordText(image) : IntelHexText(image);
+}
+
+std::string ImageFileText(ImageFormat format, std::span<const ImageSpan> parts) {
+  return format == ImageFormat::SRecord ? SRecordText(parts) : IntelHexText(parts);
 }
 
 std::string LoadFileSummary(const LoadFileImage& image) {

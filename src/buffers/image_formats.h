@@ -14,41 +14,112 @@ namespace buffers {
 // (Tektronix, MOS Technology, ...).
 enum class ImageFormat : uint8_t { Binary, IntelHex, SRecord, Other };
 
-// A load file read whole: its bytes placed by their addresses, FFh (the erased state) where no
-// record gives one, up to the highest address given.
-struct LoadFileImage {
+// A run of bytes at consecutive addresses, as a load file's records give them.
+struct ImageBlock {
+  uint64_t address = 0;
   std::vector<uint8_t> bytes;
+  uint64_t end() const { return address + bytes.size(); }
+};
+
+// Addresses first .. end - 1 of an image.
+struct AddressRange {
+  uint64_t first = 0;
+  uint64_t end = 0;
+  bool operator==(const AddressRange&) const = default;
+};
+
+// A load file read whole: the bytes its records give, by address, in ascending blocks that
+// neither touch nor overlap.
+struct LoadFileImage {
+  std::vector<ImageBlock> blocks;
   ImageFormat format = ImageFormat::Other;
-  std::string format_name;  // as the file format is known, "Intel Hexadecimal (MCS-86)"
+  std::string format_name;  // as the file format is known, "Intel HEX"
   size_t records = 0;       // data records
   uint64_t lowest = 0;      // first and last address given
   uint64_t highest = 0;
+  // What the reader passed over that the operator should hear of ("line 346 and after:
+  // ignored, they follow the end record").
+  std::vector<std::string> notes;
 };
 
-// What came of reading a file as a load file. Neither set: no format recognises it, so it is a
-// raw binary image. refusal: it is a load file, but damaged; says where and why ("line 12:
-// checksum mismatch (3C != 00)").
+// What came of reading a file as a load file. refusal: it is a load file, but damaged; says
+// where and why ("Intel HEX line 12: checksum 5Ch, the line needs F3h").
 struct LoadFileResult {
   std::optional<LoadFileImage> image;
   std::optional<std::string> refusal;
 };
 
-// Whether the content can be a text load file at all: printable characters, tabs, line ends
-// and the end-of-file marks some tools add. Raw images hold other bytes almost always.
-bool LooksLikeText(std::span<const uint8_t> content);
+// How a file is read. Content: as its first line says, a load file of a format that marks its
+// records (Intel HEX ":", S-record "S1".., Tektronix "/", Extended Tektronix "%", MOS
+// Technology ";", TI-TXT "@"), raw binary otherwise. The others only when the operator chooses
+// them: their lines are plain hex digits, which a raw image or a text could pass for.
+enum class ReadAs : uint8_t {
+  Content,
+  Binary,
+  IntelHex,
+  SRecord,
+  Tektronix,
+  TektronixExtended,
+  MosTech,
+  TiTxt,
+  AsciiHex,
+  AtmelGeneric,
+  BRecord,
+  Emon52,
+  Fairchild,
+  FourPackedCode,
+  Mif,
+  Os65v,
+  Signetics,
+  TiTagged,
+  TiTagged16,
+};
 
-// Reads the file at path as a load file of any text format known; addresses must lie below
-// capacity. The caller has read the file already, so it exists and can be opened.
-LoadFileResult ReadLoadFile(const std::string& path, size_t capacity);
+// One choice of the Open dialog's filter and of the command line's --format.
+struct ReadAsChoice {
+  ReadAs how;
+  std::string_view option;  // --format NAME
+  std::string_view filter;  // "description|patterns"
+};
+// The choices, in the order of the Open dialog's filter: reading by content first.
+std::span<const ReadAsChoice> ReadAsChoices();
+// The Open dialog's filter, "All Files (*.*)|*.*|..." with one entry a choice.
+std::string OpenFilter();
+// The choice of the filter's entry `index` (0 the first); Content where there is none.
+ReadAs ReadAsOfFilter(int index);
+// The choice named on the command line ("intel-hex", "brecord", ...), if any.
+std::optional<ReadAs> ReadAsOfOption(std::string_view name);
+
+// What a file's content is, as its first line tells: a marked load file format, or Binary.
+// A first line that starts as a record (":10", "S1", "s1", after blanks or blank lines) makes
+// the file a load file of that format, also when a later line is damaged.
+ReadAs RecogniseContent(std::span<const uint8_t> content);
+
+// The two common formats, read from the text itself: record letters and hex digits in either
+// case, blanks around a record, CR LF, LF or CR line ends and blank lines are all taken;
+// reading stops at the end record or at a CP/M end-of-file mark (1Ah).
+LoadFileResult ReadIntelHex(std::string_view text);
+LoadFileResult ReadSRecord(std::string_view text);
+// The other formats, through the SRecord library, which reads the file at path.
+LoadFileResult ReadLibraryFormat(ReadAs how, const std::string& path);
 
 // The longest file that may hold an image of `capacity` bytes as text records.
 uint64_t LoadFileLimit(size_t capacity);
 
-// The image as Intel HEX: 16 data bytes a record, extended linear address records once the
-// image passes 64 KB, the end-of-file record; lines end in CR LF.
-std::string IntelHexText(std::span<const uint8_t> image);
-// The image as Motorola S-records: a header, S1 data with S9 end up to 64 KB, S2 with S8 up to
+// A part of an image to write, at the address the file gives it.
+struct ImageSpan {
+  uint64_t address = 0;
+  std::span<const uint8_t> bytes;
+};
+
+// The parts as Intel HEX: 16 data bytes a record, extended linear address records once an
+// address passes 64 KB, the end-of-file record; lines end in CR LF.
+std::string IntelHexText(std::span<const ImageSpan> parts);
+// The parts as Motorola S-records: a header, S1 data with S9 end up to 64 KB, S2 with S8 up to
 // 16 MB, S3 with S7 beyond; the record count (S5, or S6 past 65535 records) before the end.
+std::string SRecordText(std::span<const ImageSpan> parts);
+// A whole image from address 0.
+std::string IntelHexText(std::span<const uint8_t> image);
 std::string SRecordText(std::span<const uint8_t> image);
 
 // The save dialog's choices, raw binary first (and the default); ImageFormatChosen turns the
@@ -65,8 +136,9 @@ ImageFormat ImageFormatChosen(std::string_view path, int filter_index);
 
 // The file's bytes for an image in a format the program writes (not Other).
 std::string ImageFileText(ImageFormat format, std::span<const uint8_t> image);
+std::string ImageFileText(ImageFormat format, std::span<const ImageSpan> parts);
 
-// For the log: "Intel Hexadecimal (MCS-86): 2048 records, addresses 0h to 7FFFh".
+// For the log: "Intel HEX: 2048 records, addresses 0h to 7FFFh".
 std::string LoadFileSummary(const LoadFileImage& image);
 
 }  // namespace buffers

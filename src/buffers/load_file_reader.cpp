@@ -29,48 +29,35 @@
 #include <vector>
 
 #include "buffers/image_formats.h"
-
-// Debian's development package leaves out the header of the Motorola S-record reader, which the
-// library itself carries; its factory is all that is needed here.
-namespace srecord {
-class input_file_motorola {
- public:
-  static input_file::pointer create(const std::string& file_name);
-};
-}  // namespace srecord
+#include "buffers/record_collector.h"
 
 namespace buffers {
 namespace {
 
 using Create = srecord::input_file::pointer (*)(const std::string&);
 
-struct TextFormat {
+struct LibraryFormat {
+  ReadAs how;
   Create create;
-  ImageFormat format;
 };
 
-// The text formats, the two common ones first. Left out on purpose, since a raw image could pass
-// for them and raw images must load as they are: the library's binary formats, and the text
-// formats without a mark of their own (Needham, Verilog VMEM and SPASM take any lines of hex
-// digits, LSI Logic Fast Load any run of letters and digits).
-const std::array<TextFormat, 17> kTextFormats{{
-    {srecord::input_file_intel::create, ImageFormat::IntelHex},
-    {srecord::input_file_motorola::create, ImageFormat::SRecord},
-    {srecord::input_file_tektronix_extended::create, ImageFormat::Other},
-    {srecord::input_file_tektronix::create, ImageFormat::Other},
-    {srecord::input_file_mos_tech::create, ImageFormat::Other},
-    {srecord::input_file_signetics::create, ImageFormat::Other},
-    {srecord::input_file_ti_tagged::create, ImageFormat::Other},
-    {srecord::input_file_ti_tagged_16::create, ImageFormat::Other},
-    {srecord::input_file_ti_txt::create, ImageFormat::Other},
-    {srecord::input_file_atmel_generic::create_be, ImageFormat::Other},
-    {srecord::input_file_ascii_hex::create, ImageFormat::Other},
-    {srecord::input_file_emon52::create, ImageFormat::Other},
-    {srecord::input_file_fairchild::create, ImageFormat::Other},
-    {srecord::input_file_four_packed_code::create, ImageFormat::Other},
-    {srecord::input_file_mif::create, ImageFormat::Other},
-    {srecord::input_file_os65v::create, ImageFormat::Other},
-    {srecord::input_file_brecord::create, ImageFormat::Other},
+// The formats read through the library; Intel HEX and S-records are read by the program itself.
+const std::array<LibraryFormat, 15> kLibraryFormats{{
+    {ReadAs::Tektronix, srecord::input_file_tektronix::create},
+    {ReadAs::TektronixExtended, srecord::input_file_tektronix_extended::create},
+    {ReadAs::MosTech, srecord::input_file_mos_tech::create},
+    {ReadAs::TiTxt, srecord::input_file_ti_txt::create},
+    {ReadAs::AsciiHex, srecord::input_file_ascii_hex::create},
+    {ReadAs::AtmelGeneric, srecord::input_file_atmel_generic::create_be},
+    {ReadAs::BRecord, srecord::input_file_brecord::create},
+    {ReadAs::Emon52, srecord::input_file_emon52::create},
+    {ReadAs::Fairchild, srecord::input_file_fairchild::create},
+    {ReadAs::FourPackedCode, srecord::input_file_four_packed_code::create},
+    {ReadAs::Mif, srecord::input_file_mif::create},
+    {ReadAs::Os65v, srecord::input_file_os65v::create},
+    {ReadAs::Signetics, srecord::input_file_signetics::create},
+    {ReadAs::TiTagged, srecord::input_file_ti_tagged::create},
+    {ReadAs::TiTagged16, srecord::input_file_ti_tagged_16::create},
 }};
 
 // Remarks of the readers that say nothing is wrong with the bytes: a missing or repeated header,
@@ -120,22 +107,6 @@ class ThrowingQuit final : public srecord::quit {
   std::vector<std::string> messages_;
 };
 
-// Whether the format's reader takes the file's first record; checksums are not looked at yet,
-// so a file whose first record is damaged is still known for what it is.
-bool FirstRecordReads(const TextFormat& format, const std::string& path) {
-  ThrowingQuit quiet;
-  try {
-    srecord::input_file::pointer in = format.create(path);
-    in->set_quit(quiet);
-    srecord::input& reader = *in;  // the file readers keep this one to themselves
-    reader.disable_checksum_validation();
-    srecord::record record;
-    return in->read(record);
-  } catch (const Refused&) {
-    return false;
-  }
-}
-
 // "<path>: 12: checksum mismatch" becomes "line 12: checksum mismatch", and a remark
 // "<path>: 3: warning: ignoring garbage lines" "line 3: ignoring garbage lines".
 std::string Reason(const std::string& path, const std::string& message) {
@@ -152,91 +123,35 @@ std::string Reason(const std::string& path, const std::string& message) {
   return line + std::string(text);
 }
 
-class ImageBuilder {
- public:
-  explicit ImageBuilder(size_t capacity) : capacity_(capacity) {}
+}  // namespace
 
-  // Places one data record; answers why not when it lies beyond the buffer or gives an
-  // address other bytes than an earlier record did.
-  std::optional<std::string> Place(const srecord::record& record) {
-    const uint64_t first = record.get_address();
-    const uint64_t end = first + record.get_length();
-    if (end > capacity_) {
-      return "address " + HexOf(end > first ? end - 1 : first) + "h lies beyond the buffer of " +
-             std::to_string(capacity_) + " bytes";
-    }
-    if (end > bytes_.size()) {
-      bytes_.resize(end, 0xFF);
-      given_.resize(end, false);
-    }
-    for (uint64_t a = first; a < end; ++a) {
-      const auto byte = static_cast<uint8_t>(record.get_data(a - first));
-      if (given_[a] && bytes_[a] != byte) {
-        return "address " + HexOf(a) + "h is given two different bytes";
-      }
-      bytes_[a] = byte;
-      given_[a] = true;
-    }
-    lowest_ = records_ == 0 ? first : std::min(lowest_, first);
-    ++records_;
-    return std::nullopt;
-  }
-
-  LoadFileImage Take(const TextFormat& format, std::string name) {
-    LoadFileImage image;
-    image.format = format.format;
-    image.format_name = std::move(name);
-    image.records = records_;
-    image.lowest = lowest_;
-    image.highest = bytes_.empty() ? 0 : bytes_.size() - 1;
-    image.bytes = std::move(bytes_);
-    return image;
-  }
-
- private:
-  static std::string HexOf(uint64_t value) {
-    std::array<char, 20> text{};
-    std::snprintf(text.data(), text.size(), "%llX", static_cast<unsigned long long>(value));
-    return text.data();
-  }
-  size_t capacity_;
-  std::vector<uint8_t> bytes_;
-  std::vector<bool> given_;
-  size_t records_ = 0;
-  uint64_t lowest_ = 0;
-};
-
-// Reads every record of the file in the format found, checksums and all.
-LoadFileResult ReadWhole(const TextFormat& format, const std::string& path, size_t capacity) {
+LoadFileResult ReadLibraryFormat(ReadAs how, const std::string& path) {
+  const auto* format = std::find_if(kLibraryFormats.begin(), kLibraryFormats.end(),
+                                    [how](const LibraryFormat& f) { return f.how == how; });
+  if (format == kLibraryFormats.end()) return {};
   LoadFileResult result;
   ThrowingQuit strict;
-  ImageBuilder builder(capacity);
-  srecord::input_file::pointer in = format.create(path);
-  in->set_quit(strict);
-  const std::string name = in->get_file_format_name();
+  RecordCollector records;
+  std::string name = "load file";
   try {
+    srecord::input_file::pointer in = format->create(path);
+    in->set_quit(strict);
+    name = in->get_file_format_name();
     srecord::record record;
     while (in->read(record)) {
       if (record.get_type() != srecord::record::type_data || record.get_length() == 0) continue;
-      if (auto wrong = builder.Place(record)) {
-        in->fatal_error("%s", wrong->c_str());  // names the line the record came from
-      }
+      records.Add(record.get_address(), std::span(record.get_data(), record.get_length()), 0);
     }
     if (auto damage = strict.Damage()) throw Refused{*damage};
-    result.image = builder.Take(format, name);
+    LoadFileImage image;
+    image.format = ImageFormat::Other;
+    image.format_name = name;
+    if (auto wrong = records.Take(image)) throw Refused{*wrong};
+    result.image = std::move(image);
   } catch (const Refused& refused) {
     result.refusal = name + " " + Reason(path, refused.message);
   }
   return result;
-}
-
-}  // namespace
-
-LoadFileResult ReadLoadFile(const std::string& path, size_t capacity) {
-  for (const TextFormat& format : kTextFormats) {
-    if (FirstRecordReads(format, path)) return ReadWhole(format, path, capacity);
-  }
-  return {};
 }
 
 }  // namespace buffers

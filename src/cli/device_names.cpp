@@ -50,6 +50,19 @@ bool Anywhere(const std::vector<std::string>& name, const std::vector<std::strin
   return false;
 }
 
+// The family word and the part number without the maker between them: "flash am29f040" for
+// "Flash AMD AM29F040". The words in their order, the first one the name's first.
+bool FamilyAndPart(const std::vector<std::string>& name, const std::vector<std::string>& run) {
+  if (run.size() < 2 || name.empty() || name.front() != run.front()) return false;
+  size_t at = 1;
+  for (size_t i = 1; i < run.size(); ++i) {
+    while (at < name.size() && name[at] != run[i]) ++at;
+    if (at == name.size()) return false;
+    ++at;
+  }
+  return true;
+}
+
 // A name that matches nothing whole still suggests the rows that contain it as text.
 bool Containing(const std::vector<std::string>& name, const std::vector<std::string>& run) {
   std::string joined, wanted;
@@ -70,7 +83,8 @@ DeviceMatch MatchDevice(std::string_view wanted, std::span<const std::string_vie
     bool (*matches)(const Words_t& name, const Words_t& run);
     bool selects;  // one row found by it is the row meant
   };
-  constexpr Rule kRules[] = {{Whole, true}, {Ending, true}, {Anywhere, true}, {Containing, false}};
+  constexpr Rule kRules[] = {
+      {Whole, true}, {Ending, true}, {Anywhere, true}, {FamilyAndPart, true}, {Containing, false}};
   for (const Rule& rule : kRules) {
     std::vector<size_t> rows;
     for (size_t i = 0; i < names.size(); ++i) {

@@ -18,7 +18,8 @@ constexpr std::string_view kBoardOptions =
     "  --port 378|278|3BC   use the board at this port (probed there)\n"
     "  --model 4|5          the board's model, when detection cannot tell\n"
     "  --simulated[=DIR]    the built-in simulated board instead of a real port; with DIR its\n"
-    "                       chips keep their contents there from one run to the next\n"
+    "                       chips keep their contents there from one run to the next (DIR is\n"
+    "                       created when its parent exists)\n"
     "  --log FILE           save the log to FILE (as MELDRIX5.LOG is saved) when done\n"
     "  -y, --yes            answer the safety questions OK (needed without a terminal)\n";
 
@@ -34,14 +35,23 @@ constexpr std::array<CommandHelp, 8> kCommandHelp = {{
      "Checks that every byte of the device is erased (FFh).\n"},
     {"verify", "verify -d DEVICE -i FILE [--hi|--low] [board options]",
      "Compares the device with the image in FILE.\n"
-     "  --hi, --low          compare with the odd (Hi) or even (Low) bytes of the image\n"},
+     "  --hi, --low          compare with the odd (Hi) or even (Low) bytes of the image\n"
+     "  --offset ADDR        subtract ADDR from every address of a load file\n"
+     "  --format NAME        read FILE in this format instead of by its content\n"},
     {"program", "program -d DEVICE -i FILE [options] [board options]",
      "Programs the image in FILE into the device, after the safety question.\n"
      "  --blank-check        check the device is blank first; stop if it is not\n"
      "  --verify             verify the device against the image afterwards\n"
      "  --hi, --low          program the odd (Hi) or even (Low) bytes of the image\n"
      "  --vpp 12.5|21|25     programming voltage, among those the device offers\n"
-     "  --speed 1..20        programming speed slider (18 unless given; lower is slower)\n"},
+     "  --speed 1..20        programming speed slider (18 unless given; lower is slower)\n"
+     "  --offset ADDR        subtract ADDR (0xE000, E000h or decimal) from every address of a\n"
+     "                       load file, so that an image linked at E000h starts at 0\n"
+     "  --format NAME        read FILE as NAME: binary, intel-hex, srecord, tektronix,\n"
+     "                       tektronix-extended, mos-tech, ti-txt, ascii-hex, atmel-generic,\n"
+     "                       brecord, emon52, fairchild, fpc, mif, os65v, signetics,\n"
+     "                       ti-tagged, ti-tagged-16 (unless given: Intel HEX, S-records and\n"
+     "                       the other marked formats by their content, raw binary the rest)\n"},
     {"erase", "erase -d DEVICE [board options]", "Erases a Flash or EEPROM device.\n"},
     {"id", "id -d DEVICE [board options]",
      "Reads a Flash device's maker and device code and names the chip.\n"},
@@ -67,7 +77,8 @@ std::string HelpText(std::string_view command) {
     text += "  " + program + " " + std::string(help.usage) + "\n";
   }
   text +=
-      "\nDEVICE is a catalogue name, whole or its part number (\"27C256\", \"eprom 27c256\").\n";
+      "\nDEVICE is a catalogue name, whole, its part number or the family and part number\n"
+      "(\"27C256\", \"eprom 27c256\", \"flash am29f040\").\n";
   text += "\n" + std::string(kBoardOptions);
   text +=
       "  -h, --help           this help; COMMAND --help for one command\n"

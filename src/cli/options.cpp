@@ -6,6 +6,8 @@
 #include <charconv>
 #include <set>
 
+#include "buffers/image_formats.h"
+
 namespace cli {
 namespace {
 
@@ -20,7 +22,7 @@ struct OptionSpec {
 constexpr std::string_view kBoardCommands = "detect read blank verify program erase id";
 constexpr std::string_view kDeviceCommands = "read blank verify program erase id";
 
-constexpr std::array<OptionSpec, 16> kOptions = {{
+constexpr std::array<OptionSpec, 18> kOptions = {{
     {"device", 'd', true, kDeviceCommands},
     {"input", 'i', true, "verify program"},
     {"output", 'o', true, "read"},
@@ -30,6 +32,8 @@ constexpr std::array<OptionSpec, 16> kOptions = {{
     {"low", 0, false, "verify program"},
     {"vpp", 0, true, "program"},
     {"speed", 0, true, "program"},
+    {"offset", 0, true, "verify program"},
+    {"format", 0, true, "verify program"},
     {"port", 0, true, kBoardCommands},
     {"model", 0, true, kBoardCommands},
     {"simulated", 0, false, kBoardCommands},
@@ -82,6 +86,22 @@ std::optional<int16_t> PortValue(std::string_view text) {
   return std::nullopt;
 }
 
+// An address as srec_cat takes one: 0x1F000 or 1F000h in hex, otherwise decimal.
+std::optional<uint64_t> Address(std::string_view text) {
+  int base = 10;
+  if (text.starts_with("0x") || text.starts_with("0X")) {
+    text.remove_prefix(2);
+    base = 16;
+  } else if (text.ends_with('h') || text.ends_with('H')) {
+    text.remove_suffix(1);
+    base = 16;
+  }
+  uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
 std::optional<int> WholeNumber(std::string_view text) {
   int value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -112,6 +132,19 @@ std::optional<std::string> TakeValue(Request& r, std::string_view option, std::s
     if (value == "21") r.voltage = 2;
     if (value == "25") r.voltage = 3;
     if (!r.voltage) return shown + ": the programming voltage is 12.5, 21 or 25";
+  } else if (option == "offset") {
+    r.offset = Address(value);
+    if (!r.offset) return shown + ": the offset is an address, 0xE000 or E000h or 57344";
+  } else if (option == "format") {
+    if (!buffers::ReadAsOfOption(value)) {
+      std::string names;
+      for (const buffers::ReadAsChoice& choice : buffers::ReadAsChoices()) {
+        if (choice.option.empty()) continue;
+        names += (names.empty() ? "" : ", ") + std::string(choice.option);
+      }
+      return shown + ": the format is one of " + names;
+    }
+    r.format = value;
   } else if (option == "speed") {
     r.speed = WholeNumber(value);
     if (!r.speed || *r.speed < 1 || *r.speed > 20) return shown + ": the speed is 1 to 20";

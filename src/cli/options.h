@@ -15,18 +15,20 @@ struct Request {
   std::string input;    // -i: the image to verify or program
   std::string output;   // -o: where the image read goes
   std::string log;      // --log: where the log is saved when the command ends
-  std::optional<int16_t> port;   // --port: 378h, 278h or 3BCh
-  std::optional<int16_t> model;  // --model: 4 or 5
-  bool simulated = false;        // --simulated[=DIR]
-  std::string simulated_chips;   // DIR: where the simulated chips keep their contents
-  bool yes = false;              // --yes: the safety questions are answered OK
-  bool blank_check = false;      // --blank-check
-  bool verify = false;           // --verify
-  int half = 0;                  // HiLow option: 0 whole image, 1 --hi, 2 --low
-  std::optional<int> voltage;    // Voltage option 1 (12.5 V), 2 (21 V) or 3 (25 V)
-  std::optional<int> speed;      // --speed: the slider, 1..20
-  bool help = false;             // --help: of the whole, or of the command given
-  bool version = false;          // --version
+  std::optional<int16_t> port;     // --port: 378h, 278h or 3BCh
+  std::optional<int16_t> model;    // --model: 4 or 5
+  bool simulated = false;          // --simulated[=DIR]
+  std::string simulated_chips;     // DIR: where the simulated chips keep their contents
+  bool yes = false;                // --yes: the safety questions are answered OK
+  bool blank_check = false;        // --blank-check
+  bool verify = false;             // --verify
+  int half = 0;                    // HiLow option: 0 whole image, 1 --hi, 2 --low
+  std::optional<int> voltage;      // Voltage option 1 (12.5 V), 2 (21 V) or 3 (25 V)
+  std::optional<int> speed;        // --speed: the slider, 1..20
+  std::optional<uint64_t> offset;  // --offset: subtracted from a load file's addresses
+  std::string format;              // --format: how the image file is read; empty: by content
+  bool help = false;               // --help: of the whole, or of the command given
+  bool version = false;            // --version
 };
 
 // Either a request or why the command line is not one (a single line for the operator).

@@ -115,6 +115,13 @@ ExitStatus Session::Operate() {
     return ExitStatus::Done;
   }
   if (auto refused = ChooseDevice()) return *refused;
+  // The chips' directory must take their contents before anything is done: a program run
+  // whose chip cannot be kept would report a success that the next run does not find.
+  if (!request_.simulated_chips.empty()) {
+    if (const auto error = platform::WritableDirectory(request_.simulated_chips)) {
+      return Usage("--simulated=" + request_.simulated_chips + ": " + error->reason);
+    }
+  }
   if (auto failed = Connect()) return *failed;
   // A missing or unreadable image is found before the board or the chip is touched.
   if (!request_.input.empty()) {
@@ -263,6 +270,14 @@ std::optional<ExitStatus> Session::SetProgrammingOptions() {
 std::optional<ExitStatus> Session::OpenImage() {
   if (request_.input.empty()) return std::nullopt;
   panel_.open_file = request_.input;
+  const auto choices = buffers::ReadAsChoices();
+  for (size_t i = 0; i < choices.size(); ++i) {
+    if (!request_.format.empty() && choices[i].option == request_.format) {
+      panel_.open_filter = static_cast<int>(i);
+    }
+  }
+  // No question about moving the image: it moves by the offset given, or not at all.
+  programmer_->LoadOffset = request_.offset.value_or(0);
   programmer_->mnuFileOpenCode_Click();
   if (programmer_->buf.CodeFileName != request_.input) return ExitStatus::FileFailed;
   return std::nullopt;

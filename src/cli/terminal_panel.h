@@ -48,6 +48,9 @@ class TerminalPanel final : public frontend::HeadlessPanel {
   bool AskOkCancel(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view, std::string_view) override { return {}; }
   std::string OpenFileDialog(std::string_view, std::string_view) override { return open_file; }
+  // The Open dialog's filter entry the format given on the command line stands for.
+  int open_filter = 0;
+  int OpenFileFilter() const override { return open_filter; }
   // The filter's first entry: the format follows the name's extension.
   panel::FileChoice SaveFileDialog(std::string_view, std::string_view, std::string_view) override {
     return {save_file, 0};

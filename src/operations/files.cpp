@@ -10,7 +10,9 @@
 
 #include "buffers/checksums.h"
 #include "buffers/image_file.h"
+#include "buffers/image_formats.h"
 #include "operations/programmer.h"
+#include "platform/hex_text.h"
 
 namespace ops {
 
@@ -20,7 +22,6 @@ using panel::ToolbarButton;
 
 namespace {
 
-constexpr std::string_view kAllFiles = "All Files (*.*)|*.*";
 constexpr std::string_view kClickToSelect = "Click To Select a File";
 constexpr std::string_view kBufferErased = "Buffer Erased";
 
@@ -49,16 +50,20 @@ struct ImageSlot {
   buffers::ImageFormat& file_format;
   Ctl name_text;  // the clickable file name
   Ctl size_text;  // the length beside it
+  std::vector<buffers::AddressRange>& file_ranges;
+  uint64_t& file_moved_by;
 };
 
 ImageSlot CodeSlot(Programmer& p) {
-  return {p.buf.CodeBuffer,     p.buf.CodeLength,      p.buf.CodeFileName,   p.buf.CodeHoldsFile,
-          p.buf.CodeFileFormat, Ctl::FileNameCodeText, Ctl::FileNameCodeSize};
+  return {p.buf.CodeBuffer,      p.buf.CodeLength,     p.buf.CodeFileName,
+          p.buf.CodeHoldsFile,   p.buf.CodeFileFormat, Ctl::FileNameCodeText,
+          Ctl::FileNameCodeSize, p.buf.CodeFileRanges, p.buf.CodeFileMovedBy};
 }
 
 ImageSlot DataSlot(Programmer& p) {
-  return {p.buf.DataBuffer,     p.buf.DataLength,      p.buf.DataFileName,   p.buf.DataHoldsFile,
-          p.buf.DataFileFormat, Ctl::FileNameDataText, Ctl::FileNameDataSize};
+  return {p.buf.DataBuffer,      p.buf.DataLength,     p.buf.DataFileName,
+          p.buf.DataHoldsFile,   p.buf.DataFileFormat, Ctl::FileNameDataText,
+          Ctl::FileNameDataSize, p.buf.DataFileRanges, p.buf.DataFileMovedBy};
 }
 
 // Both Open entries start afresh: indicators off, the display back to showing the image.
@@ -67,7 +72,7 @@ std::string AskFileToOpen(Programmer& p, std::string_view title) {
   p.ErrorIndicatorOff();
   p.DataFlowIndicatorOff();
   p.DisplayMode = "Read";
-  return p.ui.OpenFileDialog(title, kAllFiles);
+  return p.ui.OpenFileDialog(title, buffers::OpenFilter());
 }
 
 // Tells the operator why the file did not become the image: too long for it (`kind` is "Code"
@@ -112,10 +117,15 @@ bool SaveImage(Programmer& p, ImageSlot slot, const std::string& what, const std
                bool chosen, buffers::ImageFormat format) {
   p.ui.SetCaption(Ctl::sbStatusBar, "Writing " + what + " " + path + " ... Wait");
   const auto image = buffers::ImagePart(slot.buffer, slot.length);
+  // A buffer that still holds a load file's records is written as those records, at the
+  // addresses the file gave them: the erased gaps between them are no data of the file's.
+  const bool records = slot.holds_file && !slot.file_ranges.empty();
+  const auto parts = buffers::LoadFileParts(slot.buffer, slot.file_ranges, slot.file_moved_by);
   const auto error =
       format == buffers::ImageFormat::Binary
           ? platform::WriteFileAtomically(path, image)
-          : platform::WriteFileAtomically(path, buffers::ImageFileText(format, image));
+          : platform::WriteFileAtomically(path, records ? buffers::ImageFileText(format, parts)
+                                                        : buffers::ImageFileText(format, image));
   if (error) {
     p.ui.SetCaption(Ctl::sbStatusBar, "");
     p.ReportUnwritableFile(path, error->reason);
@@ -127,6 +137,11 @@ bool SaveImage(Programmer& p, ImageSlot slot, const std::string& what, const std
     p.ui.SetCaption(slot.name_text, path);
   }
   p.ui.SetCaption(slot.size_text, LengthInParentheses(slot.length));  // the bytes written
+  // The file now holds the whole image, or the records it held before in another format.
+  if (!records || format == buffers::ImageFormat::Binary) {
+    slot.file_ranges.clear();
+    slot.file_moved_by = 0;
+  }
   slot.holds_file = true;
   p.ui.LogMessage("File Sucessfully Saved as " + path);
   p.ui.SetCaption(Ctl::sbStatusBar, "");
@@ -163,6 +178,62 @@ void SaveToOwnFile(Programmer& p, ImageSlot slot, std::string_view title, std::s
   }
 }
 
+// A load file's records go to the chip's addresses: an image linked where a processor sees the
+// ROM (a monitor at E000h..FFFFh for an 8 KB EPROM) lies beyond the device as it stands, and
+// cutting it would program a chip that does not hold the image. The window offers to move it
+// down so that its lowest address becomes 0 when that makes it fit; the command line moves it
+// by the offset given. Otherwise the image is refused, with the address and the device's size.
+void PlaceForDevice(Programmer& p, buffers::LoadedImage& image) {
+  // An offset given for a raw image would be dropped without a word: it has no addresses.
+  if (!image.load_file() && image.ok() && p.LoadOffset.value_or(0) != 0) {
+    image.error = "the offset applies to the addresses of a load file; this file is a raw image";
+    return;
+  }
+  if (!image.load_file() || image.too_long || (image.error && !image.beyond)) return;
+  const bool device = p.dev.DeviceSize > 0;
+  const uint64_t room = device ? static_cast<uint64_t>(p.dev.DeviceSize) : buffers::kCodeBufferSize;
+  const std::string held = device
+                               ? "the " + std::to_string(room) + " bytes of the " + p.dev.DeviceName
+                               : "the code buffer of " + std::to_string(room) + " bytes";
+  const auto range = [](uint64_t first, uint64_t last) {
+    return platform::Hex(first) + "h to " + platform::Hex(last) + "h";
+  };
+  uint64_t down = p.LoadOffset.value_or(0);
+  if (down > image.lowest) {
+    image.error = "the offset " + platform::Hex(down) + "h lies above the lowest address " +
+                  platform::Hex(image.lowest) + "h of the image";
+    return;
+  }
+  if (!image.blocks.empty() && image.highest - down >= room) {
+    const bool fits_moved = image.highest - image.lowest < room;
+    const std::string beyond =
+        "address " + platform::Hex(image.highest - down) + "h lies beyond " + held;
+    if (p.LoadOffset || !fits_moved) {
+      image.error = beyond;
+      image.beyond = false;
+      return;
+    }
+    const std::string question = "The image covers addresses " +
+                                 range(image.lowest, image.highest) + "; " + held +
+                                 " are addresses " + range(0, room - 1) +
+                                 ". Move the image down by " + platform::Hex(image.lowest) +
+                                 "h, to addresses " + range(0, image.highest - image.lowest) + "?";
+    if (!p.ui.AskOkCancel(question, "Image Beyond the Device")) {
+      image.error = beyond + "; the image was not moved";
+      image.beyond = false;
+      return;
+    }
+    down = image.lowest;
+  }
+  if (down == image.moved && !image.beyond) return;
+  buffers::PlaceLoadFile(image, down, buffers::kCodeBufferSize);
+  if (image.ok() && down != 0) {
+    p.ui.LogMessage("Image moved down by " + platform::Hex(down) + "h: addresses " +
+                    range(image.lowest, image.highest) + " are now " +
+                    range(0, image.highest - down));
+  }
+}
+
 // An erased device reads FFh everywhere; `filled` bytes of the image become FFh, and what
 // needs an image (`uses`) is disabled until one is opened again.
 void EraseImage(Programmer& p, ImageSlot slot, size_t filled, std::initializer_list<Ctl> uses) {
@@ -181,13 +252,13 @@ void EraseImage(Programmer& p, ImageSlot slot, size_t filled, std::initializer_l
 void Programmer::mnuFileOpenCode_Click() {
   const std::string path = AskFileToOpen(*this, "Open Code File");
   if (path.empty()) return;
-  LoadCodeFile(path);
+  LoadCodeFile(path, buffers::ReadAsOfFilter(ui.OpenFileFilter()));
 }
 
 void Programmer::mnuFileOpenData_Click() {
   const std::string path = AskFileToOpen(*this, "Open Data File (eeprom)");
   if (path.empty()) return;
-  LoadDataFile(path);
+  LoadDataFile(path, buffers::ReadAsOfFilter(ui.OpenFileFilter()));
 }
 
 void Programmer::ReadBinaryFile() {
@@ -200,7 +271,7 @@ void Programmer::ReadBinaryFileData() {
 
 // The file becomes the code image only when the whole of it could be read and fits the code
 // buffer; otherwise the operator is told why and the image, its length, flags and name stay.
-bool Programmer::LoadCodeFile(const std::string& path) {
+bool Programmer::LoadCodeFile(const std::string& path, buffers::ReadAs how) {
   const std::string shown_before = ui.Caption(Ctl::FileNameCodeText);
   ui.SetCaption(Ctl::FileNameCodeText, path);
   ui.SetCaption(Ctl::BufferDisplay,
@@ -210,7 +281,8 @@ bool Programmer::LoadCodeFile(const std::string& path) {
   ui.Repaint(Ctl::BufferDisplay);  // seen while a long file is read
   ui.Repaint(Ctl::sbStatusBar);
 
-  const buffers::LoadedImage image = buffers::LoadImage(path, buffers::kCodeBufferSize);
+  buffers::LoadedImage image = buffers::LoadImage(path, buffers::kCodeBufferSize, how);
+  PlaceForDevice(*this, image);
   if (!image.ok()) {
     ui.SetCaption(Ctl::FileNameCodeText, shown_before);
     DataFlowIndicatorOff();
@@ -220,7 +292,10 @@ bool Programmer::LoadCodeFile(const std::string& path) {
     return false;
   }
 
+  for (const std::string& note : image.notes) ui.LogMessage(note);
   TakeImage(*this, CodeSlot(*this), image, path, "Buffer");
+  buf.CodeFileRanges = image.ranges;
+  buf.CodeFileMovedBy = image.moved;
   buf.CodeImageLength = buf.CodeLength;
   buf.CodeImageSource = path;
   ShowCodeImageCaptions();
@@ -250,12 +325,12 @@ bool Programmer::LoadCodeFile(const std::string& path) {
 // A data image larger than the EEPROM's 8192 bytes, or a file that cannot be read, is refused;
 // the data image, its length, flag and name stay as they were, so a later Save Data cannot
 // overwrite the refused file with the old image.
-bool Programmer::LoadDataFile(const std::string& path) {
+bool Programmer::LoadDataFile(const std::string& path, buffers::ReadAs how) {
   const std::string shown_before = ui.Caption(Ctl::FileNameDataText);
   ui.SetCaption(Ctl::FileNameDataText, path);
   DataFlowIndicatorOn();
 
-  const buffers::LoadedImage image = buffers::LoadImage(path, buffers::kMaxDataFile);
+  const buffers::LoadedImage image = buffers::LoadImage(path, buffers::kMaxDataFile, how);
   if (!image.ok()) {
     ui.SetCaption(Ctl::FileNameDataText, shown_before);
     DataFlowIndicatorOff();
@@ -263,7 +338,10 @@ bool Programmer::LoadDataFile(const std::string& path) {
     return false;
   }
 
+  for (const std::string& note : image.notes) ui.LogMessage(note);
   TakeImage(*this, DataSlot(*this), image, path, "DataBuffer");
+  buf.DataFileRanges = image.ranges;
+  buf.DataFileMovedBy = image.moved;
   ui.SetCaption(Ctl::FileNameDataSize, LengthInParentheses(buf.DataLength));
   ui.SetEnabled(ToolbarButton(5), true);
   for (Ctl c :

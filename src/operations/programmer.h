@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "board/board.h"
 #include "board/detect.h"
 #include "buffers/buffers.h"
+#include "buffers/image_formats.h"
 #include "devices/catalogue.h"
 #include "panel/panel.h"
 #include "platform/clock.h"
@@ -78,6 +80,7 @@ class Programmer {
   // The steps of a selection, in the order Device_Click takes them.
   void TakeDeviceRow(const devices::DeviceEntry& row, std::string name);
   void ShowDeviceInForce();
+  void ClearDeviceSelection();  // no device in force, the list back on its prompt
   void SetSpeedFactorsOfDevice();
   void SetSpeedFactors(int32_t latch, int32_t shorter, int32_t longer);
   void ProbeFlashIdOnSelection();
@@ -99,8 +102,12 @@ class Programmer {
   void EraseCodeBuffer();
   void EraseDataBuffer();
   // Load a whole image file and save one; each reports its own failure and answers false.
-  bool LoadCodeFile(const std::string& path);
-  bool LoadDataFile(const std::string& path);
+  // how: by the file's content, or as the operator chose in the Open dialog.
+  bool LoadCodeFile(const std::string& path, buffers::ReadAs how = buffers::ReadAs::Content);
+  bool LoadDataFile(const std::string& path, buffers::ReadAs how = buffers::ReadAs::Content);
+  // Set by the command line: subtracted from every address of a code load file, and no
+  // question asked; a load file it does not bring within the device is refused.
+  std::optional<uint64_t> LoadOffset;
   // chosen: a new name for the image, written in `format`; otherwise the image's own file in
   // the format it has.
   bool SaveCodeFile(const std::string& path, bool chosen, buffers::ImageFormat format);

@@ -162,6 +162,15 @@ void Programmer::ShowDeviceInForce() {
   if (dev.ListIndex >= 0) ui.SetListIndex(dev.ListIndex);
 }
 
+// A setup slot saved while no device was chosen restores that: no device is in force, so that
+// the list, the operations it leaves enabled and the next Save Setup agree that none is.
+void Programmer::ClearDeviceSelection() {
+  dev = devices::SelectedDevice{};
+  ui.SetListIndex(-1);
+  ui.SetCaption(Ctl::Device, kSelectPrompt);
+  DisableDeviceControls();
+}
+
 void Programmer::TakeDeviceRow(const devices::DeviceEntry& row, std::string name) {
   dev.DeviceName = std::move(name);
   dev.DeviceFamily = std::string(1, row.Family);

@@ -226,7 +226,11 @@ class SlotReader {
     const auto index = ParseNumber(value);
     if (!index) return Skip("not a number");
     if (*index < -1 || *index >= p_.ui.ListCount()) return Skip("device index outside the list");
-    p_.SetDeviceIndex(*index);
+    if (*index == -1) {
+      p_.ClearDeviceSelection();
+    } else {
+      p_.SetDeviceIndex(*index);
+    }
     return LineOutcome::Applied;
   }
 

@@ -204,6 +204,8 @@ class Panel {
   virtual bool AskOkCancel(std::string_view text, std::string_view title) = 0;  // true: OK
   virtual std::string InputBox(std::string_view prompt, std::string_view title) = 0;
   virtual std::string OpenFileDialog(std::string_view title, std::string_view filter) = 0;
+  // The entry of the filter (0 the first) the last open dialog was left on.
+  virtual int OpenFileFilter() const { return 0; }
   // offered: the file name the save dialog starts with (empty: none).
   virtual FileChoice SaveFileDialog(std::string_view title, std::string_view filter,
                                     std::string_view offered) = 0;

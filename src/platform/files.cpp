@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -133,7 +134,10 @@ SizeResult RegularFileSize(const std::string& path) {
   return {static_cast<uint64_t>(info.st_size), std::nullopt};
 }
 
-ReadResult ReadWholeFile(const std::string& path, uint64_t max_bytes) {
+namespace {
+
+// start: the first max_bytes of a longer file; otherwise a longer file is refused.
+ReadResult ReadRegularFile(const std::string& path, uint64_t max_bytes, bool start) {
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) return {{}, Errno(errno)};
   struct stat info {};
@@ -141,8 +145,8 @@ ReadResult ReadWholeFile(const std::string& path, uint64_t max_bytes) {
   if (S_ISDIR(info.st_mode)) return {{}, FileError{"it is a directory, not a file"}};
   if (!S_ISREG(info.st_mode)) return {{}, FileError{"it is a device or special file, not a file"}};
   const auto size = static_cast<uint64_t>(info.st_size);
-  if (size > max_bytes) return {{}, FileError{"the file is too long"}};
-  std::vector<uint8_t> bytes(size);
+  if (size > max_bytes && !start) return {{}, FileError{"the file is too long"}};
+  std::vector<uint8_t> bytes(std::min(size, max_bytes));
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
@@ -155,6 +159,16 @@ ReadResult ReadWholeFile(const std::string& path, uint64_t max_bytes) {
   }
   bytes.resize(done);
   return {std::move(bytes), std::nullopt};
+}
+
+}  // namespace
+
+ReadResult ReadWholeFile(const std::string& path, uint64_t max_bytes) {
+  return ReadRegularFile(path, max_bytes, false);
+}
+
+ReadResult ReadFileStart(const std::string& path, uint64_t count) {
+  return ReadRegularFile(path, count, true);
 }
 
 std::optional<FileError> WriteFileAtomically(const std::string& path,
@@ -215,6 +229,19 @@ std::string ReadKernelTextFile(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+std::optional<FileError> WritableDirectory(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno != ENOENT) return Errno(errno);
+    // Only the last part is made: a mistyped parent is an error, not a tree to create.
+    if (::mkdir(path.c_str(), 0777) != 0) return Errno(errno);
+  } else if (!S_ISDIR(info.st_mode)) {
+    return FileError{"not a directory"};
+  }
+  if (::access(path.c_str(), W_OK | X_OK) != 0) return Errno(errno);
+  return std::nullopt;
 }
 
 }  // namespace platform

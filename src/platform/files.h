@@ -20,6 +20,8 @@ struct ReadResult {
   std::optional<FileError> error;
 };
 ReadResult ReadWholeFile(const std::string& path, uint64_t max_bytes);
+// The first `count` bytes of a regular file (all of a shorter one).
+ReadResult ReadFileStart(const std::string& path, uint64_t count);
 
 // The length of a regular file, or an error (missing, not a regular file, unreadable).
 struct SizeResult {
@@ -38,6 +40,10 @@ std::optional<FileError> WriteFileAtomically(const std::string& path,
 std::optional<FileError> WriteFileAtomically(const std::string& path, const std::string& text);
 
 bool FileExists(const std::string& path);
+
+// Makes sure `path` is a directory this program may write files into, creating it when its
+// parent exists; the error says why it is not one.
+std::optional<FileError> WritableDirectory(const std::string& path);
 
 // Reads a text file as lines, with CR LF or LF endings removed. Empty optional: unreadable.
 std::optional<std::vector<std::string>> ReadLines(const std::string& path, uint64_t max_bytes);

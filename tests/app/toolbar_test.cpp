@@ -5,6 +5,8 @@
 #include <QMenu>
 
 #include "app/application.h"
+#include "app/file_filter.h"
+#include "buffers/image_formats.h"
 #include "frontend/simulated_port_access.h"
 #include "window_fixture.h"
 
@@ -20,11 +22,13 @@ TEST(ToolbarDispatch, EachKeyRunsItsFileCommand) {
   const std::vector<QString> titles = {"Open Code File", "Save CODE BUFFER ...",
                                        "Open Data File (eeprom)", "Save DATA Buffer ..."};
   EXPECT_EQ(t.dialogs.titles, titles);
-  // Open takes any file and tells the format by content; Save offers the formats it writes.
+  // Open takes any file and tells the format by content unless the operator picks one; Save offers
+  // the formats it writes.
   const std::string save_filter =
       "Raw Binary (*);;Intel HEX (*.hex *.ihx);;Motorola S-record (*.s19 *.s28 *.s37 *.srec *.mot)";
-  const std::vector<std::string> filters = {"All Files (*)", save_filter, "All Files (*)",
-                                            save_filter};
+  const std::string open_filter = app::QtNameFilter(buffers::OpenFilter());
+  EXPECT_TRUE(open_filter.starts_with("All Files (*);;Raw Binary (*);;Intel HEX")) << open_filter;
+  const std::vector<std::string> filters = {open_filter, save_filter, open_filter, save_filter};
   ASSERT_EQ(t.dialogs.filters.size(), filters.size());
   for (size_t i = 0; i < filters.size(); ++i) {
     EXPECT_EQ(t.dialogs.filters[i].toStdString(), filters[i]);

@@ -81,9 +81,11 @@ class FakeDialogs final : public app::Dialogs {
     return ok;
   }
   QString InputBox(QWidget*, const QString&, const QString&) override { return Next(); }
-  QString OpenFile(QWidget*, const QString& title, const QString& filter) override {
+  QString OpenFile(QWidget*, const QString& title, const QString& filter,
+                   int& chosen_filter) override {
     state_.titles.push_back(title);
     state_.filters.push_back(filter);
+    chosen_filter = 0;
     return Next();
   }
   QString SaveFile(QWidget*, const QString& title, const QString& filter, const QString&,

@@ -174,6 +174,108 @@ TEST_F(Cli, InterruptStopsProgrammingAtASafePoint) {
   EXPECT_EQ(Simulated("verify -d 27C080 -i image.bin").status, 1);
 }
 
+// A chips directory that does not exist yet is made when its parent exists; one that cannot be
+// made is refused before anything is done, so that no run reports a success it cannot keep.
+TEST_F(Cli, SimulatedChipsDirectoryIsMadeOrRefusedBeforeAnythingIsDone) {
+  WriteBytes(At("image.bin"), Image(32768));
+  const Outcome program = Start("program -d 27C256 -i image.bin --yes --simulated=chips");
+  EXPECT_EQ(program.status, 0) << program.out << program.err;
+  EXPECT_EQ(Start("verify -d 27C256 -i image.bin --simulated=chips").status, 0);
+
+  WriteBytes(At("plain"), {'x'});
+  for (const std::string dir_name : {"missing/chips", "plain"}) {
+    SCOPED_TRACE(dir_name);
+    const Outcome run = Start("program -d 27C256 -i image.bin --yes --simulated=" + dir_name);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.starts_with("meldrix5-cli: --simulated=" + dir_name + ": ")) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+// A load file goes by its records: lower-case S-records program the bytes they give, not their
+// text; a monitor linked at E000h is refused for an 8 KB EPROM unless --offset moves it down.
+TEST_F(Cli, LoadFilesProgramTheirRecordsAndAnImageBeyondTheDeviceNeedsAnOffset) {
+  std::string srec = "s00600004844521b\r\n";
+  srec += "s1070000deadbeefc0\r\n";  // DE AD BE EF at 0
+  srec += "s5030001fb\r\n";
+  WriteBytes(At("lower.s19"), std::vector<char>(srec.begin(), srec.end()));
+  const Outcome lower = Simulated("program -d 27C64 -i lower.s19 --yes --verify");
+  EXPECT_EQ(lower.status, 0) << lower.out << lower.err;
+  EXPECT_NE(lower.out.find("confirms all 1 data records"), std::string::npos) << lower.out;
+  ASSERT_EQ(Simulated("read -d 27C64 -o back.bin").status, 0);
+  EXPECT_EQ(ReadText(At("back.bin")).substr(0, 4), std::string("\xDE\xAD\xBE\xEF"));
+
+  const std::string monitor = ":02E00000C0DE80\r\n:01FFFF00AA57\r\n:00000001FF\r\n";
+  WriteBytes(At("monitor.hex"), std::vector<char>(monitor.begin(), monitor.end()));
+  const Outcome refused = Simulated("program -d 27C128 -i monitor.hex --yes");
+  EXPECT_EQ(refused.status, 4) << refused.out << refused.err;
+  EXPECT_NE(refused.out.find("address FFFFh lies beyond the 16384 bytes of the Eprom 27C128"),
+            std::string::npos)
+      << refused.out;
+  const Outcome moved = Simulated("program -d 27C128 -i monitor.hex --offset 0xE000 --yes");
+  EXPECT_EQ(moved.status, 0) << moved.out << moved.err;
+  ASSERT_EQ(Simulated("read -d 27C128 -o moved.bin").status, 0);
+  const std::string back = ReadText(At("moved.bin"));
+  EXPECT_EQ(back.substr(0, 3), std::string("\xC0\xDE\xFF"));
+  EXPECT_EQ(back[0x1FFF], '\xAA');
+  EXPECT_EQ(Simulated("verify -d 27C128 -i monitor.hex --offset E000h").status, 0);
+  EXPECT_EQ(Simulated("verify -d 27C128 -i monitor.hex --offset 0xF000").status, 4);
+  EXPECT_EQ(Simulated("verify -d 27C128 -i back.bin --offset 0x100").status, 4);
+}
+
+// Every example of the README and of the manual page, as written and in their order (the
+// manual's verify finds what the README's example programmed); those for a real board run on
+// the simulated one, so that a test never drives a board that may be on the machine.
+TEST_F(Cli, DocumentedExamplesRun) {
+  std::vector<std::string> examples;
+  std::istringstream readme(ReadText(MELDRIX_SOURCE_DIR "/README.md"));
+  std::string line, pending;
+  while (std::getline(readme, line)) {
+    const auto start = line.find("meldrix5-cli ");
+    if (!line.starts_with("    ") || start == std::string::npos ||
+        line.find('#') != std::string::npos)
+      continue;
+    if (start > 8) continue;  // not a command line of its own
+    pending += line.substr(start);
+    if (pending.ends_with("&&")) {
+      pending += ' ';
+      continue;
+    }
+    examples.push_back(pending);
+    pending.clear();
+  }
+  std::istringstream man(ReadText(MELDRIX_SOURCE_DIR "/resources/man/meldrix5-cli.1"));
+  bool in_examples = false;
+  while (std::getline(man, line)) {
+    if (line == ".SH EXAMPLES") in_examples = true;
+    if (line.starts_with(".SH") && line != ".SH EXAMPLES") in_examples = false;
+    if (in_examples && line.starts_with("meldrix5-cli ")) examples.push_back(line);
+  }
+  ASSERT_GE(examples.size(), 7U);
+  WriteBytes(At("rom.bin"), Image(32768));
+  const std::string monitor = ":02E00000C0DE80\r\n:01FFFF00AA57\r\n:00000001FF\r\n";
+  WriteBytes(At("monitor.hex"), std::vector<char>(monitor.begin(), monitor.end()));
+  for (std::string example : examples) {
+    SCOPED_TRACE(example);
+    std::string command;
+    for (size_t at = 0; at < example.size();) {
+      const size_t next = example.find("meldrix5-cli ", at);
+      command += example.substr(at, next == std::string::npos ? next : next - at);
+      if (next == std::string::npos) break;
+      command += "'" MELDRIX_CLI "' ";
+      at = next + 13;
+    }
+    if (command.find("--simulated") == std::string::npos) command += " --simulated";
+    const std::string shell =
+        "cd '" + dir.path + "' && { " + command + "; } </dev/null >out.txt 2>err.txt";
+    const int raw = std::system(shell.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0)
+        << command << "\n"
+        << ReadText(At("out.txt")) << ReadText(At("err.txt"));
+  }
+}
+
 TEST_F(Cli, VersionAndHelp) {
   EXPECT_EQ(Start("--version").out, "meldrix5-cli 1.0.24\n");
   const Outcome help = Start("program --help");

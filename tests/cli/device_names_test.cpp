@@ -28,6 +28,10 @@ TEST(DeviceNames, EachSpellingSelectsItsRowOrListsTheCandidates) {
       {"eprom 27c256", "Eprom 27C256", {}},
       {"  EPROM   27C256 ", "Eprom 27C256", {}},
       {"am29f040", "Flash AMD AM29F040", {}},
+      {"flash am29f040", "Flash AMD AM29F040", {}},  // the family word without the maker
+      {"eeprom x28c256", "Eeprom XICOR X28C256", {}},
+      {"eprom am29f040", nullptr, {}},  // a family word that is not the part's
+      {"flash 29f040", nullptr, {}},
       {"2732", "Eprom 2732", {}},      // not 2732A or 2732B
       {"27C080", "Eprom 27C080", {}},  // not the OTP part whose name only contains it
       {"N/A - Eprom 27C080 OTP", "Eprom 27C080 OTP", {}},

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -315,7 +316,7 @@ TEST_F(Files, LoadFileIsReadByItsRecordsAndSavedBackInItsFormat) {
   EXPECT_EQ(ui.Caption(Ctl::FileNameCodeSize), "(73728)");
   ASSERT_EQ(ui.log.size(), 4U);
   EXPECT_EQ(ui.log[0], "File " + path + " - was read into Buffer. 73728 bytes long.");
-  EXPECT_EQ(ui.log[2], "Intel Hexadecimal (MCS-86): 4608 records, addresses 0h to 11FFFh");
+  EXPECT_EQ(ui.log[2], "Intel HEX: 4608 records, addresses 0h to 11FFFh");
   EXPECT_EQ(ui.log[3], buffers::ChecksumLine(image));
 
   p.buf.CodeBuffer[0x11FFF] = 0x5A;
@@ -356,7 +357,8 @@ TEST_F(Files, DamagedLoadFileIsRefusedWholeAndNothingChanges) {
     ASSERT_EQ(ui.boxes.size(), 1U);
     EXPECT_EQ(ui.boxes[0].title, "File Not Read");
     ASSERT_EQ(ui.log.size(), 1U);
-    EXPECT_NE(ui.log[0].find("line 3: checksum mismatch"), std::string::npos) << ui.log[0];
+    EXPECT_NE(ui.log[0].find("line 3: checksum CBh, the line needs CAh"), std::string::npos)
+        << ui.log[0];
   }
   EXPECT_EQ(p.buf.CodeLength, 3);
   EXPECT_EQ(p.buf.DataLength, 3);
@@ -367,6 +369,71 @@ TEST_F(Files, DamagedLoadFileIsRefusedWholeAndNothingChanges) {
   EXPECT_EQ(ui.Caption(Ctl::FileNameCodeText), code_caption);
   EXPECT_EQ(ui.Caption(Ctl::FileNameDataText), raw);
   EXPECT_EQ(p.buf.CodeFileFormat, buffers::ImageFormat::Binary);
+}
+
+// A monitor linked where its processor sees it (E000h..FFFFh) goes into an 8 KB EPROM only once
+// the operator agrees to move it down to address 0; Save then writes its two records back at
+// the file's own addresses, without the erased gap between them. An image that no move makes
+// fit is refused with the address and the device's size, without a question.
+TEST_F(Files, ImageBeyondTheDeviceIsMovedDownOnlyOnTheOperatorsWord) {
+  p.SetDeviceIndex(5);  // Eprom 27C64
+  const auto low = EveryByteValue(0x100);
+  const auto high = EveryByteValue(0x20);
+  const std::vector<buffers::ImageSpan> parts = {{0xE000, low}, {0xFFE0, high}};
+  const std::string text = buffers::IntelHexText(parts);
+  const std::string path = Write("monitor.hex", std::vector<uint8_t>(text.begin(), text.end()));
+  ui.ok_cancel_replies = {false};
+  ui.log.clear();
+  OpenCode(path);
+  EXPECT_EQ(p.buf.CodeLoaded, 0);
+  ASSERT_EQ(ui.boxes.size(), 2U);
+  EXPECT_EQ(ui.boxes[0].text,
+            "The image covers addresses E000h to FFFFh; the 8192 bytes of the Eprom 27C64 are "
+            "addresses 0h to 1FFFh. Move the image down by E000h, to addresses 0h to 1FFFh?");
+  EXPECT_EQ(ui.boxes[1].title, "File Not Read");
+  EXPECT_NE(ui.log[0].find("address FFFFh lies beyond the 8192 bytes of the Eprom 27C64"),
+            std::string::npos)
+      << ui.log[0];
+
+  ui.boxes.clear();
+  OpenCode(path);
+  ASSERT_EQ(p.buf.CodeLength, 0x2000);
+  EXPECT_TRUE(std::equal(low.begin(), low.end(), p.buf.CodeBuffer.begin()));
+  EXPECT_EQ(p.buf.CodeBuffer[0x100], 0xFF);
+  EXPECT_TRUE(std::equal(high.begin(), high.end(), p.buf.CodeBuffer.begin() + 0x1FE0));
+  EXPECT_NE(std::find(ui.log.begin(), ui.log.end(),
+                      "Image moved down by E000h: addresses E000h to FFFFh are now 0h to 1FFFh"),
+            ui.log.end());
+  Write("monitor.hex", {});
+  p.mnuFileSaveCode_Click();
+  const auto saved = Read(path);
+  EXPECT_EQ(std::string(saved.begin(), saved.end()), text);
+
+  const std::vector<buffers::ImageSpan> apart = {{0x0000, low}, {0x3000, high}};
+  const std::string wide = buffers::SRecordText(apart);
+  ui.boxes.clear();
+  OpenCode(Write("wide.s19", std::vector<uint8_t>(wide.begin(), wide.end())));
+  ASSERT_EQ(ui.boxes.size(), 1U);
+  EXPECT_NE(ui.boxes[0].text.find("address 301Fh lies beyond the 8192 bytes of the Eprom 27C64"),
+            std::string::npos)
+      << ui.boxes[0].text;
+  EXPECT_EQ(p.buf.CodeFileName, path);
+}
+
+// Plain hex lines are a raw image unless the operator picks their format in the Open dialog.
+TEST_F(Files, FormatPickedInTheOpenDialogReadsPlainHexLines) {
+  const std::string text = "0000000004DEADBEEF\r\n";
+  const std::string path = Write("boot.b", std::vector<uint8_t>(text.begin(), text.end()));
+  OpenCode(path);
+  EXPECT_EQ(p.buf.CodeLength, static_cast<int32_t>(text.size()));
+  const auto choices = buffers::ReadAsChoices();
+  const auto brecord = std::find_if(choices.begin(), choices.end(),
+                                    [](const auto& c) { return c.option == "brecord"; });
+  ui.open_filter = static_cast<int>(brecord - choices.begin());
+  OpenCode(path);
+  ASSERT_EQ(p.buf.CodeLength, 4);
+  EXPECT_EQ(p.buf.CodeBuffer[0], 0xDE);
+  EXPECT_EQ(p.buf.CodeBuffer[3], 0xEF);
 }
 
 // The program reads Tektronix and the other formats but does not write them: Save asks for a

@@ -228,10 +228,15 @@ TEST_F(SetupSlots, NoDeviceAndNoCodeFileRoundTrip) {
   p.SaveSetup_Click(1);
   EXPECT_NE(Read("MXSetup1.INI").find("\r\nsFILE = \r\nDevice.Index = -1\r\n"), std::string::npos);
 
-  ui().SetListIndex(3);
+  p.SetDeviceIndex(9);  // a device in force when the slot is restored
   ui().SetCaption(Ctl::FileNameCodeText, "Click To Select a File");
   p.LoadSetup_Click(1);
   EXPECT_EQ(ui().ListIndex(), -1);
+  EXPECT_EQ(ui().Caption(Ctl::Device), "Please Select Device on this List");
+  EXPECT_TRUE(p.dev.DeviceCode.empty());
+  EXPECT_FALSE(ui().Enabled(Ctl::Program_button));
+  p.SaveSetup_Click(2);
+  EXPECT_NE(Read("MXSetup2.INI").find("\r\nDevice.Index = -1\r\n"), std::string::npos);
   EXPECT_EQ(ui().Caption(Ctl::FileNameCodeText), "");
   EXPECT_EQ(p.buf.CodeLoaded, 0);
 }

@@ -30,6 +30,8 @@ class FakePanel final : public frontend::HeadlessPanel {
   bool AskOkCancel(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view prompt, std::string_view title) override;
   std::string OpenFileDialog(std::string_view title, std::string_view filter) override;
+  int OpenFileFilter() const override { return open_filter; }
+  int open_filter = 0;  // the filter entry the open dialogs answer with
   panel::FileChoice SaveFileDialog(std::string_view title, std::string_view filter,
                                    std::string_view offered) override;
   // The operator asks to stop at the stop_at-th safe point (0: never) and keeps asking.

@@ -1,0 +1,44 @@
+// A setup slot file restored by itself, on one programmer kept from input to input and put back
+// before each (the 27256 selected, port 378h, a code file loaded); fuzz_slot_file starts a
+// programmer for each input. No port outside the three blocks, the voltage option shown is one
+// the device offers and the one in force, no control character in the log or the Setup menu,
+// and the code file changes only to a file that was loaded whole.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "buffers/buffers.h"
+#include "fuzz_support.h"
+#include "slot_checks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static fuzzing::Bench& bench = []() -> fuzzing::Bench& {
+    fuzzing::WorkDirectory();
+    fuzzing::MakeSlotCodeFiles();
+    static fuzzing::Bench made;
+    made.BoardAt378();
+    // A restore never reaches the chip but to identify an AT29C256, which an empty socket
+    // answers as well; a chip made for every selection would cost more than the restore.
+    made.p.DeviceSelected = nullptr;
+    return made;
+  }();
+  fuzzing::WriteFile("MXSetup1.INI", data, size);
+  ops::Programmer& p = bench.p;
+  p.SelectOption(panel::LPTSelection(0));
+  p.SetDeviceIndex(8);               // Eprom 27256: 12.5 V, 21 V and 25 V on offer
+  p.buf.CodeFileName = "first.bin";  // as a load of it leaves the name and flag
+  p.buf.CodeLoaded = 1;
+  // What the fake window keeps of each input, cleared so that it does not grow from input to input.
+  bench.ui.log.clear();
+  bench.ui.repaints.clear();
+  bench.ui.boxes.clear();
+  bench.ui.dialogs.clear();
+  bench.ui.sounds.clear();
+
+  p.Setup_Click();
+  p.LoadSetup_Click(1);
+
+  fuzzing::RequireSlotRestored(bench);
+  return 0;
+}

@@ -52,16 +52,12 @@ void Programmer::BuildProgramBuffer() {
   ProgramLength = ImageToProgram().length;
   const auto length = static_cast<size_t>(ProgramLength);
   const auto& code = buf.CodeBuffer;
-  switch (HalfChosen(ui)) {
-    case Half::Both:
-      std::copy_n(code.begin(), length, ProgramBuffer.begin());
-      break;
-    case Half::Hi:
-    case Half::Low: {
-      const size_t first = HalfChosen(ui) == Half::Hi ? 1 : 0;
-      for (size_t i = 0; i < length; ++i) ProgramBuffer[i] = code[2 * i + first];
-      break;
-    }
+  const Half half = HalfChosen(ui);
+  if (half == Half::Both) {
+    std::copy_n(code.begin(), length, ProgramBuffer.begin());
+  } else {
+    const size_t first = half == Half::Hi ? 1 : 0;
+    for (size_t i = 0; i < length; ++i) ProgramBuffer[i] = code[2 * i + first];
   }
   std::fill(ProgramBuffer.begin() + static_cast<std::ptrdiff_t>(length), ProgramBuffer.end(),
             uint8_t{0xFF});

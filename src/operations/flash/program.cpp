@@ -25,10 +25,10 @@ int32_t I32(int64_t value) {
 
 // What tells the X28C256 apart from the AT29C256 in the sector-load algorithm.
 struct PageDevice {
-  bool xicor;  // A14 moved to latch-1 bit 7, write strobe on bit 6
-  // A page write of 1 to 64 bytes leaves the page's other bytes as they are (the EEPROM); the
-  // Flash sector write does not keep a byte that was not loaded.
-  bool keeps_unloaded_bytes;
+  // The X28C256: A14 moved to latch-1 bit 7, write strobe on bit 6. Its page write of 1 to 64
+  // bytes also leaves the page's other bytes as they are; the AT29C256's sector write does not
+  // keep a byte that was not loaded.
+  bool xicor;
   std::string_view started;   // first log line
   std::string_view finished;  // success log line
   int32_t protection_settle_ms;
@@ -40,17 +40,11 @@ struct PageDevice {
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
 // AT29C256: byte-load cycle 150 us, write cycle 10 ms. X28C256: 100 us, 5 ms.
-constexpr PageDevice kAT29C256{false,
-                               false,
-                               "Programming Atmel AT29C256",
-                               "FLASH Atmel AT29C256 Programmed Sucessfully",
-                               50,
+constexpr PageDevice kAT29C256{false, "Programming Atmel AT29C256",
+                               "FLASH Atmel AT29C256 Programmed Sucessfully", 50,
                                microseconds(150) + milliseconds(10)};
-constexpr PageDevice kX28C256{true,
-                              true,
-                              "Programming 28C256 XICOR Device",
-                              "XICOR 28C256 Programmed Sucessfully",
-                              40,
+constexpr PageDevice kX28C256{true, "Programming 28C256 XICOR Device",
+                              "XICOR 28C256 Programmed Sucessfully", 40,
                               microseconds(100) + milliseconds(5)};
 constexpr int32_t kWritePollMs = 1;
 constexpr uint8_t kToggleBit = 0x40;
@@ -100,8 +94,8 @@ class PageProgrammer {
         return;
       }
       const int32_t count = std::min(kSectorSize, length - kSectorSize * sector);
-      if (count < kSectorSize && !d_.keeps_unloaded_bytes) KeepRestOfSector(sector, count);
-      if (!ProgramSector(sector, d_.keeps_unloaded_bytes ? count : kSectorSize)) return;
+      if (count < kSectorSize && !d_.xicor) KeepRestOfSector(sector, count);
+      if (!ProgramSector(sector, d_.xicor ? count : kSectorSize)) return;
       if ((sector & 7) == 0) b_.ToggleProgramLamp();
       p_.GoProgressiveBar1();
     }

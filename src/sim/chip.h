@@ -14,6 +14,8 @@
 namespace sim {
 
 using Nanos = std::chrono::nanoseconds;
+// Voltages on the socket's pins.
+using Millivolts = int32_t;
 
 // What the five board latches hold, latch 0 first.
 using Latches = std::array<uint8_t, 5>;
@@ -49,7 +51,8 @@ struct Lines {
   bool ce = false;
   bool oe = false;
   bool strobe = false;
-  bool vpp = false;
+  bool vpp = false;         // the programming voltage reaches the device's VPP pin
+  Millivolts vpp_level = 0;  // and its level there (0 while it does not)
   uint8_t bus = 0xFF;  // the data bus as the board leaves it (latch 4, or the pull-ups)
   bool operator==(const Lines&) const = default;
 };
@@ -82,16 +85,29 @@ class Chip {
   void SetPulsesNeeded(int n);
   void SlowCell(uint32_t address, int pulses);  // one cell needs this many instead
   void IgnoreCommands(bool ignore) { ignore_commands_ = ignore; }  // write cycles do nothing
+  // One data line reads 0 at every address (a broken output or a bad socket contact).
+  void StuckDataLine(int bit);
+  // Erases started from now on leave the cells as they are (an EPROM that the ultraviolet light
+  // no longer clears, a Flash chip whose erase fails).
+  void FailErases(bool fail) { fail_erases_ = fail; }
+  bool FailsErases() const { return fail_erases_; }
+
+  // A voltage beyond the device's absolute maximum rating reached one of its pins: what
+  // happened, and from then on its cells stay as they are. Empty for an intact chip.
+  const std::string& Damage() const { return damage_; }
+  // The highest programming voltage that ever reached the device's VPP pin (0: none).
+  Millivolts HighestVpp() const { return highest_vpp_; }
 
   // Programming operations that reached the chip: EPROM pulses with the voltage on, Flash byte
   // program commands, EEPROM page writes.
   uint64_t ProgramPulses() const { return program_pulses_; }
 
   // --- The board's side ------------------------------------------------------------------------
-  // Put into the socket: takes the lines as they are, without seeing any edge.
-  void Seat(const Latches& latches, Nanos now);
+  // Put into the socket: takes the lines as they are, without seeing any edge. vpp_supply is
+  // the level of the board's programming-voltage generator, which the latches route to pins.
+  void Seat(const Latches& latches, Millivolts vpp_supply, Nanos now);
   // A latch changed.
-  void Update(const Latches& latches, Nanos now);
+  void Update(const Latches& latches, Millivolts vpp_supply, Nanos now);
   // Time has passed with the lines unchanged: timed cycles that are due complete.
   virtual void Tick(Nanos /*now*/) {}
   // Whether the chip's outputs drive the data bus now.
@@ -116,9 +132,10 @@ class Chip {
   void CountProgramPulse() { ++program_pulses_; }
   void FillErased();  // every cell FFh (faults still apply)
   void Erase(uint32_t first, uint32_t count);
+  void Damaged(std::string what);
 
  private:
-  Lines Decode(const Latches& latches) const;
+  Lines Decode(const Latches& latches, Millivolts vpp_supply) const;
   uint8_t Faulted(uint32_t address, uint8_t value) const;
 
   std::string name_;
@@ -127,6 +144,10 @@ class Chip {
   std::vector<uint8_t> cells_;
   Lines lines_;
   bool ignore_commands_ = false;
+  bool fail_erases_ = false;
+  uint8_t stuck_lines_ = 0;  // data lines that read 0 everywhere
+  std::string damage_;
+  Millivolts highest_vpp_ = 0;
   int pulses_needed_ = 1;
   uint64_t program_pulses_ = 0;
   std::unordered_set<uint32_t> never_programs_;

@@ -60,8 +60,11 @@ void CommandFlash::Write(uint32_t address, uint8_t data, Nanos now) {
   if (step_ == Step::ProgramArmed) {
     step_ = Step::Idle;
     CountProgramPulse();
+    // A 1 asked where the cell holds a 0 cannot be programmed: the chip keeps trying until its
+    // time limit, then raises DQ5 and answers status until it is reset.
+    failing_ = (data & ~Cell(address)) != 0;
     ProgramCell(address, data, Cells::ClearOnly);
-    StartBusy(now, program_time_, data);
+    StartBusy(now, failing_ ? program_limit_ : program_time_, data);
     return;
   }
   Command(address, data, now);
@@ -124,7 +127,7 @@ void CommandFlash::StartErase(Nanos now, Nanos length, uint32_t first, uint32_t 
   ++erases_;
   autoselect_ = false;
   step_ = Step::Idle;
-  failing_ = fail_erases_;
+  failing_ = FailsErases();
   if (!failing_) Erase(first, count);
   StartBusy(now, length, 0xFF);
 }

@@ -15,7 +15,11 @@ namespace sim {
 //
 // Times are the Am29F040B's typical figures, used for the whole family: 7 us a byte, 1 s a
 // sector erase, 8 s a chip erase. An erase that goes wrong (FailErases) runs its time, then
-// sets DQ5 (exceeded timing limits) and stays busy until a read / reset command.
+// sets DQ5 (exceeded timing limits) and stays busy until a read / reset command. So does a
+// byte program that asks a 0 to become a 1 (Am29F040B datasheet, 21445E5, "Program Command
+// Sequence" and "DQ5: Exceeded Timing Limits": the device halts, DQ5 produces a 1 once the
+// operation has exceeded its timing limit, and only the reset command returns it to reading
+// array data), after the longest byte program time.
 class CommandFlash final : public Chip {
  public:
   CommandFlash(std::string name, const SocketKind& kind);
@@ -26,10 +30,10 @@ class CommandFlash final : public Chip {
     device_ = device;
   }
   void SetProgramTime(Nanos t) { program_time_ = t; }
+  // How long a byte program that cannot succeed runs before DQ5 rises.
+  void SetProgramLimit(Nanos t) { program_limit_ = t; }
   void SetEraseTime(Nanos t) { erase_time_ = t; }  // chip erase
   void SetSectorEraseTime(Nanos t) { sector_erase_time_ = t; }
-  // Erases started from now on fail: the cells stay as they are and DQ5 rises.
-  void FailErases(bool fail) { fail_erases_ = fail; }
   uint64_t Erases() const { return erases_; }
   bool InAutoselect() const { return autoselect_; }
 
@@ -64,9 +68,11 @@ class CommandFlash final : public Chip {
   WriteStatus status_;
   uint64_t erases_ = 0;
   Nanos program_time_{std::chrono::microseconds(7)};
+  // The longest byte programming time: 300 us in the "Erase and Programming Performance"
+  // table of the family's 3 V member, the Am29LV040B (the 5 V table was not at hand).
+  Nanos program_limit_{std::chrono::microseconds(300)};
   Nanos sector_erase_time_{std::chrono::seconds(1)};
   Nanos erase_time_{std::chrono::seconds(8)};
-  bool fail_erases_ = false;
   bool failing_ = false;  // the erase under way will end in DQ5
 };
 

@@ -1,13 +1,22 @@
 #include "sim/eprom.h"
 
+#include <string>
+
 namespace sim {
 
 Eprom::Eprom(std::string name, uint32_t size, const PinMap& pins, bool verify_without_ce,
-             Nanos program_time)
+             const EpromPart& part)
     : Chip(std::move(name), size, pins),
       has_program_line_(pins.strobe.has_value()),
       verify_without_ce_(verify_without_ce),
-      program_time_(program_time) {}
+      part_(part),
+      program_time_(part.program_time) {}
+
+void Eprom::CheckVoltage(const Lines& l) {
+  if (l.vpp_level <= part_.vpp.absolute_max) return;
+  Damaged(VoltText(l.vpp_level) + " on the VPP pin of a " + std::string(part_.name) +
+          ", whose absolute maximum is " + VoltText(part_.vpp.absolute_max));
+}
 
 bool Eprom::Pulsing(const Lines& l) const {
   return has_program_line_ ? (l.ce && l.strobe) : l.ce;
@@ -25,6 +34,7 @@ uint8_t Eprom::Output(Nanos /*now*/) {
 }
 
 void Eprom::OnLines(const Lines& /*before*/, const Lines& after, Nanos now) {
+  CheckVoltage(after);
   const bool pulsing = Pulsing(after);
   if (!pulse_ && pulsing) {
     pulse_ = Pulse{after.address, after.bus, PulseConditions(after), now};

@@ -22,6 +22,7 @@ PageEeprom::PageEeprom(std::string name, const SocketKind& kind)
       load_window_(kind.has_id_and_erase ? std::chrono::microseconds(150)
                                          : std::chrono::microseconds(100)),
       write_time_(kind.program_time),
+      id_entry_time_(kind.id_entry_time),
       window_from_cycle_start_(!kind.has_id_and_erase),
       page_(kPageSize, -1) {}
 
@@ -42,7 +43,7 @@ bool PageEeprom::Driving() const {
 uint8_t PageEeprom::Output(Nanos now) {
   Settle(now);
   if (Busy(now)) return status_.Byte();
-  if (id_mode_) return (lines().address & 1U) != 0 ? device_ : maker_;
+  if (id_mode_ && now >= id_from_) return (lines().address & 1U) != 0 ? device_ : maker_;
   return Cell(lines().address);
 }
 
@@ -86,6 +87,7 @@ bool PageEeprom::Write(uint32_t address, uint8_t data, Nanos now) {
       break;
     case Match::IdEntry:
       id_mode_ = true;
+      id_from_ = now + id_entry_time_;
       break;
     case Match::IdExit:
       id_mode_ = false;

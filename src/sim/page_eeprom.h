@@ -26,6 +26,9 @@ class PageEeprom final : public Chip {
   bool Protected() const { return protected_; }
   bool InIdMode() const { return id_mode_; }
   void SetWriteTime(Nanos t) { write_time_ = t; }
+  // How long after the identification command the codes are answered; until then reads still
+  // give the cells.
+  void SetIdEntryTime(Nanos t) { id_entry_time_ = t; }
   uint64_t Erases() const { return erases_; }
 
   void Tick(Nanos now) override { Settle(now); }
@@ -64,11 +67,13 @@ class PageEeprom final : public Chip {
   bool unloaded_bytes_erased_;  // the Flash rewrites its whole sector
   Nanos load_window_;
   Nanos write_time_;
+  Nanos id_entry_time_;
   Nanos erase_time_{std::chrono::milliseconds(20)};
   bool window_from_cycle_start_;  // the X28C256
 
   bool protected_ = false;
   bool id_mode_ = false;
+  Nanos id_from_{0};
   bool loading_ = false;  // a load cycle is open (bytes may follow)
   uint32_t page_base_ = 0;
   std::vector<int16_t> page_;  // -1: not loaded

@@ -47,15 +47,40 @@ bool SimBoard::InsertDevice(std::string_view name) {
   if (it == chips_.end()) {
     it = chips_.emplace(std::string(kind->name), MakeChip(*kind)).first;
   }
+  kind_ = kind;
   chip_ = it->second.get();
-  chip_->Seat(latches_, now_);
+  chip_->Seat(latches_, VppSupply(), now_);
   contended_ = false;
   return true;
 }
 
 void SimBoard::EmptySocket() {
   chip_ = nullptr;
+  kind_ = nullptr;
   contended_ = false;
+}
+
+Chip* SimBoard::PutNewChip(bool other_part) {
+  if (kind_ == nullptr) return nullptr;
+  auto& kept = chips_[std::string(kind_->name)];
+  kept = MakeChip(*kind_, other_part);
+  chip_ = kept.get();
+  chip_->Seat(latches_, VppSupply(), now_);
+  contended_ = false;
+  return chip_;
+}
+
+Millivolts SimBoard::VppSupply() const {
+  constexpr Millivolts kLow = 12500;
+  if (model_ != 5) return kLow;
+  switch (latches_[0] & 0x03) {
+    case 0x02:
+      return 21000;
+    case 0x03:
+      return 25000;
+    default:
+      return kLow;
+  }
 }
 
 void SimBoard::PortOut(uint16_t port, uint8_t value) {
@@ -98,7 +123,7 @@ void SimBoard::WriteControl(uint8_t value) {
 
 void SimBoard::LatchesChanged() {
   if (chip_ == nullptr) return;
-  chip_->Update(latches_, now_);
+  chip_->Update(latches_, VppSupply(), now_);
   const bool board_drives = (latches_[3] & 0x40) == 0;
   const bool contended = board_drives && chip_->Driving();
   if (contended && !contended_) ++contentions_;

@@ -9,6 +9,7 @@
 
 #include "platform/port_io.h"
 #include "sim/chip.h"
+#include "sim/socket_kinds.h"
 
 namespace sim {
 
@@ -23,6 +24,9 @@ namespace sim {
 //   puts D0/D1/D2/D3 on status bits 6/7/5/4 (bit 7 is BUSY and reads inverted) with the low
 //   nibble on bit 2 low, model 5 puts them on bits 3/4/5/6 with the low nibble on bit 2 high.
 // - The activity lamp is latch 0 bit 3.
+// - The programming-voltage generator: on model 5 latch-0 bit 1 raises it from 12.5 V to 21 V,
+//   bits 1 and 0 together to 25 V (bit 0 alone leaves 12.5 V); the model-4 board has no
+//   selection bits and gives 12.5 V. Latch-0 bits 4, 5 and 7 route it to the socket's pins.
 //
 // Time moves on with every port access (one I/O bus cycle) and whenever the program reports a
 // busy-wait or sleep through TimePassed; write and erase cycles of the chips run on it.
@@ -43,6 +47,14 @@ class SimBoard final : public platform::PortIo {
   // that is not simulated leaves the socket empty and gives false.
   bool InsertDevice(std::string_view name);
   void EmptySocket();
+  // The kind in the socket; nullptr while it is empty.
+  const SocketKind* Kind() const { return kind_; }
+  // Takes the chip out of the socket and puts a new blank one of the same kind in its place,
+  // which the kind keeps from then on: its common part, or the part of the other voltage.
+  // Nothing happens while the socket is empty.
+  Chip* PutNewChip(bool other_part = false);
+  // The generator's level now.
+  Millivolts VppSupply() const;
   Chip* chip() { return chip_; }
   const Chip* chip() const { return chip_; }
 
@@ -79,6 +91,7 @@ class SimBoard final : public platform::PortIo {
   uint64_t contentions_ = 0;
   bool contended_ = false;
   Chip* chip_ = nullptr;
+  const SocketKind* kind_ = nullptr;
   std::map<std::string, std::unique_ptr<Chip>, std::less<>> chips_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <initializer_list>
+#include <string>
 
 #include "sim/command_flash.h"
 #include "sim/eprom.h"
@@ -63,13 +64,39 @@ constexpr Nanos kNmosPulse = std::chrono::milliseconds(1);
 constexpr Nanos kQuickPulse = std::chrono::microseconds(100);
 constexpr Nanos kEightMegabitPulse = std::chrono::microseconds(50);
 
+// Programming voltages: the range a pulse needs, and the absolute maximum rating above which
+// the part is damaged.
+// - 12.5 V parts: 12.75 V +-0.25 V while programming, absolute maximum 14 V (ST M27C256B,
+//   "Table 9. Programming Mode DC Characteristics" and "Table 2. Absolute Maximum Ratings"; the
+//   M27C1001, M27C4001 and M27C801 give the same 12.75 V +-0.25 V). The NMOS 2764A, 27128A and
+//   27256 share the 14 V maximum (ST M2764A, M27128A, M27256, "Table 2. Absolute Maximum
+//   Ratings"); their programming tables were not at hand, so they take the CMOS range, which
+//   their "12V" programming voltage and 12.5 V verify level fall in.
+// - 21 V parts: absolute maximum 22 V (ST M2732A and NTE2764, "Absolute Maximum Ratings"). Only
+//   the nominal "21-V" supply was at hand (TI TMS2732A), not its tolerance: they take 21 V only.
+// - 25 V parts (the 2732, and the 27C32 made "compatible with NMOS 2732"): no table was at hand;
+//   they take the 25 V their name stands for, and the board cannot go above it.
+constexpr VppRating kVpp12{12500, 13000, 14000};
+constexpr VppRating kVpp21{21000, 21000, 22000};
+constexpr VppRating kVpp25{25000, 25000, 25000};
+
+constexpr EpromPart Part(std::string_view name, const VppRating& vpp, Nanos pulse) {
+  return {name, vpp, pulse};
+}
+
 // Page write cycles (the maximum write-cycle time both datasheets give).
 constexpr Nanos kAt29c256PageWrite = std::chrono::milliseconds(10);
-constexpr Nanos kX28c256PageWrite = std::chrono::milliseconds(5);
+constexpr Nanos kX28c256PageWrite = std::chrono::milliseconds(10);
+constexpr Nanos kAt29c256IdEntry = std::chrono::milliseconds(10);
 
 constexpr SocketKind Uv(std::string_view name, uint32_t size, const PinMap& pins,
-                        Nanos program_time, bool verify_without_ce = false) {
-  return {name, ChipFamily::UvEprom, size, pins, verify_without_ce, 0, 0, 0, false, program_time};
+                        const EpromPart& part, const EpromPart& other = {},
+                        bool verify_without_ce = false) {
+  SocketKind k{name, ChipFamily::UvEprom, size, pins};
+  k.verify_without_ce = verify_without_ce;
+  k.part = part;
+  k.other_part = other;
+  return k;
 }
 constexpr SocketKind Flash(std::string_view name, uint32_t size, const PinMap& pins, uint8_t maker,
                            uint8_t device, uint32_t sector) {
@@ -79,27 +106,29 @@ constexpr SocketKind Flash(std::string_view name, uint32_t size, const PinMap& p
 constexpr uint32_t K = 1024;
 
 constexpr std::array kKinds{
-    Uv("Eprom 2732A", 4 * K, kP2732, kStandardPulse),
-    Uv("Eprom 2732B", 4 * K, kP2732, kStandardPulse),
-    Uv("Eprom 2732", 4 * K, kP2732, kStandardPulse),
-    Uv("Eprom 27C32", 4 * K, kP2732, kStandardPulse),
-    Uv("Eprom 2764", 8 * K, kP2764, kNmosPulse),
-    Uv("Eprom 27C64", 8 * K, kP2764, kQuickPulse),
-    Uv("Eprom 27128", 16 * K, kP27128, kNmosPulse),
-    Uv("Eprom 27C128", 16 * K, kP27128, kQuickPulse),
-    Uv("Eprom 27256", 32 * K, kP27256, kNmosPulse, true),
-    Uv("Eprom 27C256", 32 * K, kP27256, kQuickPulse, true),
-    Uv("Eprom 27C512", 64 * K, kP27512, kQuickPulse),
-    Uv("Eprom 27C1001", 128 * K, kP27010, kQuickPulse),
-    Uv("Eprom 27C010", 128 * K, kP27010, kQuickPulse),
-    Uv("Eprom 27C2001", 256 * K, kP27020, kQuickPulse),
-    Uv("Eprom 27C020", 256 * K, kP27020, kQuickPulse),
-    Uv("Eprom 27C4001", 512 * K, kP27040, kQuickPulse, true),
-    Uv("Eprom 27C040", 512 * K, kP27040, kQuickPulse, true),
-    Uv("Eprom 27C801", 1024 * K, kP27080, kEightMegabitPulse),
-    Uv("Eprom 27C080", 1024 * K, kP27080, kEightMegabitPulse),
+    Uv("Eprom 2732A", 4 * K, kP2732, Part("2732A", kVpp21, kStandardPulse)),
+    Uv("Eprom 2732B", 4 * K, kP2732, Part("2732B", kVpp12, kStandardPulse)),
+    Uv("Eprom 2732", 4 * K, kP2732, Part("2732", kVpp25, kStandardPulse)),
+    Uv("Eprom 27C32", 4 * K, kP2732, Part("27C32", kVpp25, kStandardPulse)),
+    Uv("Eprom 2764", 8 * K, kP2764, Part("2764A", kVpp12, kNmosPulse),
+       Part("2764", kVpp21, kNmosPulse)),
+    Uv("Eprom 27C64", 8 * K, kP2764, Part("27C64", kVpp12, kQuickPulse)),
+    Uv("Eprom 27128", 16 * K, kP27128, Part("27128A", kVpp12, kNmosPulse),
+       Part("27128", kVpp21, kNmosPulse)),
+    Uv("Eprom 27C128", 16 * K, kP27128, Part("27C128", kVpp12, kQuickPulse)),
+    Uv("Eprom 27256", 32 * K, kP27256, Part("27256", kVpp12, kNmosPulse), {}, true),
+    Uv("Eprom 27C256", 32 * K, kP27256, Part("27C256", kVpp12, kQuickPulse), {}, true),
+    Uv("Eprom 27C512", 64 * K, kP27512, Part("27C512", kVpp12, kQuickPulse)),
+    Uv("Eprom 27C1001", 128 * K, kP27010, Part("27C1001", kVpp12, kQuickPulse)),
+    Uv("Eprom 27C010", 128 * K, kP27010, Part("27C010", kVpp12, kQuickPulse)),
+    Uv("Eprom 27C2001", 256 * K, kP27020, Part("27C2001", kVpp12, kQuickPulse)),
+    Uv("Eprom 27C020", 256 * K, kP27020, Part("27C020", kVpp12, kQuickPulse)),
+    Uv("Eprom 27C4001", 512 * K, kP27040, Part("27C4001", kVpp12, kQuickPulse), {}, true),
+    Uv("Eprom 27C040", 512 * K, kP27040, Part("27C040", kVpp12, kQuickPulse), {}, true),
+    Uv("Eprom 27C801", 1024 * K, kP27080, Part("27C801", kVpp12, kEightMegabitPulse)),
+    Uv("Eprom 27C080", 1024 * K, kP27080, Part("27C080", kVpp12, kEightMegabitPulse)),
     SocketKind{"Flash Atmel AT29C256", ChipFamily::PageEeprom, 32 * K, kAt29c256, false, 0x1F, 0xDC,
-               64, true, kAt29c256PageWrite},
+               64, true, kAt29c256PageWrite, kAt29c256IdEntry},
     Flash("Flash AMIC A29040", 512 * K, kF040, 0x37, 0x86, 64 * K),
     Flash("Flash AMD AM29F010", 128 * K, kF010, 0x01, 0x20, 16 * K),
     Flash("Flash AMD AM29F020", 256 * K, kF020, 0x01, 0x8C, 32 * K),
@@ -119,18 +148,26 @@ const SocketKind* FindSocketKind(std::string_view name) {
   return nullptr;
 }
 
-std::unique_ptr<Chip> MakeChip(const SocketKind& kind) {
+std::unique_ptr<Chip> MakeChip(const SocketKind& kind, bool other_part) {
   std::string name(kind.name);
   switch (kind.family) {
     case ChipFamily::UvEprom:
       return std::make_unique<Eprom>(std::move(name), kind.size, kind.pins, kind.verify_without_ce,
-                                     kind.program_time);
+                                     other_part && !kind.other_part.name.empty() ? kind.other_part
+                                                                                  : kind.part);
     case ChipFamily::CommandFlash:
       return std::make_unique<CommandFlash>(std::move(name), kind);
     case ChipFamily::PageEeprom:
       return std::make_unique<PageEeprom>(std::move(name), kind);
   }
   return nullptr;
+}
+
+std::string VoltText(Millivolts level) {
+  const int tenths = (level + 50) / 100;
+  std::string text = std::to_string(tenths / 10);
+  if (tenths % 10 != 0) text += "." + std::to_string(tenths % 10);
+  return text + " V";
 }
 
 }  // namespace sim

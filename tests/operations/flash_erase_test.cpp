@@ -64,9 +64,9 @@ TEST(EraseFlash, AT29C256GetsSixCommandCyclesWithoutSliderWaitAndPollsAt5555h) {
   const Lines steps = r.Steps();
   EXPECT_EQ(Filtered(steps, "F4="), (Lines{"F4=AA", "F4=55", "F4=90", "F4=AA", "F4=55", "F4=F0",
                                            "F4=AA", "F4=55", "F4=80", "F4=AA", "F4=55", "F4=10"}));
-  // Identification: entry and exit each end with the slider wait; the erase does not.
+  // Identification: entry and exit each end with the chip's 10 ms; the erase does not.
   EXPECT_EQ(Filtered(steps, "sleep"),
-            (Lines{"sleep7", "sleep7", "sleep20", "sleep20", "sleep100"}));
+            (Lines{"sleep10", "sleep10", "sleep20", "sleep20", "sleep100"}));
   EXPECT_EQ(r.socket.latch[1], 0xD5);
   EXPECT_EQ(r.socket.latch[2], 0x55);
   EXPECT_EQ(r.ui.sounds, (Lines{"DONE"}));

@@ -23,6 +23,7 @@ class ImageExtent : public ::testing::TestWithParam<const char*>,
  protected:
   ImageExtent() : SimulatedProgrammer("meldrix_extent") {
     testing_support::SelectInTheList(p, GetParam());
+    testing_support::ChooseTheChipsVoltage(p);
   }
   int32_t Size() const { return p.dev.DeviceSize; }
   std::vector<uint8_t> Chip() const {

@@ -130,11 +130,21 @@ TEST(CommandFlash, CyclesOutOfSequenceOrAtOtherAddressesAreNoCommand) {
   EXPECT_EQ(s.Read(0x102), 0x00);
 }
 
-TEST(CommandFlash, ProgrammingOnlyClearsBits) {
+// A program asking a 0 to become a 1 clears what it can, then the chip stays busy: past its
+// longest byte program time it raises DQ5, ignores commands, and only a reset brings back the
+// cells, the 0s still 0.
+TEST(CommandFlash, ProgrammingAZeroToOneSetsDq5UntilReset) {
   FlashSocket s("Flash EON EN29F040");
   s.Program(0x40000, 0x0F);
   s.Program(0x40000, 0xF1);
+  EXPECT_EQ(s.Read(0x40000) & 0x20, 0x00);  // still trying
+  s.board.TimePassed(std::chrono::microseconds(300));
+  EXPECT_EQ(s.Read(0x40000) & 0xA0, 0x20);  // DQ5, and DQ7 the complement of the data's 1
+  EXPECT_NE(s.Read(0x40000) & 0x40, s.Read(0x40000) & 0x40);  // still toggling
+  s.Program(0x100, 0x00);
+  s.Cycle(0x40000, 0xF0);
   EXPECT_EQ(s.Read(0x40000), 0x01);
+  EXPECT_EQ(s.Read(0x100), 0xFF);  // the program command given while it had failed was lost
 }
 
 // With no time between the program cycle and the read (port accesses taking none), the

@@ -34,4 +34,12 @@ inline void SelectInTheList(ops::Programmer& p, std::string_view name) {
   throw std::invalid_argument("the device list offers no " + std::string(name));
 }
 
+// The 2732A is a 21 V part, the 2732 and the 27C32 25 V parts: the operator picks their voltage
+// after the device (the list selects 12.5 V, which the cells of these parts do not take).
+inline void ChooseTheChipsVoltage(ops::Programmer& p) {
+  const std::string_view name = p.dev.DeviceName;
+  if (name == "Eprom 2732A") p.Voltage_button_Click(2);
+  if (name == "Eprom 2732" || name == "Eprom 27C32") p.Voltage_button_Click(3);
+}
+
 }  // namespace testing_support

@@ -1,6 +1,7 @@
 // Write cycles of the Flash and EEPROM devices: the commands of the 32-pin Flash chips, sent on
 // the board's fast latch writes, and the slower address/strobe cycles of the AT29C256 and the
 // X28C256, whose write strobes sit on latch 1.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -57,9 +58,10 @@ void PageDeviceCycle(board::Board& b, int latch1, int latch2, int strobe) {
 using WriteCycle = void (Programmer::*)();
 
 // A command sequence to the AT29C256 / X28C256: outputs off, latch 3 set for these devices, one
-// write cycle per data/address pair, then the operator's write wait.
+// write cycle per data/address pair, then the operator's write wait, or the chip's own
+// `min_wait_ms` where that is longer.
 void SendPageDeviceCycles(Programmer& p, std::span<const std::array<int16_t, 2>> cycles,
-                          WriteCycle write_cycle) {
+                          WriteCycle write_cycle, int32_t min_wait_ms = 0) {
   p.board.OEOFF();
   p.board.Reg3 = kLatch3PageDevices;
   p.board.SetReg3();
@@ -68,7 +70,7 @@ void SendPageDeviceCycles(Programmer& p, std::span<const std::array<int16_t, 2>>
     p.FlashCmdAddress = address;
     (p.*write_cycle)();
   }
-  p.io.Sleep(p.SliderMax() - p.SliderValue() + 5);
+  p.io.Sleep(std::max(p.SliderMax() - p.SliderValue() + 5, min_wait_ms));
 }
 
 // The three cycles of a 32-pin Flash command: AAh at 555h, 55h at 2AAh, the command at 555h
@@ -100,10 +102,13 @@ void Programmer::WriteCycle_XICOR() {
   PageDeviceCycle(board, moved | 0x40, FlashCmdAddress % 256, 0x40);
 }
 
+// The AT29C256 answers its codes only 10 ms after the identification command (its write cycle
+// time), whatever the slider says.
 void Programmer::Command_FLASH() {
+  constexpr int32_t kCommandCycleMs = 10;
   const std::array<std::array<int16_t, 2>, 3> cycles = {
       {{kUnlock1, kUnlockAddress1}, {kUnlock2, kUnlockAddress2}, {FlashCommand, kUnlockAddress1}}};
-  SendPageDeviceCycles(*this, cycles, &Programmer::WriteCycle_FLASH);
+  SendPageDeviceCycles(*this, cycles, &Programmer::WriteCycle_FLASH, kCommandCycleMs);
 }
 
 // The 32-pin chips latch address and data on the write strobe (latch-3 bit 2). Each cycle puts

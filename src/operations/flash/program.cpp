@@ -39,13 +39,15 @@ struct PageDevice {
 
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
-// AT29C256: byte-load cycle 150 us, write cycle 10 ms. X28C256: 100 us, 5 ms.
+// AT29C256: byte-load cycle 150 us, write cycle 10 ms. X28C256: 100 us, and a write cycle of
+// 5 ms typical (Xicor X28C256 features: "Byte or Page Write Cycle: 5 ms Typical") that may last
+// 10 ms.
 constexpr PageDevice kAT29C256{false, "Programming Atmel AT29C256",
                                "FLASH Atmel AT29C256 Programmed Sucessfully", 50,
                                microseconds(150) + milliseconds(10)};
 constexpr PageDevice kX28C256{true, "Programming 28C256 XICOR Device",
                               "XICOR 28C256 Programmed Sucessfully", 40,
-                              microseconds(100) + milliseconds(5)};
+                              microseconds(100) + milliseconds(10)};
 constexpr int32_t kWritePollMs = 1;
 constexpr uint8_t kToggleBit = 0x40;
 

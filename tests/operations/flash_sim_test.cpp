@@ -161,6 +161,24 @@ TEST(SimulatedFlash, ByteThatNeverProgramsStopsAfterFortyNineCommands) {
                                     platform::Hex(r.p.ProgramBuffer[0x123]) + "h, Read BYTE:FFh");
 }
 
+// A byte that would need a 0 turned into a 1: the chip raises DQ5 and answers status until it
+// is reset. The failure names the byte, and the chip is reset before anything else, so the
+// identification that follows reads its codes.
+TEST(SimulatedFlash, ZeroToOneIsReportedAndTheChipResetBeforeAnythingElse) {
+  SimRig r("Flash AMD AM29F040", flash_testing::kAM29F040);
+  r.board.chip()->Load(std::vector<uint8_t>{0x00}, 0x10);
+  std::fill_n(r.p.ProgramBuffer.begin(), 0x20, uint8_t{0x5A});
+  r.p.ProgramLength = 0x20;
+  r.p.ProgramFlashByID();
+  EXPECT_EQ(r.p.ProgramFailed, 1);
+  // What the failed byte read is the chip's status, DQ5 among it.
+  EXPECT_TRUE(r.ui.log.end()[-2].starts_with("*** Address:10h, Programming BYTE:5Ah, Read BYTE:"));
+  EXPECT_FALSE(r.p.ChipBusy);
+  r.ui.log.clear();
+  r.p.menuFlashShowCodeID_Click();
+  EXPECT_EQ(r.ui.log.back(), "Device ID# 01A4 - AMD am29F040 Flash Memory");
+}
+
 TEST(SimulatedFlash, SectorThatNeverVerifiesStopsAfterSeventyNineLoads) {
   SimRig r("Flash Atmel AT29C256", flash_testing::kAT29C256);
   r.board.chip()->NeverPrograms(0x105);
@@ -228,7 +246,7 @@ TEST(SimulatedFlash, PageDevicesAtTheirLongestWriteCycleProgramAtEverySliderPosi
   const Case cases[] = {
       {"Flash Atmel AT29C256", flash_testing::kAT29C256, milliseconds(10),
        &ops::Programmer::ProgramAT29C256},
-      {"Eeprom XICOR X28C256", flash_testing::kX28C256, milliseconds(5),
+      {"Eeprom XICOR X28C256", flash_testing::kX28C256, milliseconds(10),
        &ops::Programmer::ProgramX28C256},
   };
   for (const Case& c : cases) {

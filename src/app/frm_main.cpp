@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -86,6 +87,7 @@ frmMain::frmMain(const platform::Clock& clock, platform::SoundPlayer& sound,
   device_ = Widget<DeviceList>(Ctl::Device);
   ConnectControls();
   BuildMenus();
+  BuildSimulatedSocketMenu();
   BuildToolBar();
   BuildStatusBar();
   ApplyDesignColours();
@@ -208,6 +210,7 @@ void frmMain::Route(const std::function<void(ops::Programmer&)>& handler) {
     handler(*programmer_);
     ShowPortAccess();
     ShowCodeChecksum();
+    ReportSimulatedDamage();
   } catch (const std::exception& failure) {
     MessageBox(std::string("The operation stopped: ") + failure.what(), panel::kAppTitle,
                panel::Icon::Critical);
@@ -417,6 +420,7 @@ void frmMain::ShowPortAccess() {
   if (port_access_ == nullptr || programmer_ == nullptr) return;
   const int16_t base = programmer_->board.PortBase;
   QString caption = QString(kCaptionStart) + Q(kVendorText);
+  bool simulated = false;
   if (!platform::IsParallelPortBase(base)) {
     status_port_->setText("no port selected");
   } else if (port_access_->Simulated(base)) {
@@ -426,11 +430,13 @@ void frmMain::ShowPortAccess() {
     if (model == 4 || model == 5) port_access_->FollowModel(model);
     caption = QString(kCaptionStart) + "simulated board";
     status_port_->setText("simulated board (no parallel-port access on this machine)");
+    simulated = true;
   } else {
     status_port_->setText(Q(port_access_->Method(base)));
   }
   status_port_->setToolTip(Q(NotesOn(*port_access_, base)));
   setWindowTitle(caption);
+  socket_menu_->menuAction()->setVisible(simulated && port_access_->SimulatedBoard() != nullptr);
 }
 
 std::vector<std::string> frmMain::PortNotes() const {

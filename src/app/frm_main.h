@@ -22,6 +22,7 @@
 #include "platform/settings_store.h"
 #include "platform/sound.h"
 
+class QMenu;
 class QPushButton;
 class QSocketNotifier;
 class QTimer;
@@ -144,6 +145,11 @@ class frmMain final : public QMainWindow, public panel::Panel {
   void BuildMenus();
   void BuildToolBar();
   void BuildStatusBar();
+  void BuildSimulatedSocketMenu();
+  // The simulated board's socket: shown only while that board answers at the selected port.
+  sim::SimBoard* SimulatedSocket();
+  void HandleSocket(const std::function<std::string(sim::SimBoard&)>& action);
+  void ReportSimulatedDamage();
   void ApplyDesignColours();
   const WidgetKind& KindOf(panel::Ref r) const;
   template <typename W>
@@ -182,6 +188,8 @@ class frmMain final : public QMainWindow, public panel::Panel {
   int open_filter_ = 0;  // the filter entry the last open dialog was left on
   ops::Programmer* programmer_ = nullptr;
   frontend::PortAccess* port_access_ = nullptr;
+  QMenu* socket_menu_ = nullptr;
+  std::string damage_reported_;
 
   struct Entry {
     QObject* object;

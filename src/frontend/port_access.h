@@ -9,6 +9,10 @@
 #include "platform/machine.h"
 #include "platform/port_io.h"
 
+namespace sim {
+class SimBoard;
+}
+
 namespace frontend {
 
 // How the program reaches the board: the machine the core drives, what the status bar says about
@@ -28,6 +32,8 @@ class PortAccess {
   virtual void FollowModel(int16_t /*model*/) {}
   // A device of this kind was selected; a simulated socket takes one.
   virtual void InsertDevice(std::string_view /*name*/) {}
+  // The simulated board, for the operator to handle its socket; null where there is none.
+  virtual sim::SimBoard* SimulatedBoard() { return nullptr; }
   // Where the reasons go why a port could not be reached.
   virtual void SendNotesTo(std::function<void(std::string_view)> /*notes*/) {}
   // Those reasons, kept for as long as the program runs, each with the port block it is about.

@@ -25,6 +25,7 @@ class SimulatedPortAccess final : private SimulatedBoardHolder, public RoutedPor
   void FollowPort(int16_t base) override { simulated_board.SetBase(static_cast<uint16_t>(base)); }
   void FollowModel(int16_t model) override { simulated_board.SetModel(model); }
   void InsertDevice(std::string_view name) override { simulated_board.InsertDevice(name); }
+  sim::SimBoard* SimulatedBoard() override { return &simulated_board; }
 
   sim::SimBoard& Board() { return simulated_board; }
 };

@@ -23,6 +23,11 @@ class PageEeprom final : public Chip {
   PageEeprom(std::string name, const SocketKind& kind);
 
   void SetProtected(bool on) { protected_ = on; }
+  // A chip answering other codes in its identification mode.
+  void AnswerIds(uint8_t maker, uint8_t device) {
+    maker_ = maker;
+    device_ = device;
+  }
   bool Protected() const { return protected_; }
   bool InIdMode() const { return id_mode_; }
   void SetWriteTime(Nanos t) { write_time_ = t; }

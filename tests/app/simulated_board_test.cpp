@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
@@ -136,6 +137,89 @@ TEST(SimulatedBoard, SelectReadAndVerifyAnEpromThroughTheWindow) {
   EXPECT_TRUE(
       t.window.Caption(Ctl::SystemLog).ends_with("Device Contents MATCHES with Buffer Contents"));
   EXPECT_EQ(t.window.ForeColor(Ctl::Error_label), panel::kGreyText);
+}
+
+void Choose(app_testing::WindowUnderTest& t, const char* device) {
+  auto* list = t.Find<QComboBox>("Device");
+  const int row = list->findText(device, Qt::MatchStartsWith);
+  ASSERT_GE(row, 0);
+  list->setCurrentIndex(row);
+  emit list->activated(row);
+}
+
+// The socket menu is there only while the simulated board answers.
+TEST(SimulatedSocket, MenuOnlyWithTheSimulatedBoard) {
+  {
+    OnSimulatedBoard t;
+    t.window.Form_Load();
+    EXPECT_TRUE(t.Find<QMenu>("mnuSimulatedSocket")->menuAction()->isVisible());
+  }
+  WithRealBoardAt378 t;
+  t.window.Form_Load();
+  EXPECT_FALSE(t.Find<QMenu>("mnuSimulatedSocket")->menuAction()->isVisible());
+}
+
+// A programmed EPROM cannot take another image; a blank one in its place can. A chip with a
+// stuck data line gets the failure report, one from a file holds the file, one erased under the
+// lamp is blank again, and the 2764 row takes its 21 V part and back.
+TEST(SimulatedSocket, OperatorChangesTheChipWithoutRestarting) {
+  OnSimulatedBoard t;
+  t.window.Form_Load();
+  t.window.show();
+  Choose(t, "Eprom 27C256");
+  // The operator's way: the image opened from a file, then Program.
+  const auto program = [&t](uint8_t value) {
+    const std::filesystem::path image = t.directory.Path() / "code.bin";
+    std::ofstream(image, std::ios::binary) << std::string(16, static_cast<char>(value));
+    t.dialogs.replies.push_back(QString::fromStdString(image.string()));
+    t.Find<QAction>("mnuFileOpenCode")->trigger();
+    app_testing::Click(t.Find<QPushButton>("Program_button"));
+    const std::string log = t.window.Caption(Ctl::SystemLog);
+    t.live->Error_label_Click();  // as the operator clears a failure
+    const size_t pressed = log.rfind("Programming Button Pressed");
+    return pressed == std::string::npos ? log : log.substr(pressed);
+  };
+  const auto last_line = [&t] {
+    const std::string log = t.window.Caption(Ctl::SystemLog);
+    return log.substr(log.rfind('\n') + 1);
+  };
+  EXPECT_NE(program(0x0F).find("Programming Device Successfull"), std::string::npos);
+  EXPECT_NE(program(0xF0).find("*** Programming Failure ***"), std::string::npos);
+  t.Find<QAction>("mnuSimBlankChip")->trigger();
+  EXPECT_TRUE(last_line().ends_with("Simulated Socket: a blank 27C256 (12.5 V) is in the socket"));
+  EXPECT_NE(program(0xF0).find("Programming Device Successfull"), std::string::npos);
+
+  auto* socket = t.Find<QMenu>("mnuSimulatedSocket");
+  emit socket->aboutToShow();
+  const QList<QAction*> faults = t.Find<QMenu>("mnuSimFaultyChip")->actions();
+  const auto stuck = std::find_if(faults.begin(), faults.end(),
+                                  [](QAction* a) { return a->text().startsWith("data line D3"); });
+  ASSERT_NE(stuck, faults.end());
+  (*stuck)->trigger();
+  EXPECT_NE(program(0x5A).find("*** Programming Failure ***"), std::string::npos);
+
+  const std::filesystem::path file = t.directory.Path() / "image.bin";
+  std::ofstream(file, std::ios::binary) << "ROM";
+  t.dialogs.replies.push_back(QString::fromStdString(file.string()));
+  t.Find<QAction>("mnuSimChipFromFile")->trigger();
+  EXPECT_EQ(t.access.Board().chip()->Contents()[1], 'O');
+  EXPECT_EQ(t.access.Board().chip()->Contents()[3], 0xFF);
+  t.Find<QAction>("mnuSimEraseChip")->trigger();
+  EXPECT_EQ(t.access.Board().chip()->Contents()[1], 0xFF);
+  EXPECT_TRUE(last_line().ends_with("was put under ultraviolet light: every byte reads FFh"));
+
+  EXPECT_FALSE(t.Find<QAction>("mnuSimOtherVoltage")->isEnabled());  // one 27C256 only
+  Choose(t, "Eprom 2764");
+  emit socket->aboutToShow();
+  t.Find<QAction>("mnuSimOtherVoltage")->trigger();
+  EXPECT_TRUE(last_line().ends_with("a blank 2764 (21 V) is in the socket"));
+  t.Find<QAction>("mnuSimOtherVoltage")->trigger();
+  EXPECT_TRUE(last_line().ends_with("a blank 2764A (12.5 V) is in the socket"));
+  // 25 V chosen for the 12.5 V part: the simulator says what it did to the chip.
+  app_testing::Click(t.Find<QRadioButton>("Voltage_button(3)"));
+  EXPECT_NE(program(0x00).find("Simulated Socket: the chip is damaged: 25 V on the VPP pin of a "
+                               "2764A, whose absolute maximum is 14 V"),
+            std::string::npos);
 }
 
 // A machine whose ports exist but cannot be had: the reasons are logged while start-up probes and

@@ -306,8 +306,11 @@ TEST(WindowInventory, MenuTreeInOrderWithCaptionsSeparatorsAndDisabledEntries) {
 TEST(WindowInventory, MenuBarHoldsTheFiveMenusWithAccessKeys) {
   WindowUnderTest t;
   std::vector<std::string> bar;
+  // The simulated board's socket menu is hidden: no simulated board here.
   for (const QAction* action : t.window.menuBar()->actions()) {
-    bar.push_back(action->objectName().toStdString() + " " + action->text().toStdString());
+    if (action->isVisible()) {
+      bar.push_back(action->objectName().toStdString() + " " + action->text().toStdString());
+    }
   }
   EXPECT_EQ(bar,
             (std::vector<std::string>{"mnuFile &File", "mnuTools &Tools", "menuCommand &Command",

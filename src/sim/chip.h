@@ -51,9 +51,9 @@ struct Lines {
   bool ce = false;
   bool oe = false;
   bool strobe = false;
-  bool vpp = false;         // the programming voltage reaches the device's VPP pin
+  bool vpp = false;          // the programming voltage reaches the device's VPP pin
   Millivolts vpp_level = 0;  // and its level there (0 while it does not)
-  uint8_t bus = 0xFF;  // the data bus as the board leaves it (latch 4, or the pull-ups)
+  uint8_t bus = 0xFF;        // the data bus as the board leaves it (latch 4, or the pull-ups)
   bool operator==(const Lines&) const = default;
 };
 

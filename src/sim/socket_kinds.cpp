@@ -152,9 +152,9 @@ std::unique_ptr<Chip> MakeChip(const SocketKind& kind, bool other_part) {
   std::string name(kind.name);
   switch (kind.family) {
     case ChipFamily::UvEprom:
-      return std::make_unique<Eprom>(std::move(name), kind.size, kind.pins, kind.verify_without_ce,
-                                     other_part && !kind.other_part.name.empty() ? kind.other_part
-                                                                                  : kind.part);
+      return std::make_unique<Eprom>(
+          std::move(name), kind.size, kind.pins, kind.verify_without_ce,
+          other_part && !kind.other_part.name.empty() ? kind.other_part : kind.part);
     case ChipFamily::CommandFlash:
       return std::make_unique<CommandFlash>(std::move(name), kind);
     case ChipFamily::PageEeprom:

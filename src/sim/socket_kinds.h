@@ -34,8 +34,8 @@ struct SocketKind {
   uint8_t maker = 0, device = 0;   // codes answered in identification mode
   uint32_t sector_size = 0;        // Flash sector, EEPROM page
   bool has_id_and_erase = false;   // EEPROM-style Flash with identification and chip erase
-  Nanos program_time{0};   // page devices: the write cycle of a page
-  Nanos id_entry_time{0};  // page devices: from the identification command to its codes
+  Nanos program_time{0};           // page devices: the write cycle of a page
+  Nanos id_entry_time{0};          // page devices: from the identification command to its codes
   // UV EPROMs: the part the socket holds unless told otherwise, and the part of the other
   // programming voltage that the same row stands for (none when the row names one part).
   EpromPart part{};

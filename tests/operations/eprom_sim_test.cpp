@@ -162,11 +162,14 @@ TEST_P(CellNeverPrograms, ReportsAfter254PulsesWithoutVerify) {
   const auto before = static_cast<uint64_t>(PulsesPerByte(GetParam()));  // the byte at 0FFh
   EXPECT_EQ(rig.board.chip()->ProgramPulses(), before + 254U);
   std::vector<std::string> expected{
-      "Programming Button Pressed", testing_support::WholeDeviceLine(rig.Size(), "are programmed"),
-      "Programming Started... Wait ", "*** Programming Failure ***",
+      "Programming Button Pressed",
+      testing_support::WholeDeviceLine(rig.Size(), "are programmed"),
+      "Programming Started... Wait ",
+      "*** Programming Failure ***",
       "*** Address:100h, Programming BYTE:0h, Read BYTE:FFh",
       "*** Aborting Programming - Click on [ERROR] Indicator to Reset"};
-  if (rig.p.dev.ProgVoltage > 12) expected.insert(expected.begin() + 2, "Wait 1500ms second VPP Settling");
+  if (rig.p.dev.ProgVoltage > 12)
+    expected.insert(expected.begin() + 2, "Wait 1500ms second VPP Settling");
   EXPECT_EQ(rig.ui.log, expected);
   EXPECT_EQ(rig.Chip()[0x0FF], 0x11);
   EXPECT_EQ(rig.Chip()[0x101], 0xFF);

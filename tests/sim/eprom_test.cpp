@@ -21,7 +21,7 @@ struct EpromCase {
   uint32_t size;
   uint8_t reg1_mask, reg3_mask;
   Pulse pulse;
-  uint8_t vpp_bit;  // the latch-0 bit that puts the programming voltage on this device
+  uint8_t vpp_bit;    // the latch-0 bit that puts the programming voltage on this device
   uint8_t level = 0;  // the latch-0 bits that raise it to the part's 21 V (02h) or 25 V (03h)
 };
 

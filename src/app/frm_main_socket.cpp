@@ -74,7 +74,9 @@ void frmMain::BuildSimulatedSocketMenu() {
     faulty->clear();
     if (board == nullptr) return;
     for (const frontend::ChipFault fault : frontend::FaultsOf(*board)) {
-      QAction* a = faulty->addAction(Q(frontend::FaultText(fault)));
+      QString caption = Q(frontend::FaultText(fault));
+      caption[0] = caption[0].toUpper();
+      QAction* a = faulty->addAction(caption);
       connect(a, &QAction::triggered, this, [this, fault] {
         HandleSocket([fault](sim::SimBoard& b) { return frontend::PutFaultyChip(b, fault); });
       });

@@ -250,6 +250,7 @@ class Programmer {
   void ProgramFlashByID();
   void ProgramFlashByte();
   void VerifyFlashByte();
+  void LetByteProgramFinish();
   void LoopFlashTest_Click();
 
   // --- Stopping a running operation ----------------------------------------------------------

@@ -193,7 +193,7 @@ TEST(SimulatedSocket, OperatorChangesTheChipWithoutRestarting) {
   emit socket->aboutToShow();
   const QList<QAction*> faults = t.Find<QMenu>("mnuSimFaultyChip")->actions();
   const auto stuck = std::find_if(faults.begin(), faults.end(),
-                                  [](QAction* a) { return a->text().startsWith("data line D3"); });
+                                  [](QAction* a) { return a->text().startsWith("Data line D3"); });
   ASSERT_NE(stuck, faults.end());
   (*stuck)->trigger();
   EXPECT_NE(program(0x5A).find("*** Programming Failure ***"), std::string::npos);

@@ -227,7 +227,9 @@ TEST(ProgramFlashById, ByteThatNeverProgramsFailsAfterFortyNineCommands) {
   r.p.ProgramFlashByID();
   const Lines steps = r.Steps();
   EXPECT_EQ(ProgramCommands(steps), 16 + 49);
-  EXPECT_EQ(r.socket.reads, 4 + 16 + 49 + 2);  // and two that find the chip no longer busy
+  // Each failed verify: two reads that find the chip not busy and one more verify; at the end
+  // two that find it no longer busy.
+  EXPECT_EQ(r.socket.reads, 4 + 16 + 49 * (1 + 2 + 1) + 2);
   EXPECT_EQ(r.p.board.CurrentAddress, 0x10);
   EXPECT_EQ(r.p.ProgramByte, r.p.ProgramBuffer[0x10]);
   EXPECT_EQ(r.p.ProgramFailed, 1);

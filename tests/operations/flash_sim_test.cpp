@@ -265,6 +265,27 @@ TEST(SimulatedFlash, PageDevicesAtTheirLongestWriteCycleProgramAtEverySliderPosi
   }
 }
 
+// A 32-pin chip taking its longest byte program time at every byte: the program waits for each
+// byte, whatever the slider.
+TEST(SimulatedFlash, ByteProgramsAtTheirLongestTimeProgramAtEverySliderPosition) {
+  for (const int slider : {1, 10, 20}) {
+    SimRig r("Flash AMD AM29F040", flash_testing::kAM29F040);
+    r.flash().SetProgramTime(std::chrono::microseconds(300));
+    r.ui.SetValue(panel::Ctl::Slider1, slider);
+    r.p.SetSpeedFactorsOfDevice();
+    r.p.SetSpeedDelays();
+    for (int i = 0; i < 0x100; ++i)
+      r.p.ProgramBuffer[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+    r.p.ProgramLength = 0x100;
+    r.p.ProgramFlashByID();
+    EXPECT_EQ(r.p.ProgramFailed, 0) << "slider " << slider;
+    EXPECT_EQ(r.board.chip()->ProgramPulses(), 0x100U) << "slider " << slider;
+    EXPECT_TRUE(std::equal(r.p.ProgramBuffer.begin(), r.p.ProgramBuffer.begin() + 0x100,
+                           r.board.chip()->Contents().begin()))
+        << "slider " << slider;
+  }
+}
+
 // The operator's way: the row picked from the device list, an image in the code buffer, then
 // Program and Verify.
 TEST(SimulatedFlash, ProgramAndVerifyCommandsOnAnAM29F010PickedFromTheList) {

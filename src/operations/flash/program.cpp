@@ -298,11 +298,29 @@ void Programmer::ProgramFlashByID() {
           ProgramByte = ProgramBuffer[static_cast<size_t>(board.CurrentAddress)];
           ProgramFlashByte();
           VerifyFlashByte();
+          // A byte still being programmed is waited for, not programmed again: a new command
+          // to a chip that has just finished would start the byte program over.
+          if (FlashPollState != 0) {
+            LetByteProgramFinish();
+            VerifyFlashByte();
+          }
         } while (FlashPollState != 0);
         ++board.CurrentAddress;
       }
     }
   }
+}
+
+// A byte program may take the chip up to 300 us (the longest byte programming time of the
+// family's "Erase and Programming Performance" table, Am29LV040B). While it toggles DQ6 the
+// chip is polled; one that still toggles after those polls gets a millisecond, which covers that
+// time on any port.
+void Programmer::LetByteProgramFinish() {
+  constexpr int kQuickPolls = 30;
+  for (int n = 0; n < kQuickPolls; ++n) {
+    if (!ChipToggles()) return;
+  }
+  io.Sleep(1);
 }
 
 void Programmer::VerifyFlashByte() {

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -242,6 +243,25 @@ std::optional<FileError> WritableDirectory(const std::string& path) {
   }
   if (::access(path.c_str(), W_OK | X_OK) != 0) return Errno(errno);
   return std::nullopt;
+}
+
+FileInMemory::FileInMemory(std::span<const uint8_t> bytes) {
+  Descriptor fd(::memfd_create("meldrix-file", MFD_CLOEXEC));
+  if (fd.get() < 0) {
+    error_ = Errno(errno);
+    return;
+  }
+  if (auto failed = WriteAll(fd.get(), bytes)) {
+    error_ = std::move(failed);
+    return;
+  }
+  // Opening this path opens the same file afresh, from its first byte.
+  path_ = "/proc/self/fd/" + std::to_string(fd.get());
+  fd_ = fd.release();
+}
+
+FileInMemory::~FileInMemory() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace platform

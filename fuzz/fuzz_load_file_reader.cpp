@@ -1,8 +1,8 @@
 // Every load-file reader, fed directly: the first input byte chooses the format (Intel HEX and
-// S-records from memory, the others through the library from a file). A file is read or
-// refused, never both; a refusal names its line in words a log can show; the blocks of an image
-// are in address order, apart, and agree with its lowest and highest address; and an Intel HEX
-// or S-record image written out by the program reads back as the same blocks.
+// S-records read by the program, the others through the library from a file in memory). A file is
+// read or refused, never both; a refusal names its line in words a log can show; the blocks of an
+// image are in address order, apart, and agree with its lowest and highest address; and an Intel
+// HEX or S-record image written out by the program reads back as the same blocks.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -64,14 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ReadAs how = choices[2 + data[0] % (choices.size() - 2)].how;
   const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
   const bool own = how == ReadAs::IntelHex || how == ReadAs::SRecord;
-  buffers::LoadFileResult result;
-  if (own) {
-    result = ReadText(how, text);
-  } else {
-    const std::string path = (fuzzing::WorkDirectory() / "image").string();
-    fuzzing::WriteFile(path, data + 1, size - 1);
-    result = buffers::ReadLibraryFormat(how, path);
-  }
+  const buffers::LoadFileResult result =
+      own ? ReadText(how, text) : buffers::ReadLibraryFormat(how, text);
   fuzzing::Require(result.image.has_value() != result.refusal.has_value(),
                    "a load file is read or refused, not both");
   if (result.refusal) {

@@ -54,7 +54,7 @@ LoadedImage LoadImage(const std::string& path, size_t max_bytes, ReadAs how) {
   const std::string_view text(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size());
   LoadFileResult file = kind == ReadAs::IntelHex  ? ReadIntelHex(text)
                         : kind == ReadAs::SRecord ? ReadSRecord(text)
-                                                  : ReadLibraryFormat(kind, path);
+                                                  : ReadLibraryFormat(kind, text);
   if (!file.image) {
     image.error = file.refusal.value_or("no records of this format");
     return image;

@@ -100,8 +100,23 @@ ReadAs RecogniseContent(std::span<const uint8_t> content);
 // reading stops at the end record or at a CP/M end-of-file mark (1Ah).
 LoadFileResult ReadIntelHex(std::string_view text);
 LoadFileResult ReadSRecord(std::string_view text);
-// The other formats, through the SRecord library, which reads the file at path.
-LoadFileResult ReadLibraryFormat(ReadAs how, const std::string& path);
+
+// A text of Tektronix, Extended Tektronix, MOS Technology or TI-TXT records with the same
+// tolerance as the two above, put in the shape the SRecord library reads: each line without the
+// blanks around it and ended by LF alone, one line for each line of the file so that the
+// library's line numbers are the file's, up to the end record. What follows the end record (a
+// trailer, CP/M 1Ah padding) is left out with a note; a text with no end record before its end
+// or its 1Ah mark is refused as cut short. The text of any other format is taken as it is.
+struct TidiedText {
+  bool marked = false;  // one of the four formats
+  std::string text;
+  std::vector<std::string> notes;
+  std::optional<std::string> refusal;  // "no end record (q) after line 6: the file is cut short"
+};
+TidiedText TidyMarkedText(ReadAs how, std::string_view text);
+
+// The other formats, through the SRecord library; the marked ones tidied first.
+LoadFileResult ReadLibraryFormat(ReadAs how, std::string_view text);
 
 // The longest file that may hold an image of `capacity` bytes as text records.
 uint64_t LoadFileLimit(size_t capacity);

@@ -30,6 +30,7 @@
 
 #include "buffers/image_formats.h"
 #include "buffers/record_collector.h"
+#include "platform/files.h"
 
 namespace buffers {
 namespace {
@@ -87,7 +88,10 @@ class ThrowingQuit final : public srecord::quit {
     std::vsnprintf(text.data(), text.size(), format, args);
     messages_.emplace_back(text.data());
   }
+  // The error that ends the reading may follow from an earlier remark (a record count that
+  // misses the line that was no record): the earlier one names the cause.
   void exit(int) override {
+    if (auto damage = Damage()) throw Refused{*damage};
     throw Refused{messages_.empty() ? std::string("the file could not be read") : messages_.back()};
   }
   // The first remark that means the bytes cannot be trusted (a line that is no record, a
@@ -107,9 +111,39 @@ class ThrowingQuit final : public srecord::quit {
   std::vector<std::string> messages_;
 };
 
-// "<path>: 12: checksum mismatch" becomes "line 12: checksum mismatch", and a remark
-// "<path>: 3: warning: ignoring garbage lines" "line 3: ignoring garbage lines".
-std::string Reason(const std::string& path, const std::string& message) {
+// The checksum remarks of the readers of the marked formats in the program's words: "data
+// checksum mismatch (93 != 00)" (Tektronix, and MOS Technology without "data") gives the sum the
+// line needs first, "checksum mismatch (file says 0xB2, expected 0xA1)" (Extended Tektronix)
+// names both.
+std::optional<std::string> ChecksumInWords(std::string_view text) {
+  constexpr std::string_view kMismatch = "checksum mismatch (";
+  const auto at = text.find(kMismatch);
+  if (at == std::string_view::npos || !text.ends_with(')')) return std::nullopt;
+  const std::string_view what = text.substr(0, at);  // "data ", "header " or nothing
+  std::string_view sums = text.substr(at + kMismatch.size());
+  sums.remove_suffix(1);
+  std::string_view found;
+  std::string_view needed;
+  constexpr std::string_view kSays = "file says 0x";
+  constexpr std::string_view kExpected = ", expected 0x";
+  if (const auto apart = sums.find(" != "); apart != std::string_view::npos) {
+    needed = sums.substr(0, apart);
+    found = sums.substr(apart + 4);
+  } else if (const auto expected = sums.find(kExpected);
+             sums.starts_with(kSays) && expected != std::string_view::npos) {
+    found = sums.substr(kSays.size(), expected - kSays.size());
+    needed = sums.substr(expected + kExpected.size());
+  } else {
+    return std::nullopt;
+  }
+  return std::string(what) + "checksum " + std::string(found) + "h, the line needs " +
+         std::string(needed) + "h";
+}
+
+// "<path>: 12: checksum mismatch" becomes "line 12: checksum mismatch"; a remark "<path>: 3:
+// warning: ignoring garbage lines", which refuses the file, "line 3: not a record of this
+// format".
+std::string Reason(const std::string& path, const std::string& message, bool marked) {
   std::string_view text = message;
   if (text.starts_with(path + ": ")) text.remove_prefix(path.size() + 2);
   std::string line;
@@ -120,23 +154,39 @@ std::string Reason(const std::string& path, const std::string& message) {
     text.remove_prefix(colon + 2);
   }
   if (text.starts_with("warning: ")) text.remove_prefix(9);
+  if (text == "ignoring garbage lines") return line + "not a record of this format";
+  if (marked) {
+    if (auto checksum = ChecksumInWords(text)) return line + *checksum;
+  }
   return line + std::string(text);
+}
+
+std::span<const uint8_t> BytesOf(std::string_view text) {
+  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
 }  // namespace
 
-LoadFileResult ReadLibraryFormat(ReadAs how, const std::string& path) {
+LoadFileResult ReadLibraryFormat(ReadAs how, std::string_view text) {
   const auto* format = std::find_if(kLibraryFormats.begin(), kLibraryFormats.end(),
                                     [how](const LibraryFormat& f) { return f.how == how; });
   if (format == kLibraryFormats.end()) return {};
   LoadFileResult result;
+  TidiedText tidied = TidyMarkedText(how, text);
+  // The library reads files only; the text goes to it as one held in memory.
+  const platform::FileInMemory file(BytesOf(tidied.text));
+  if (file.error()) {
+    result.refusal = "the load file could not be handed to its reader: " + file.error()->reason;
+    return result;
+  }
   ThrowingQuit strict;
   RecordCollector records;
   std::string name = "load file";
   try {
-    srecord::input_file::pointer in = format->create(path);
+    srecord::input_file::pointer in = format->create(file.path());
     in->set_quit(strict);
     name = in->get_file_format_name();
+    if (tidied.refusal) throw Refused{*tidied.refusal};
     srecord::record record;
     while (in->read(record)) {
       if (record.get_type() != srecord::record::type_data || record.get_length() == 0) continue;
@@ -147,9 +197,11 @@ LoadFileResult ReadLibraryFormat(ReadAs how, const std::string& path) {
     image.format = ImageFormat::Other;
     image.format_name = name;
     if (auto wrong = records.Take(image)) throw Refused{*wrong};
+    for (std::string& note : tidied.notes) image.notes.push_back(name + ": " + std::move(note));
     result.image = std::move(image);
   } catch (const Refused& refused) {
-    result.refusal = name + " " + Reason(path, refused.message);
+    const std::string reason = Reason(file.path(), refused.message, tidied.marked);
+    result.refusal = name + (reason.starts_with("line ") ? " " : ": ") + reason;
   }
   return result;
 }

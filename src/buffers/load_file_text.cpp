@@ -1,5 +1,7 @@
-// Intel HEX and Motorola S-record files as the toolchains of the field write them, and which
-// format a file's content is.
+// Intel HEX and Motorola S-record files as the toolchains of the field write them, the other
+// marked formats put in the shape the SRecord library reads, and which format a file's content
+// is.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -16,6 +18,7 @@ namespace buffers {
 namespace {
 
 constexpr uint8_t kEndOfFileMark = 0x1A;  // CP/M pads the last 128-byte block with it
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // UTF-8
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\f' || c == '\v';
@@ -163,6 +166,32 @@ class Reading {
   LoadFileImage image_;
 };
 
+// The formats read through the SRecord library whose records start with a character of their
+// own, and how their end record looks.
+struct MarkedFormat {
+  ReadAs how;
+  char marker;
+  std::string_view end_record;  // in words, for the refusal of a file cut short
+  bool (*ends)(std::string_view line);
+};
+
+constexpr std::array<MarkedFormat, 4> kMarkedFormats = {{
+    // "/AAAA00CC": a record of no bytes, its address where the program starts.
+    {ReadAs::Tektronix, '/', "a record of 00 bytes",
+     [](std::string_view line) {
+       return line.size() >= 7 && line[0] == '/' && line.substr(5, 2) == "00";
+     }},
+    // "%LL8CC...": a record of type 8.
+    {ReadAs::TektronixExtended, '%', "a record of type 8",
+     [](std::string_view line) { return line.size() >= 4 && line[0] == '%' && line[3] == '8'; }},
+    // ";00NNNNCCCC": a record of no bytes that counts the records before it.
+    {ReadAs::MosTech, ';', "a record of 00 bytes",
+     [](std::string_view line) {
+       return line.size() >= 3 && line[0] == ';' && line.substr(1, 2) == "00";
+     }},
+    {ReadAs::TiTxt, '@', "q", [](std::string_view line) { return line == "q" || line == "Q"; }},
+}};
+
 constexpr std::string_view kIntelName = "Intel HEX";
 constexpr std::string_view kSRecordName = "Motorola S-record";
 
@@ -293,9 +322,40 @@ LoadFileResult ReadSRecord(std::string_view text) {
   return reading.Finish();
 }
 
+TidiedText TidyMarkedText(ReadAs how, std::string_view text) {
+  TidiedText tidied;
+  const auto* format = std::find_if(kMarkedFormats.begin(), kMarkedFormats.end(),
+                                    [how](const MarkedFormat& f) { return f.how == how; });
+  if (format == kMarkedFormats.end()) {
+    tidied.text = text;
+    return tidied;
+  }
+  tidied.marked = true;
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  tidied.text.reserve(text.size());
+  Lines lines(text);
+  std::string_view line;
+  size_t last = 0;
+  while (lines.Next(line)) {
+    tidied.text.append(line).push_back('\n');  // one line for each, so that line numbers hold
+    if (line.empty()) continue;
+    last = lines.number();
+    if (format->ends(line)) {
+      if (const size_t rest = lines.FirstLineOfRest(); rest != 0) {
+        tidied.notes.push_back("line " + std::to_string(rest) +
+                               " and after: ignored, they follow the end record");
+      }
+      return tidied;
+    }
+  }
+  tidied.refusal = "no end record (" + std::string(format->end_record) + ") after line " +
+                   std::to_string(last) + ": the file is cut short";
+  return tidied;
+}
+
 ReadAs RecogniseContent(std::span<const uint8_t> content) {
   std::string_view text(reinterpret_cast<const char*>(content.data()), content.size());
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a UTF-8 byte order mark
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   const size_t start = text.find_first_not_of(" \t\f\v\r\n");
   if (start == std::string_view::npos) return ReadAs::Binary;
   text.remove_prefix(start);
@@ -311,19 +371,10 @@ ReadAs RecogniseContent(std::span<const uint8_t> content) {
         marked = ReadAs::SRecord;
       }
       break;
-    case '/':
-      if (hex_at(1) && hex_at(2)) marked = ReadAs::Tektronix;
-      break;
-    case '%':
-      if (hex_at(1) && hex_at(2)) marked = ReadAs::TektronixExtended;
-      break;
-    case ';':
-      if (hex_at(1) && hex_at(2)) marked = ReadAs::MosTech;
-      break;
-    case '@':
-      if (hex_at(1) && hex_at(2)) marked = ReadAs::TiTxt;
-      break;
     default:
+      for (const MarkedFormat& format : kMarkedFormats) {
+        if (text[0] == format.marker && hex_at(1) && hex_at(2)) marked = format.how;
+      }
       break;
   }
   if (marked == ReadAs::Binary) return marked;

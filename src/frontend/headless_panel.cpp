@@ -29,7 +29,7 @@ HeadlessPanel::HeadlessPanel() {
 }
 
 void HeadlessPanel::SetCaption(Ref r, std::string_view text) {
-  captions_[Key(r)] = std::string(text);
+  captions_[Key(r)].assign(text);
 }
 
 std::string HeadlessPanel::ListItem(int index) const {

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <map>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -45,18 +46,23 @@ class HeadlessPanel : public panel::Panel {
   int ListIndex() const override { return list_index_; }
 
  private:
-  using Key_t = std::pair<panel::Ctl, int>;
-  static Key_t Key(panel::Ref r) { return {r.ctl, r.index}; }
+  // A control and its index in one number: the core sets and reads controls at every step.
+  using Key_t = uint64_t;
   template <typename T>
-  static T Find(const std::map<Key_t, T>& map, panel::Ref r, T fallback) {
+  using States = std::unordered_map<Key_t, T>;
+  static Key_t Key(panel::Ref r) {
+    return uint64_t{static_cast<uint16_t>(r.ctl)} << 32U | static_cast<uint32_t>(r.index);
+  }
+  template <typename T>
+  static T Find(const States<T>& map, panel::Ref r, T fallback) {
     auto it = map.find(Key(r));
     return it == map.end() ? fallback : it->second;
   }
 
-  std::map<Key_t, bool> enabled_, visible_;
-  std::map<Key_t, std::string> captions_;
-  std::map<Key_t, int> values_, maxima_;
-  std::map<Key_t, panel::Color> fore_, back_;
+  States<bool> enabled_, visible_;
+  States<std::string> captions_;
+  States<int> values_, maxima_;
+  States<panel::Color> fore_, back_;
   std::vector<std::string> list_;
   int list_index_ = -1;
 };

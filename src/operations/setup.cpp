@@ -84,6 +84,7 @@ size_t ControlLength(std::string_view text, size_t at) {
 // The text with every control character replaced by `mask`.
 std::string Masked(std::string_view text, char mask) {
   std::string masked;
+  masked.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     const size_t control = ControlLength(text, i);
     if (control == 0) {

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <string_view>
 #include <utility>
 
 namespace platform {
@@ -205,20 +207,14 @@ bool FileExists(const std::string& path) {
 std::optional<std::vector<std::string>> ReadLines(const std::string& path, uint64_t max_bytes) {
   ReadResult file = ReadWholeFile(path, max_bytes);
   if (file.error) return std::nullopt;
+  const std::string_view text(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size());
   std::vector<std::string> lines;
-  std::string line;
-  for (uint8_t byte : file.bytes) {
-    if (byte == '\n') {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      lines.push_back(std::move(line));
-      line.clear();
-    } else {
-      line.push_back(static_cast<char>(byte));
-    }
-  }
-  if (!line.empty()) {
-    if (line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = std::min(text.find('\n', at), text.size());
+    std::string_view line = text.substr(at, end - at);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    lines.emplace_back(line);
+    at = end + 1;
   }
   return lines;
 }
@@ -242,6 +238,25 @@ std::optional<FileError> WritableDirectory(const std::string& path) {
   }
   if (::access(path.c_str(), W_OK | X_OK) != 0) return Errno(errno);
   return std::nullopt;
+}
+
+FileInMemory::FileInMemory(std::span<const uint8_t> bytes) {
+  Descriptor fd(::memfd_create("meldrix-file", MFD_CLOEXEC));
+  if (fd.get() < 0) {
+    error_ = Errno(errno);
+    return;
+  }
+  if (auto failed = WriteAll(fd.get(), bytes)) {
+    error_ = std::move(failed);
+    return;
+  }
+  // Opening this path opens the same file afresh, from its first byte.
+  path_ = "/proc/self/fd/" + std::to_string(fd.get());
+  fd_ = fd.release();
+}
+
+FileInMemory::~FileInMemory() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace platform

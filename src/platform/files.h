@@ -52,4 +52,22 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path, uint6
 // report a length of 0, so they are read as a stream. Empty when the file cannot be opened.
 std::string ReadKernelTextFile(const std::string& path);
 
+// Bytes held as a file that exists only in memory, for a reader that takes nothing but a path;
+// gone with this object. `path` is empty and `error` says why when no such file could be made.
+class FileInMemory {
+ public:
+  explicit FileInMemory(std::span<const uint8_t> bytes);
+  ~FileInMemory();
+  FileInMemory(const FileInMemory&) = delete;
+  FileInMemory& operator=(const FileInMemory&) = delete;
+
+  const std::string& path() const { return path_; }
+  const std::optional<FileError>& error() const { return error_; }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+  std::optional<FileError> error_;
+};
+
 }  // namespace platform

@@ -307,6 +307,188 @@ TEST_F(LoadFileShapes, EachShapeLoadsAsItsRecordsOrIsRefusedWithLineAndReason) {
   }
 }
 
+// The formats read through the SRecord library that mark their records, each written here from
+// its records, with its end record, its checksum field and srec_cat's name for it.
+struct Marked {
+  std::string name;
+  ReadAs how;
+  std::vector<std::string> (*lines)(const std::vector<Rec>&);
+  int checksum_at;         // where the checksum of a data line is (less than 0: from its end)
+  size_t checksum_digits;  // 0: the format has none
+  std::string srec_cat;
+};
+
+unsigned NibbleSum(const std::string& digits) {
+  unsigned sum = 0;
+  for (char c : digits) sum += static_cast<unsigned>(c <= '9' ? c - '0' : c - 'A' + 10);
+  return sum & 0xFF;
+}
+
+std::string HexDigits(const std::vector<uint8_t>& bytes) {
+  std::string digits;
+  for (uint8_t b : bytes) digits += HexByte(b);
+  return digits;
+}
+
+std::string Hex16(unsigned value) {
+  return HexByte(value >> 8 & 0xFF) + HexByte(value & 0xFF);
+}
+
+// "/AAAALLHHdata..DD": the header's and the data's digits summed as nibbles.
+std::vector<std::string> TektronixLines(const std::vector<Rec>& recs) {
+  std::vector<std::string> lines;
+  for (const Rec& r : recs) {
+    const std::string head =
+        Hex16(static_cast<unsigned>(r.address)) + HexByte(static_cast<unsigned>(r.bytes.size()));
+    const std::string data = HexDigits(r.bytes);
+    lines.push_back("/" + head + HexByte(NibbleSum(head)) + data + HexByte(NibbleSum(data)));
+  }
+  lines.emplace_back("/00000000");
+  return lines;
+}
+
+// "%LL6CC8AAAAAAAAdata..": the length of what follows '%', every digit but the checksum's summed.
+std::vector<std::string> ExtendedTektronixLines(const std::vector<Rec>& recs) {
+  const auto line = [](char type, uint64_t address, const std::vector<uint8_t>& bytes) {
+    const std::string rest = "8" + Hex16(static_cast<unsigned>(address >> 16)) +
+                             Hex16(address & 0xFFFF) + HexDigits(bytes);
+    const std::string length = HexByte(static_cast<unsigned>(rest.size() + 5));
+    return "%" + length + type + HexByte(NibbleSum(length + type + rest)) + rest;
+  };
+  std::vector<std::string> lines;
+  for (const Rec& r : recs) lines.push_back(line('6', r.address, r.bytes));
+  lines.push_back(line('8', 0, {}));
+  return lines;
+}
+
+// ";LLAAAAdata..SSSS": the 16-bit sum of the bytes; the end record counts the records.
+std::vector<std::string> MosTechnologyLines(const std::vector<Rec>& recs) {
+  const auto line = [](const std::vector<uint8_t>& bytes) {
+    unsigned sum = 0;
+    for (uint8_t b : bytes) sum += b;
+    return ";" + HexDigits(bytes) + Hex16(sum & 0xFFFF);
+  };
+  std::vector<std::string> lines;
+  for (const Rec& r : recs) {
+    std::vector<uint8_t> bytes = {static_cast<uint8_t>(r.bytes.size()),
+                                  static_cast<uint8_t>(r.address >> 8),
+                                  static_cast<uint8_t>(r.address)};
+    bytes.insert(bytes.end(), r.bytes.begin(), r.bytes.end());
+    lines.push_back(line(bytes));
+  }
+  lines.push_back(
+      line({0, static_cast<uint8_t>(recs.size() >> 8), static_cast<uint8_t>(recs.size())}));
+  return lines;
+}
+
+// "@AAAA", then the bytes in lines of up to 16, "q" at the end.
+std::vector<std::string> TiTxtLines(const std::vector<Rec>& recs) {
+  std::vector<std::string> lines;
+  for (const Rec& r : recs) {
+    lines.push_back("@" + Hex16(static_cast<unsigned>(r.address)));
+    for (size_t i = 0; i < r.bytes.size(); i += 16) {
+      std::string line;
+      for (size_t j = i; j < std::min(i + 16, r.bytes.size()); ++j)
+        line += (j > i ? " " : "") + HexByte(r.bytes[j]);
+      lines.push_back(line);
+    }
+  }
+  lines.emplace_back("q");
+  return lines;
+}
+
+const std::vector<Marked> kMarked = {
+    {"Tektronix", ReadAs::Tektronix, TektronixLines, -2, 2, "-Tektronix"},
+    {"Extended Tektronix", ReadAs::TektronixExtended, ExtendedTektronixLines, 4, 2,
+     "-Tektronix_Extended"},
+    {"MOS Technology", ReadAs::MosTech, MosTechnologyLines, -4, 4, "-MOS_Technologies"},
+    {"TI-TXT", ReadAs::TiTxt, TiTxtLines, 0, 0, "-Texas_Instruments_TeXT"},
+};
+
+// Sparse records within 16-bit addresses, which all four formats can give.
+const std::vector<Rec> kSparse16 = {
+    {0x0100, Bytes(16, 4)}, {0x0110, Bytes(3, 5)}, {0x2000, Bytes(8, 6)}};
+
+// Each marked format in every shape the field writes: as its records, with the same note, or
+// refused with the line and the reason.
+TEST_F(LoadFileShapes, MarkedLibraryFormatsTakeTheShapesOfIntelHexAndSRecords) {
+  const bool srec_cat = HaveSrecCat();
+  const std::string pad(100, '\x1A');
+  for (const Marked& format : kMarked) {
+    const auto lines = format.lines(kSparse16);
+    const size_t end_line = lines.size();  // 1-based: the end record
+    const std::string after = " and after: ignored, they follow the end record";
+    struct Case {
+      std::string what;
+      std::string text;
+      std::string refusal;
+      std::string note;
+    };
+    std::vector<Case> cases = {
+        {"CR LF", Join(lines, "\r\n"), "", ""},
+        {"lower case, LF", Lower(Join(lines, "\n")), "", ""},
+        {"blanks around each line, CR", Join(Indented(lines), "\r"), "", ""},
+        {"blank lines", Join(WithBlankLines(lines), "\r\n"), "", ""},
+        {"byte order mark", "\xEF\xBB\xBF" + Join(lines, "\n"), "", ""},
+        {"CP/M padding after the end", Join(lines, "\r\n") + pad, "",
+         "line " + std::to_string(end_line + 1) + after},
+        {"a trailer after the end", Join(lines, "\n") + "\n; built by make\n", "",
+         "line " + std::to_string(end_line + 2) + after},
+        {"no end record", Join(std::vector(lines.begin(), lines.end() - 1), "\n"), "no end record",
+         ""},
+        {"padding before the end record",
+         Join(std::vector(lines.begin(), lines.end() - 1), "\n") + pad + lines.back() + "\n",
+         "after line " + std::to_string(end_line - 1) + ": the file is cut short", ""},
+        {"a line that is no record", Join(Replaced(lines, 1, "hello"), "\n"), "line 2: ", ""},
+    };
+    if (format.checksum_digits != 0) {
+      const auto at = static_cast<size_t>(
+          format.checksum_at < 0 ? static_cast<int>(lines[1].size()) + format.checksum_at
+                                 : format.checksum_at);
+      const std::string needed = lines[1].substr(at, format.checksum_digits);
+      const std::string zeros(format.checksum_digits, '0');
+      std::string damaged = lines[1];
+      damaged.replace(at, format.checksum_digits, zeros);
+      cases.push_back({"checksum damaged", Join(Replaced(lines, 1, damaged), "\n"),
+                       "line 2: " + std::string(format.how == ReadAs::Tektronix ? "data " : "") +
+                           "checksum " + zeros + "h, the line needs " + needed + "h",
+                       ""});
+    }
+    for (const Case& shape : cases) {
+      SCOPED_TRACE(format.name + ", " + shape.what);
+      const std::vector<uint8_t> content(shape.text.begin(), shape.text.end());
+      EXPECT_EQ(buffers::RecogniseContent(content), format.how);
+      const buffers::LoadedImage loaded = buffers::LoadImage(Write("shape", shape.text), 0x10000);
+      if (!shape.refusal.empty()) {
+        ASSERT_TRUE(loaded.error.has_value());
+        EXPECT_NE(loaded.error->find(shape.refusal), std::string::npos) << *loaded.error;
+        EXPECT_TRUE(loaded.bytes.empty());
+        continue;
+      }
+      ASSERT_TRUE(loaded.ok()) << loaded.error.value_or("too long");
+      EXPECT_EQ(loaded.bytes, Dense(kSparse16));
+      EXPECT_EQ(loaded.ranges.size(), 2U);
+      const bool noted = std::any_of(loaded.notes.begin(), loaded.notes.end(), [&](const auto& n) {
+        return n.find(shape.note) != std::string::npos;
+      });
+      EXPECT_TRUE(shape.note.empty() ? loaded.notes.empty() : noted);
+    }
+    if (!srec_cat) continue;
+    // srec_cat's reading of the plain file is the records the test wrote.
+    const std::string plain = Write("plain", Join(lines, "\n"));
+    const std::string out = dir.path + "/srec_cat.bin";
+    const std::string command = "srec_cat '" + plain + "' " + format.srec_cat +
+                                " -fill 0xFF -over '" + plain + "' " + format.srec_cat + " -o '" +
+                                out + "' -binary 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const std::vector<uint8_t> reference = ReadAll(out);
+    const std::vector<uint8_t> dense = Dense(kSparse16);
+    ASSERT_EQ(reference.size(), dense.size()) << format.name;
+    EXPECT_TRUE(std::equal(reference.begin() + 0x100, reference.end(), dense.begin() + 0x100))
+        << format.name;
+  }
+}
+
 // Plain hex text has no mark of a format: it is raw unless the operator names its format.
 TEST_F(LoadFileShapes, UnmarkedFormatsAreReadOnlyWhenChosen) {
   const std::string brecord = "0000000004DEADBEEF\r\n";

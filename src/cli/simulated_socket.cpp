@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/options.h"
+#include "frontend/simulated_socket_menu.h"
 #include "platform/dirs.h"
 #include "platform/files.h"
 
@@ -33,6 +34,9 @@ void SimulatedSocket::Insert(std::string_view name, std::ostream& err) {
 
 void SimulatedSocket::Keep(std::ostream& err) {
   const sim::Chip* chip = access_.Board().chip();
+  if (const std::string damage = frontend::DamageReport(access_.Board()); !damage.empty()) {
+    err << kProgramName << ": " << damage << '\n';
+  }
   if (chip == nullptr || directory_.empty()) return;
   if (const auto error = platform::WriteFileAtomically(ChipFile(), chip->Contents())) {
     err << kProgramName << ": the simulated " << name_ << " could not keep its contents in "

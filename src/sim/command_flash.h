@@ -13,8 +13,9 @@ namespace sim {
 // While a program or erase runs, reads return status (bit 7 the complement of the data being
 // written, bit 6 toggling with each output enable) and commands are ignored.
 //
-// Times are the Am29F040B's typical figures, used for the whole family: 7 us a byte, 1 s a
-// sector erase, 8 s a chip erase. An erase that goes wrong (FailErases) runs its time, then
+// Times: 7 us a byte, 1 s a sector erase, 8 s a chip erase, used for the whole family as the
+// Am29F040B's typical figures (its "Erase and Programming Performance" table was not at hand to
+// confirm them). An erase that goes wrong (FailErases) runs its time, then
 // sets DQ5 (exceeded timing limits) and stays busy until a read / reset command. So does a
 // byte program that asks a 0 to become a 1 (Am29F040B datasheet, 21445E5, "Program Command
 // Sequence" and "DQ5: Exceeded Timing Limits": the device halts, DQ5 produces a 1 once the

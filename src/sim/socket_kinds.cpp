@@ -54,11 +54,13 @@ constexpr PinMap kF040 = Wire(8, {{3, 0}, {3, 1}, {3, 3}}, kWe32, 0);
 constexpr PinMap kAt29c256 = Wire(7, {}, kWeAtmel, 0);
 constexpr PinMap kX28c256 = Wire(6, {{1, 7}}, kWeXicor, 0);
 
-// Programming time of one cell, from the devices' datasheets:
-// - the 2732 family takes the standard algorithm's single 50 ms pulse;
-// - the NMOS 2764, 27128 and 27256 take 1 ms pulses (their "intelligent" algorithm);
-// - the CMOS parts up to the 27C040 take the 100 us pulse of the quick-pulse algorithm;
-// - the 8-Mbit 27C801 / 27C080 take a 50 us pulse.
+// Programming time of one cell:
+// - the CMOS parts up to the 27C040 take the quick-pulse algorithm's 100 us pulse (ST M27C256B,
+//   "Table 10. Programming Mode AC Characteristics": tPW 95 to 105 us; ST M27C1001 the same);
+// - the 8-Mbit 27C801 / 27C080 take a 50 us pulse (ST M27C801, "Programming Flowchart");
+// - the 2732 family the standard algorithm's single 50 ms pulse, and the NMOS 2764, 27128 and
+//   27256 the 1 ms pulses of their "intelligent" algorithm: their AC programming tables were not
+//   at hand, so these two are the algorithms' names for them, not table figures.
 constexpr Nanos kStandardPulse = std::chrono::milliseconds(50);
 constexpr Nanos kNmosPulse = std::chrono::milliseconds(1);
 constexpr Nanos kQuickPulse = std::chrono::microseconds(100);
@@ -84,7 +86,11 @@ constexpr EpromPart Part(std::string_view name, const VppRating& vpp, Nanos puls
   return {name, vpp, pulse};
 }
 
-// Page write cycles (the maximum write-cycle time both datasheets give).
+// Page write cycles, the longest a page may take: the AT29C256's 10 ms (Atmel AT29C256
+// features: "Page (64 Byte) Program Time - 10 ms"); the X28C256's 10 ms, twice its typical 5 ms
+// (Xicor X28C256 features: "Byte or Page Write Cycle: 5 ms Typical"; its write-cycle table was
+// not at hand). The AT29C256's codes come 10 ms after the identification command, one write
+// cycle (its datasheet's note on that wait was not at hand either).
 constexpr Nanos kAt29c256PageWrite = std::chrono::milliseconds(10);
 constexpr Nanos kX28c256PageWrite = std::chrono::milliseconds(10);
 constexpr Nanos kAt29c256IdEntry = std::chrono::milliseconds(10);

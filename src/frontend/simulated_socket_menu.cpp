@@ -25,9 +25,12 @@ std::string ChipName(const sim::Chip& chip) {
   return chip.name();
 }
 
-std::string InSocket(const sim::Chip* chip, std::string_view what) {
+// "Simulated Socket: a blank 27C256 (12.5 V) is in the socket", `what` before the chip's name
+// and `details` after it.
+std::string InSocket(const sim::Chip* chip, std::string_view what, std::string_view details = {}) {
   if (chip == nullptr) return std::string(kPrefix) + "no device is selected: the socket is empty";
-  return std::string(kPrefix) + std::string(what) + ChipName(*chip) + " is in the socket";
+  return std::string(kPrefix) + std::string(what) + ChipName(*chip) + std::string(details) +
+         " is in the socket";
 }
 
 }  // namespace
@@ -61,8 +64,9 @@ std::string PutChipHolding(sim::SimBoard& board, const std::string& path) {
   }
   sim::Chip* chip = board.PutNewChip();
   chip->Load(image.bytes);
-  return InSocket(chip, "a chip holding " + path + " (" + std::to_string(image.bytes.size()) +
-                            " bytes, the rest FFh): ");
+  return InSocket(
+      chip, "a ",
+      " holding " + path + " (" + std::to_string(image.bytes.size()) + " bytes, the rest FFh)");
 }
 
 bool HasOtherPart(const sim::SimBoard& board) {
@@ -126,7 +130,7 @@ std::string PutFaultyChip(sim::SimBoard& board, ChipFault fault) {
       }
       break;
   }
-  return InSocket(chip, "a faulty blank ") + ", with " + FaultText(fault);
+  return InSocket(chip, "a faulty blank ", " with " + FaultText(fault));
 }
 
 std::string DamageReport(const sim::SimBoard& board) {

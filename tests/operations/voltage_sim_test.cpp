@@ -39,6 +39,7 @@ const VoltageCase kCases[] = {
     {"Eprom 2732", false, 1, DoesNotTake, 12500},
     {"Eprom 2732", false, 2, DoesNotTake, 21000},
     {"Eprom 2732", false, 3, Programs, 25000},
+    {"Eprom 27C32", false, 1, DoesNotTake, 12500},
     {"Eprom 27C32", false, 2, DoesNotTake, 21000},
     {"Eprom 27C32", false, 3, Programs, 25000},
     // 2764A (the row's common part): 12.5 V, at most 14 V; the 2764: 21 V, at most 22 V.
@@ -49,10 +50,13 @@ const VoltageCase kCases[] = {
     {"Eprom 2764", true, 3, Damaged, 25000},
     // 27128A and 27128, the same.
     {"Eprom 27128", false, 1, Programs, 12500},
+    {"Eprom 27128", false, 2, Damaged, 21000},
     {"Eprom 27128", false, 3, Damaged, 25000},
     {"Eprom 27128", true, 1, DoesNotTake, 12500},
     {"Eprom 27128", true, 2, Programs, 21000},
+    {"Eprom 27128", true, 3, Damaged, 25000},
     // The 27256's algorithm selects no voltage: 12.5 V whatever is chosen.
+    {"Eprom 27256", false, 1, Programs, 12500},
     {"Eprom 27256", false, 2, Programs, 12500},
     {"Eprom 27256", false, 3, Programs, 12500},
 };

@@ -3,9 +3,10 @@
 namespace sim {
 namespace {
 
-constexpr uint32_t kUnlockMask = 0x7FF;  // A0..A10
-constexpr uint32_t kUnlock1 = 0x555;
-constexpr uint32_t kUnlock2 = 0x2AA;
+// The unlock addresses as the 5555h / 2AAAh parts decode them (A14..A0); the 555h / 2AAh
+// parts see them through their A10..A0 mask, so either form reaches them.
+constexpr uint32_t kUnlock1 = 0x5555;
+constexpr uint32_t kUnlock2 = 0x2AAA;
 
 }  // namespace
 
@@ -13,7 +14,13 @@ CommandFlash::CommandFlash(std::string name, const SocketKind& kind)
     : Chip(std::move(name), kind.size, kind.pins),
       maker_(kind.maker),
       device_(kind.device),
-      sector_size_(kind.sector_size) {}
+      sector_size_(kind.sector_size),
+      command_mask_(kind.command_address_mask),
+      has_dq5_(kind.has_dq5) {
+  if (kind.program_time > Nanos{0}) program_time_ = kind.program_time;
+  if (kind.sector_erase_time > Nanos{0}) sector_erase_time_ = kind.sector_erase_time;
+  if (kind.chip_erase_time > Nanos{0}) erase_time_ = kind.chip_erase_time;
+}
 
 void CommandFlash::OnSeated() {
   // Taken out and put back: power-up puts it in read mode, any running operation finished.
@@ -60,9 +67,10 @@ void CommandFlash::Write(uint32_t address, uint8_t data, Nanos now) {
   if (step_ == Step::ProgramArmed) {
     step_ = Step::Idle;
     CountProgramPulse();
-    // A 1 asked where the cell holds a 0 cannot be programmed: the chip keeps trying until its
-    // time limit, then raises DQ5 and answers status until it is reset.
-    failing_ = (data & ~Cell(address)) != 0;
+    // A 1 asked where the cell holds a 0 cannot be programmed: a chip with DQ5 keeps trying
+    // until its time limit, then raises DQ5 and answers status until it is reset; one without
+    // it ends after its program time, the cell keeping its 0s.
+    failing_ = has_dq5_ && (data & ~Cell(address)) != 0;
     ProgramCell(address, data, Cells::ClearOnly);
     StartBusy(now, failing_ ? program_limit_ : program_time_, data);
     return;
@@ -71,7 +79,9 @@ void CommandFlash::Write(uint32_t address, uint8_t data, Nanos now) {
 }
 
 void CommandFlash::Command(uint32_t address, uint8_t data, Nanos now) {
-  const uint32_t a = address & kUnlockMask;
+  const uint32_t a = address & command_mask_;
+  const uint32_t unlock1 = kUnlock1 & command_mask_;
+  const uint32_t unlock2 = kUnlock2 & command_mask_;
   if (data == 0xF0) {  // read / reset, from any step
     step_ = Step::Idle;
     autoselect_ = false;
@@ -80,35 +90,35 @@ void CommandFlash::Command(uint32_t address, uint8_t data, Nanos now) {
   switch (step_) {
     case Step::Idle:
     case Step::Erase:
-      if (a == kUnlock1 && data == 0xAA) {
+      if (a == unlock1 && data == 0xAA) {
         step_ = step_ == Step::Erase ? Step::EraseUnlocked1 : Step::Unlocked1;
         return;
       }
       break;
     case Step::Unlocked1:
     case Step::EraseUnlocked1:
-      if (a == kUnlock2 && data == 0x55) {
+      if (a == unlock2 && data == 0x55) {
         step_ = step_ == Step::Unlocked1 ? Step::Unlocked2 : Step::EraseUnlocked2;
         return;
       }
       break;
     case Step::Unlocked2:
-      if (a == kUnlock1 && data == 0x90) {
+      if (a == unlock1 && data == 0x90) {
         autoselect_ = true;
         step_ = Step::Idle;
         return;
       }
-      if (a == kUnlock1 && data == 0xA0) {
+      if (a == unlock1 && data == 0xA0) {
         step_ = Step::ProgramArmed;
         return;
       }
-      if (a == kUnlock1 && data == 0x80) {
+      if (a == unlock1 && data == 0x80) {
         step_ = Step::Erase;
         return;
       }
       break;
     case Step::EraseUnlocked2:
-      if (a == kUnlock1 && data == 0x10) {
+      if (a == unlock1 && data == 0x10) {
         StartErase(now, erase_time_, 0, size());
         return;
       }
@@ -127,8 +137,9 @@ void CommandFlash::StartErase(Nanos now, Nanos length, uint32_t first, uint32_t 
   ++erases_;
   autoselect_ = false;
   step_ = Step::Idle;
-  failing_ = FailsErases();
-  if (!failing_) Erase(first, count);
+  // A failing erase leaves the cells as they are; only a chip with DQ5 then reports it.
+  failing_ = has_dq5_ && FailsErases();
+  Erase(first, count);
   StartBusy(now, length, 0xFF);
 }
 

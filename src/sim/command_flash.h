@@ -6,8 +6,10 @@
 
 namespace sim {
 
-// A 32-pin 5 V Flash with the usual command set: unlock cycles AAh at 555h and 55h at 2AAh
-// (only A0..A10 decoded), then 90h autoselect (maker at 0, device at 1), A0h byte program,
+// A 32-pin 5 V Flash with the usual command set: unlock cycles AAh at 5555h and 55h at 2AAh
+// as far as the part decodes them (A10..A0 on the AMD-style parts, which so also take 555h and
+// 2AAh; A14..A0 on the SST39SF0x0, which take only 5555h / 2AAAh and drop a sequence sent to
+// 555h), then 90h autoselect (maker at 0, device at 1), A0h byte program,
 // 80h + AAh, 55h, 10h chip erase (or 30h at a sector for that sector), F0h read / reset.
 // Writes are clocked by the write strobe with chip enable asserted and output enable off.
 // While a program or erase runs, reads return status (bit 7 the complement of the data being
@@ -20,7 +22,8 @@ namespace sim {
 // byte program that asks a 0 to become a 1 (Am29F040B datasheet, 21445E5, "Program Command
 // Sequence" and "DQ5: Exceeded Timing Limits": the device halts, DQ5 produces a 1 once the
 // operation has exceeded its timing limit, and only the reset command returns it to reading
-// array data), after the longest byte program time.
+// array data), after the longest byte program time. Parts without DQ5 (the SST39SF0x0) end
+// such a program or erase after its normal time, the cells as they were.
 class CommandFlash final : public Chip {
  public:
   CommandFlash(std::string name, const SocketKind& kind);
@@ -63,6 +66,8 @@ class CommandFlash final : public Chip {
 
   uint8_t maker_, device_;
   uint32_t sector_size_;
+  uint32_t command_mask_;  // the address lines the command cycles compare
+  bool has_dq5_;
   Step step_ = Step::Idle;
   bool autoselect_ = false;
   WriteCycleEdges cycle_;

@@ -6,8 +6,6 @@
 namespace sim {
 namespace {
 
-constexpr uint32_t kPageSize = 64;
-
 constexpr std::array<uint32_t, 6> kCommandAddresses{0x5555, 0x2AAA, 0x5555, 0x5555, 0x2AAA, 0x5555};
 constexpr std::array<uint8_t, 5> kCommandPrefix{0xAA, 0x55, 0x80, 0xAA, 0x55};
 
@@ -19,16 +17,21 @@ PageEeprom::PageEeprom(std::string name, const SocketKind& kind)
       device_(kind.device),
       has_id_and_erase_(kind.has_id_and_erase),
       unloaded_bytes_erased_(kind.has_id_and_erase),
-      load_window_(kind.has_id_and_erase ? std::chrono::microseconds(150)
-                                         : std::chrono::microseconds(100)),
+      page_size_(kind.sector_size),
+      command_mask_(kind.command_address_mask),
+      load_window_(kind.byte_load_window),
       write_time_(kind.program_time),
       id_entry_time_(kind.id_entry_time),
-      window_from_cycle_start_(!kind.has_id_and_erase),
-      page_(kPageSize, -1) {}
+      window_from_cycle_start_(kind.window_from_cycle_start),
+      protected_loads_timed_(kind.protected_loads_run_write_cycle),
+      page_(page_size_, -1) {
+  if (kind.chip_erase_time > Nanos{0}) erase_time_ = kind.chip_erase_time;
+}
 
 void PageEeprom::OnSeated() {
   loading_ = false;
   page_has_bytes_ = false;
+  empty_write_ = false;
   std::fill(page_.begin(), page_.end(), int16_t{-1});
   command_.clear();
   id_mode_ = false;
@@ -79,6 +82,8 @@ bool PageEeprom::Write(uint32_t address, uint8_t data, Nanos now) {
     case Match::EnableAndLoad:
       protected_ = true;
       loading_ = true;  // the bytes that follow are the page to write
+      empty_write_ = protected_loads_timed_;
+      status_.data = data;
       break;
     case Match::Disable:
       protected_ = false;
@@ -107,7 +112,9 @@ PageEeprom::Match PageEeprom::MatchCommand() const {
   const size_t n = command_.size();
   if (n > kCommandAddresses.size()) return Match::Mismatch;
   for (size_t i = 0; i < n; ++i) {
-    if (command_[i].address != kCommandAddresses[i]) return Match::Mismatch;
+    if ((command_[i].address & command_mask_) != (kCommandAddresses[i] & command_mask_)) {
+      return Match::Mismatch;
+    }
   }
   // Every cycle but the last of a sequence carries a fixed byte.
   for (size_t i = 0; i + 1 < n; ++i) {
@@ -140,15 +147,21 @@ void PageEeprom::FlushCommandAsLoads() {
   // the protection is off and the chip is in its normal mode.
   const std::vector<Cycle> cycles = std::move(command_);
   command_.clear();
+  if (protected_ && protected_loads_timed_ && !cycles.empty()) {
+    // The chip runs its write cycle all the same, with nothing to write.
+    loading_ = true;
+    empty_write_ = true;
+    status_.data = cycles.back().data;
+  }
   if (protected_ || id_mode_) return;
   for (const Cycle& c : cycles) LoadByte(c);
 }
 
 void PageEeprom::LoadByte(const Cycle& c) {
-  if (!page_has_bytes_) page_base_ = c.address & ~(kPageSize - 1);
+  if (!page_has_bytes_) page_base_ = c.address & ~(page_size_ - 1);
   loading_ = true;
   page_has_bytes_ = true;
-  page_[c.address & (kPageSize - 1)] = c.data;
+  page_[c.address & (page_size_ - 1)] = c.data;
   status_.data = c.data;
 }
 
@@ -156,7 +169,7 @@ void PageEeprom::Settle(Nanos now) {
   if (Busy(now) || in_cycle_ || now - window_from_ < load_window_) return;
   // The byte-load window has closed.
   if (!command_.empty()) FlushCommandAsLoads();
-  if (page_has_bytes_) {
+  if (page_has_bytes_ || empty_write_) {
     CommitPage(window_from_ + load_window_);
   } else {
     loading_ = false;
@@ -164,8 +177,8 @@ void PageEeprom::Settle(Nanos now) {
 }
 
 void PageEeprom::CommitPage(Nanos start) {
-  CountProgramPulse();
-  for (uint32_t i = 0; i < kPageSize; ++i) {
+  if (page_has_bytes_) CountProgramPulse();
+  for (uint32_t i = 0; i < page_size_; ++i) {
     if (page_[i] >= 0) {
       ProgramCell(page_base_ + i, static_cast<uint8_t>(page_[i]), Cells::Rewrite);
     } else if (unloaded_bytes_erased_) {
@@ -174,6 +187,7 @@ void PageEeprom::CommitPage(Nanos start) {
     page_[i] = -1;
   }
   page_has_bytes_ = false;
+  empty_write_ = false;
   loading_ = false;
   status_.until = start + write_time_;
 }

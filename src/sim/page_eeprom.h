@@ -8,16 +8,19 @@
 
 namespace sim {
 
-// A 32 KB page-write EEPROM-style device (the AT29C256 Flash, the X28C256 EEPROM). Each write
-// cycle loads one byte into the 64-byte page buffer; when no further byte load starts within the
-// byte-load window the page is written, taking the write time, during which reads show status
-// (bit 7 complemented, bit 6 toggling) and writes are ignored. The AT29C256 counts its 150 us
-// window from the end of the last byte load, the X28C256 its 100 us from that load's start.
+// A page-write device: the AT29C256 / AT29C010A / AT29C020 / AT29C040A sector Flash, the
+// X28C256, AT28C256 and AT28C64B EEPROMs. Each write cycle loads one byte into the page (sector)
+// buffer, of the kind's size; when no further byte load starts within the byte-load window the
+// page is written, taking the write time, during which reads show status (bit 7 complemented,
+// bit 6 toggling) and writes are ignored. Each kind says whether its window runs from the end
+// of the last byte load (the AT29C Flash) or from that load's start (the EEPROMs).
 //
 // Software data protection: AAh at 5555h, 55h at 2AAAh, A0h at 5555h switches it on and loads
-// the page that follows; AAh, 55h, 80h, AAh, 55h, 20h switches it off. While it is on, loads
-// without that prefix are ignored. The AT29C256 also takes 90h (identification: 1Fh, DCh at
-// addresses 0 and 1), F0h (leave identification) and 80h ... 10h (chip erase).
+// the page that follows; AAh, 55h, 80h, AAh, 55h, 20h switches it off. The addresses are
+// compared on the lines the part decodes (A14..A0; A12..A0 on the 8 KB AT28C64B, which so sees
+// 5555h as 1555h). While it is on, loads without that prefix write nothing; the AT28C parts
+// still run a write cycle for them. The AT29C Flash also take 90h (identification: maker and
+// device codes at addresses 0 and 1), F0h (leave identification) and 80h ... 10h (chip erase).
 class PageEeprom final : public Chip {
  public:
   PageEeprom(std::string name, const SocketKind& kind);
@@ -70,11 +73,14 @@ class PageEeprom final : public Chip {
   uint8_t maker_, device_;
   bool has_id_and_erase_;
   bool unloaded_bytes_erased_;  // the Flash rewrites its whole sector
+  uint32_t page_size_;
+  uint32_t command_mask_;  // the address lines the command cycles compare
   Nanos load_window_;
   Nanos write_time_;
   Nanos id_entry_time_;
   Nanos erase_time_{std::chrono::milliseconds(20)};
-  bool window_from_cycle_start_;  // the X28C256
+  bool window_from_cycle_start_;  // the EEPROMs
+  bool protected_loads_timed_;    // protected loads still run a write cycle (AT28C)
 
   bool protected_ = false;
   bool id_mode_ = false;
@@ -83,6 +89,7 @@ class PageEeprom final : public Chip {
   uint32_t page_base_ = 0;
   std::vector<int16_t> page_;  // -1: not loaded
   bool page_has_bytes_ = false;
+  bool empty_write_ = false;    // the window's end starts a write cycle even without bytes
   std::vector<Cycle> command_;  // cycles that so far match a command sequence
   WriteCycleEdges cycle_;
   bool in_cycle_ = false;  // a write cycle is under way

@@ -73,12 +73,7 @@ struct PageSocket {
     d.Set(1, Mid(a));
     d.Set(2, static_cast<uint8_t>(a));
     d.DriverOff();
-    d.ChipEnable(true);
-    d.OutputEnable(true);
-    const uint8_t b = d.ReadBack();
-    d.OutputEnable(false);
-    d.ChipEnable(false);
-    return b;
+    return d.ReadCycle();
   }
 
   SimBoard board;

@@ -72,16 +72,20 @@ class Driver {
     const uint8_t s2 = board_.PortIn(Status());
     return static_cast<uint8_t>(Nibble(s1) | Nibble(s2) << 4);
   }
-  // Chip and outputs on, driver off, read, outputs off.
-  uint8_t ReadAt(uint32_t a, uint8_t reg1_fixed = 0, uint8_t reg3_low = 0) {
-    Address(a, reg1_fixed, reg3_low);
-    DriverOff();
+  // Chip and outputs on, read back, outputs and chip off (the address already set).
+  uint8_t ReadCycle() {
     ChipEnable(true);
     OutputEnable(true);
     const uint8_t b = ReadBack();
     OutputEnable(false);
     ChipEnable(false);
     return b;
+  }
+  // Driver off, then a read cycle at that address.
+  uint8_t ReadAt(uint32_t a, uint8_t reg1_fixed = 0, uint8_t reg3_low = 0) {
+    Address(a, reg1_fixed, reg3_low);
+    DriverOff();
+    return ReadCycle();
   }
 
   uint16_t Control() const { return static_cast<uint16_t>(base_ + 2); }

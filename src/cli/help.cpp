@@ -20,6 +20,8 @@ constexpr std::string_view kBoardOptions =
     "  --simulated[=DIR]    the built-in simulated board instead of a real port; with DIR its\n"
     "                       chips keep their contents there from one run to the next (DIR is\n"
     "                       created when its parent exists)\n"
+    "  --socket DEVICE      with --simulated: the socket holds a chip of DEVICE, whatever\n"
+    "                       -d selects (as a real socket holds the chip put in it)\n"
     "  --log FILE           save the log to FILE (as MELDRIX5.LOG is saved) when done\n"
     "  -y, --yes            answer the safety questions OK (needed without a terminal)\n";
 
@@ -54,7 +56,8 @@ constexpr std::array<CommandHelp, 8> kCommandHelp = {{
      "                       the other marked formats by their content, raw binary the rest)\n"},
     {"erase", "erase -d DEVICE [board options]", "Erases a Flash or EEPROM device.\n"},
     {"id", "id -d DEVICE [board options]",
-     "Reads a Flash device's maker and device code and names the chip.\n"},
+     "Reads a Flash device's maker and device code, names the chip and prints the\n"
+     "name of its catalogue row as the last line.\n"},
 }};
 
 }  // namespace
@@ -78,7 +81,8 @@ std::string HelpText(std::string_view command) {
   }
   text +=
       "\nDEVICE is a catalogue name, whole, its part number or the family and part number\n"
-      "(\"27C256\", \"eprom 27c256\", \"flash am29f040\").\n";
+      "(\"27C256\", \"eprom 27c256\", \"flash am29f040\"), or \"auto\": the row the Flash\n"
+      "chip in the socket names by its ID (EPROMs and EEPROMs have none).\n";
   text += "\n" + std::string(kBoardOptions);
   text +=
       "  -h, --help           this help; COMMAND --help for one command\n"

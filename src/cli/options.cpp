@@ -22,7 +22,7 @@ struct OptionSpec {
 constexpr std::string_view kBoardCommands = "detect read blank verify program erase id";
 constexpr std::string_view kDeviceCommands = "read blank verify program erase id";
 
-constexpr std::array<OptionSpec, 18> kOptions = {{
+constexpr std::array<OptionSpec, 19> kOptions = {{
     {"device", 'd', true, kDeviceCommands},
     {"input", 'i', true, "verify program"},
     {"output", 'o', true, "read"},
@@ -37,6 +37,7 @@ constexpr std::array<OptionSpec, 18> kOptions = {{
     {"port", 0, true, kBoardCommands},
     {"model", 0, true, kBoardCommands},
     {"simulated", 0, false, kBoardCommands},
+    {"socket", 0, true, kDeviceCommands},
     {"log", 0, true, kBoardCommands},
     {"yes", 'y', false, kBoardCommands},
     {"help", 'h', false, "*"},
@@ -120,6 +121,8 @@ std::optional<std::string> TakeValue(Request& r, std::string_view option, std::s
     r.output = value;
   } else if (option == "log") {
     r.log = value;
+  } else if (option == "socket") {
+    r.socket = value;
   } else if (option == "port") {
     r.port = PortValue(value);
     if (!r.port) return shown + ": the port is 378, 278 or 3BC";
@@ -233,6 +236,7 @@ Parsed ParseCommandLine(const std::vector<std::string_view>& arguments) {
     }
   }
   if (seen.contains("hi") && seen.contains("low")) return fail("--hi and --low exclude each other");
+  if (seen.contains("socket") && !r.simulated) return fail("--socket is for the --simulated board");
   if (const std::string_view missing = Required(r); !missing.empty()) {
     return fail(r.command + " needs " + std::string(missing));
   }

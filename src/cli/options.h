@@ -11,7 +11,7 @@ namespace cli {
 // What the operator asked for on the command line.
 struct Request {
   std::string command;  // "list", "detect", "read", "blank", "verify", "program", "erase", "id"
-  std::string device;   // -d: the name as given
+  std::string device;   // -d: the name as given; "auto": the row the chip's ID names
   std::string input;    // -i: the image to verify or program
   std::string output;   // -o: where the image read goes
   std::string log;      // --log: where the log is saved when the command ends
@@ -19,6 +19,7 @@ struct Request {
   std::optional<int16_t> model;    // --model: 4 or 5
   bool simulated = false;          // --simulated[=DIR]
   std::string simulated_chips;     // DIR: where the simulated chips keep their contents
+  std::string socket;              // --socket: the simulated socket holds this device's chip
   bool yes = false;                // --yes: the safety questions are answered OK
   bool blank_check = false;        // --blank-check
   bool verify = false;             // --verify

@@ -2,7 +2,9 @@
 // handlers as the window's buttons, and the outcome read from what they leave behind.
 #include "cli/session.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -41,6 +43,13 @@ struct RealPorts {
   platform::NullPort nothing;
   frontend::RoutedPortAccess access{nothing};
 };
+
+// "-d auto", in any case.
+bool AskedForAuto(std::string_view name) {
+  return name.size() == 4 && std::ranges::equal(name, std::string_view("auto"), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) == b;
+         });
+}
 
 void PrintCatalogue(std::ostream& out) {
   static constexpr std::array<std::string_view, 4> kFamilies = {"EPROM", "Flash", "EEPROM",
@@ -82,7 +91,9 @@ class Session {
     console_.err << kProgramName << ": " << message << '\n';
     return ExitStatus::NoBoard;
   }
+  std::optional<ExitStatus> MatchRow(const std::string& wanted, int& row);
   std::optional<ExitStatus> ChooseDevice();
+  std::optional<ExitStatus> ChooseDeviceById();
   std::optional<ExitStatus> Connect();
   std::optional<ExitStatus> UseRequestedPort();
   std::optional<ExitStatus> SetProgrammingOptions();
@@ -100,6 +111,8 @@ class Session {
   platform::SystemClock clock_;
   TerminalPanel panel_;
   int device_row_ = -1;
+  bool device_by_id_ = false;  // -d auto
+  int socket_row_ = -1;        // --socket: the row whose chip the simulated socket holds
   // A settings file of its own for the simulated board, so that it never stands in for the
   // real board in the file the window reads.
   std::unique_ptr<platform::TemporaryDirectory> scratch_;
@@ -138,7 +151,11 @@ ExitStatus Session::Operate() {
     return Detect();
   }
   if (auto failed = UseRequestedPort()) return *failed;
-  programmer_->SetDeviceIndex(device_row_);
+  if (device_by_id_) {
+    if (auto failed = ChooseDeviceById()) return *failed;
+  } else {
+    programmer_->SetDeviceIndex(device_row_);
+  }
   if (programmer_->dev.DeviceCode.empty()) {
     return Usage("\"" + request_.device + "\" cannot be selected: the device has no algorithm");
   }
@@ -147,16 +164,16 @@ ExitStatus Session::Operate() {
   return RunOperation();
 }
 
-std::optional<ExitStatus> Session::ChooseDevice() {
-  if (request_.device.empty()) return std::nullopt;
+// The row a name on the command line means, or the usage error saying why there is none.
+std::optional<ExitStatus> Session::MatchRow(const std::string& wanted, int& row) {
   std::vector<std::string_view> names;
-  for (const devices::DeviceEntry& row : devices::DeviceTable) names.push_back(row.Name);
-  const DeviceMatch match = MatchDevice(request_.device, names);
+  for (const devices::DeviceEntry& entry : devices::DeviceTable) names.push_back(entry.Name);
+  const DeviceMatch match = MatchDevice(wanted, names);
   if (match.index >= 0) {
-    device_row_ = match.index;
+    row = match.index;
     return std::nullopt;
   }
-  std::string message = "\"" + request_.device + "\" ";
+  std::string message = "\"" + wanted + "\" ";
   if (match.candidates.empty()) {
     return Usage(message + "is not in the catalogue ('" + std::string(kProgramName) +
                  " list' shows it)");
@@ -167,6 +184,42 @@ std::optional<ExitStatus> Session::ChooseDevice() {
     message += (i == 0 ? "" : ", ") + match.candidates[i];
   }
   return Usage(message);
+}
+
+std::optional<ExitStatus> Session::ChooseDevice() {
+  if (!request_.socket.empty()) {
+    if (auto refused = MatchRow(request_.socket, socket_row_)) return refused;
+  }
+  if (request_.device.empty()) return std::nullopt;
+  if (AskedForAuto(request_.device)) {
+    device_by_id_ = true;
+    return std::nullopt;
+  }
+  return MatchRow(request_.device, device_row_);
+}
+
+// The chip is asked for its ID in each wiring that has an ID mode: first the 32-pin command
+// Flash, the parts most sockets hold, then the 28-pin AT29C256, whose command cycles hold the
+// 32-pin parts' write strobe low and would load bytes into one. The row its ID names is selected.
+std::optional<ExitStatus> Session::ChooseDeviceById() {
+  ops::Programmer& p = *programmer_;
+  for (const devices::FlashCommands wiring :
+       {devices::FlashCommands::Strobed, devices::FlashCommands::PageWrite}) {
+    const auto probe = std::ranges::find_if(devices::DeviceTable, [wiring](const auto& row) {
+      return row.Supported && row.Commands == wiring;
+    });
+    p.SetDeviceIndex(static_cast<int>(probe - devices::DeviceTable.begin()));
+    p.IdentifyFlash();
+    if (p.FlashCode == p.FlashPlainCode) continue;  // array data, not an ID
+    if (const devices::DeviceEntry* row = devices::RowOfChip(p.FlashMaker, p.FlashDevice)) {
+      p.SetDeviceIndex(static_cast<int>(row - devices::DeviceTable.data()));
+      return std::nullopt;
+    }
+  }
+  console_.err << kProgramName
+               << ": -d auto: no chip in the socket answered with an ID of a catalogue row "
+                  "(EPROMs and EEPROMs have none: name the device)\n";
+  return ExitStatus::DeviceFailed;
 }
 
 // The simulated board or the real ports, and the core on them; the core's start-up has not run.
@@ -180,6 +233,9 @@ std::optional<ExitStatus> Session::Connect() {
     }
     settings_path = platform::JoinPath(scratch_->path, "meldrix5.ini");
     socket_ = std::make_unique<SimulatedSocket>(request_.simulated_chips);
+    if (socket_row_ >= 0) {
+      socket_->Hold(devices::DeviceTable[static_cast<size_t>(socket_row_)].Name, console_.err);
+    }
     // The simulated board sits where the operator says, as the model asked for.
     if (request_.port) socket_->Access().FollowPort(*request_.port);
     if (request_.model) socket_->Access().FollowModel(*request_.model);
@@ -335,6 +391,11 @@ ExitStatus Session::RunOperation() {
     failed = failed || p.FlashPollState == 0;
   if (request_.command == "id") failed = failed || p.FlashSectorSize == 0;
   if (failed) return ExitStatus::DeviceFailed;
+  if (request_.command == "id") {
+    if (const devices::DeviceEntry* row = devices::RowOfChip(p.FlashMaker, p.FlashDevice)) {
+      console_.out << row->Name << '\n';
+    }
+  }
   if (request_.command == "read") {
     panel_.save_file = request_.output;
     p.mnuFileSaveCodeAs_Click();

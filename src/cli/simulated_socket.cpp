@@ -18,7 +18,14 @@ std::string SimulatedSocket::ChipFile() const {
   return platform::JoinPath(directory_, name_ + ".bin");
 }
 
+void SimulatedSocket::Hold(std::string_view name, std::ostream& err) {
+  held_ = false;
+  Insert(name, err);
+  held_ = true;
+}
+
 void SimulatedSocket::Insert(std::string_view name, std::ostream& err) {
+  if (held_) return;
   access_.InsertDevice(name);
   sim::Chip* chip = access_.Board().chip();
   name_ = chip != nullptr ? chip->name() : std::string();

@@ -17,8 +17,10 @@ class SimulatedSocket {
   explicit SimulatedSocket(std::string directory);
 
   frontend::SimulatedPortAccess& Access() { return access_; }
-  // A chip of this kind goes into the socket, with the cells it kept.
+  // A chip of this kind goes into the socket, with the cells it kept; none while a chip is held.
   void Insert(std::string_view name, std::ostream& err);
+  // A chip of this kind goes into the socket and stays there whatever device is selected.
+  void Hold(std::string_view name, std::ostream& err);
   // The chip in the socket keeps its cells for the next run.
   void Keep(std::ostream& err);
 
@@ -27,6 +29,7 @@ class SimulatedSocket {
 
   std::string directory_;
   std::string name_;  // the kind in the socket; empty: none
+  bool held_ = false;
   frontend::SimulatedPortAccess access_;
 };
 

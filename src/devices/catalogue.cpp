@@ -333,6 +333,107 @@ constexpr std::array<DeviceEntry, kDeviceCount> DeviceTable{{
      .Type = 'J',
      .SizeKB = 1024,
      .Memory = Memories::CodeAndData},
+    // Parts of today on the same wiring: the 32-pin JEDEC Flash and the 28-pin page EEPROMs.
+    {.Name = "Flash SST SST39SF010A",
+     .Family = 'F',
+     .Type = 'T',
+     .SizeKB = 128,
+     .Reg3Mask = 4,
+     .Supported = true,
+     .Program = ProgramAlgorithm::CommandFlash,
+     .Erase = EraseAlgorithm::CommandFlash,
+     .Addressing = AddressLoad::Flash,
+     .Wiring = board::AddressWiring::A18OnL3Bit3,
+     .Commands = FlashCommands::Strobed,
+     .FlashMaker = 0xBF,
+     .FlashDevice = 0xB5},
+    {.Name = "Flash SST SST39SF020A",
+     .Family = 'F',
+     .Type = 'U',
+     .SizeKB = 256,
+     .Reg3Mask = 4,
+     .Supported = true,
+     .Program = ProgramAlgorithm::CommandFlash,
+     .Erase = EraseAlgorithm::CommandFlash,
+     .Addressing = AddressLoad::Flash,
+     .Wiring = board::AddressWiring::A18OnL3Bit3,
+     .Commands = FlashCommands::Strobed,
+     .FlashMaker = 0xBF,
+     .FlashDevice = 0xB6},
+    {.Name = "Flash SST SST39SF040",
+     .Family = 'F',
+     .Type = 'V',
+     .SizeKB = 512,
+     .Reg3Mask = 4,
+     .Supported = true,
+     .Program = ProgramAlgorithm::CommandFlash,
+     .Erase = EraseAlgorithm::CommandFlash,
+     .Addressing = AddressLoad::Flash,
+     .Wiring = board::AddressWiring::A18OnL3Bit3,
+     .Commands = FlashCommands::Strobed,
+     .FlashMaker = 0xBF,
+     .FlashDevice = 0xB7},
+    {.Name = "Flash Atmel AT29C010A",
+     .Family = 'F',
+     .Type = 'W',
+     .SizeKB = 128,
+     .Reg3Mask = 4,
+     .Supported = true,
+     .Program = ProgramAlgorithm::SectorFlash,
+     .Erase = EraseAlgorithm::SectorFlash,
+     .Addressing = AddressLoad::Flash,
+     .Wiring = board::AddressWiring::A18OnL3Bit3,
+     .Commands = FlashCommands::Strobed,
+     .FlashMaker = 0x1F,
+     .FlashDevice = 0xD5},
+    {.Name = "Flash Atmel AT29C020",
+     .Family = 'F',
+     .Type = 'X',
+     .SizeKB = 256,
+     .Reg3Mask = 4,
+     .Supported = true,
+     .Program = ProgramAlgorithm::SectorFlash,
+     .Erase = EraseAlgorithm::SectorFlash,
+     .Addressing = AddressLoad::Flash,
+     .Wiring = board::AddressWiring::A18OnL3Bit3,
+     .Commands = FlashCommands::Strobed,
+     .FlashMaker = 0x1F,
+     .FlashDevice = 0xDA},
+    {.Name = "Flash Atmel AT29C040A",
+     .Family = 'F',
+     .Type = 'Y',
+     .SizeKB = 512,
+     .Reg3Mask = 4,
+     .Supported = true,
+     .Program = ProgramAlgorithm::SectorFlash,
+     .Erase = EraseAlgorithm::SectorFlash,
+     .Addressing = AddressLoad::Flash,
+     .Wiring = board::AddressWiring::A18OnL3Bit3,
+     .Commands = FlashCommands::Strobed,
+     .FlashMaker = 0x1F,
+     .FlashDevice = 0xA4},
+    {.Name = "Eeprom Atmel AT28C256",
+     .Family = 'E',
+     .Type = 'Q',
+     .SizeKB = 32,
+     .Reg1Mask = 0x40,
+     .Reg3Mask = 2,
+     .Supported = true,
+     .Program = ProgramAlgorithm::AtmelEeprom,
+     .Erase = EraseAlgorithm::ProgramFF,
+     .Addressing = AddressLoad::Xicor,
+     .Wiring = board::AddressWiring::A14OnL1Bit7},
+    {.Name = "Eeprom Atmel AT28C64B",
+     .Family = 'E',
+     .Type = 'R',
+     .SizeKB = 8,
+     .Reg1Mask = 0x40,
+     .Reg3Mask = 2,
+     .Supported = true,
+     .Program = ProgramAlgorithm::AtmelEeprom,
+     .Erase = EraseAlgorithm::ProgramFF,
+     .Addressing = AddressLoad::Xicor,
+     .Wiring = board::AddressWiring::A14OnL1Bit7},
 }};
 
 namespace {
@@ -354,10 +455,34 @@ bool ByteProgrammingMaker(int maker) {
   });
 }
 
+bool SectorWritingMaker(int maker) {
+  return std::ranges::any_of(DeviceTable, [maker](const DeviceEntry& entry) {
+    return entry.Program == ProgramAlgorithm::SectorFlash && entry.FlashMaker == maker;
+  });
+}
+
+bool ReportsExceededTiming(int maker) {
+  return maker == 0x37 || maker == 0x01 || maker == 0x1C;
+}
+
+const DeviceEntry* RowOfChip(int maker, int device) {
+  const auto row = std::ranges::find_if(DeviceTable, [&](const DeviceEntry& entry) {
+    return entry.Supported && entry.FlashMaker != 0 && entry.FlashMaker == maker &&
+           entry.FlashDevice == device;
+  });
+  return row == DeviceTable.end() ? nullptr : &*row;
+}
+
+std::string_view PartName(const DeviceEntry& entry) {
+  const size_t blank = entry.Name.find(' ');
+  return blank == std::string_view::npos ? entry.Name : entry.Name.substr(blank + 1);
+}
+
 bool ErasePolled(EraseAlgorithm erase) {
   switch (erase) {
     case EraseAlgorithm::AT29C256:
     case EraseAlgorithm::CommandFlash:
+    case EraseAlgorithm::SectorFlash:
       return true;
     case EraseAlgorithm::None:
     case EraseAlgorithm::ProgramFF:

@@ -21,6 +21,8 @@ enum class ProgramAlgorithm : uint8_t {
   X28C256,       // the X28C256 EEPROM's page writes
   AT29C256,      // the AT29C256's page writes
   CommandFlash,  // 32-pin byte-programming Flash, chosen by the maker its ID mode reports
+  SectorFlash,   // 32-pin Atmel sector-write Flash: the same walk, which writes whole sectors
+  AtmelEeprom,   // the AT28C256 / AT28C64B EEPROMs' page writes, on the X28C256's wiring
 };
 
 // How the program erases a device.
@@ -29,13 +31,14 @@ enum class EraseAlgorithm : uint8_t {
   ProgramFF,     // an EEPROM without an erase command: written with FFh throughout
   AT29C256,      // the six-cycle chip erase, erased within 20 ms
   CommandFlash,  // the 32-pin chip erase, which may take seconds and reports DQ5 on failure
+  SectorFlash,   // the 32-pin Atmel chip erase: the same command, erased within 20 ms
 };
 
 // How the program talks to a Flash chip's command interface (ID mode, erase, reset).
 enum class FlashCommands : uint8_t {
   None,       // no command interface
   PageWrite,  // the AT29C256: 5555h / 2AAAh, sent as its page-write cycles
-  Strobed,    // the 32-pin chips: 555h / 2AAh, strobed on latch-3 bit 2
+  Strobed,    // the 32-pin chips: 5555h / 2AAAh, strobed on latch-3 bit 2
 };
 
 // How the device walk (read, blank check, verify) and the view load an address on the latches.
@@ -77,12 +80,23 @@ struct DeviceEntry {
   uint8_t FlashDevice = 0;
 };
 
-inline constexpr size_t kDeviceCount = 38;
+inline constexpr size_t kDeviceCount = 46;
 extern const std::array<DeviceEntry, kDeviceCount> DeviceTable;
 
 // The makers whose 32-pin Flash the byte-program command serves: those of the rows programmed
 // by ProgramAlgorithm::CommandFlash.
 bool ByteProgrammingMaker(int maker);
+// The makers whose 32-pin Flash writes whole sectors: those of the ProgramAlgorithm::SectorFlash
+// rows.
+bool SectorWritingMaker(int maker);
+// The makers whose chips raise DQ5 when an erase or byte program exceeds its time, and then
+// answer status until a read / reset command (AMIC, AMD, EON). The others have no such bit.
+bool ReportsExceededTiming(int maker);
+// The row of the chip whose ID mode reports these codes; nullptr when no row names it.
+const DeviceEntry* RowOfChip(int maker, int device);
+// The part a row stands for, without the family word: "SST SST39SF040" for "Flash SST
+// SST39SF040".
+std::string_view PartName(const DeviceEntry& entry);
 // Whether the device's erase is a chip-erase command that is polled until the chip reads erased.
 bool ErasePolled(EraseAlgorithm erase);
 

@@ -235,16 +235,21 @@ class Programmer {
   void Command_FLASH();
   void SendFlashCommand();
   void IdentifyFlash();
+  void PointToRowOfChip();
+  // Why the identified Atmel chip cannot be written in 32-pin sectors; empty when it can.
+  std::string SectorFlashRefusal() const;
   void ProbeFlashID();
   void menuFlashShowCodeID_Click();
   void EraseFlash_button_Click();
   void EraseXICOR();
   void EraseAMDFlash();
   void EraseAT29C256();
+  void EraseAtmelSectorFlash();
   void WaitErased();
   void ResetFlash_Click();
   void ProgramAT29C256();
   void ProgramX28C256();
+  void ProgramAtmelEeprom();
   void SDPDisable_FLASH();
   void SDPDisable_XICOR();
   void ProgramFlashByID();

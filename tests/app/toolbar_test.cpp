@@ -7,6 +7,7 @@
 #include "app/application.h"
 #include "app/file_filter.h"
 #include "buffers/image_formats.h"
+#include "devices/catalogue.h"
 #include "frontend/simulated_port_access.h"
 #include "window_fixture.h"
 
@@ -71,7 +72,7 @@ TEST(StartUpState, OnlyTestLptPortsIsEnabledInTheCommandMenu) {
   }
   EXPECT_FALSE(t.Find<QAction>("LoopFlashTest")->isEnabled());
   EXPECT_FALSE(t.Find<QAction>("ResetFlash")->isEnabled());
-  EXPECT_EQ(t.window.ListCount(), 38);
+  EXPECT_EQ(t.window.ListCount(), static_cast<int>(devices::kDeviceCount));
   EXPECT_EQ(t.window.ListIndex(), -1);
   EXPECT_EQ(t.window.Caption(Ctl::SystemLog), "");
 }

@@ -108,6 +108,31 @@ TEST_F(Cli, DeviceFailuresExitOneWithTheAddressInTheLog) {
   EXPECT_NE(verify.out.find("Address: 1234 ][ Buffer Data: "), std::string::npos) << verify.out;
 }
 
+// A chip in the socket is named by its ID: `id` prints its row, and -d auto selects that row,
+// which then programs and verifies. A chip without an ID mode cannot be chosen so.
+TEST_F(Cli, TheChipsIdNamesItsRowAndAutoSelectsIt) {
+  const Outcome id = Simulated("id -d am29f040 --socket sst39sf040");
+  EXPECT_EQ(id.status, 0) << id.out << id.err;
+  EXPECT_NE(
+      id.out.find("The chip in the socket is an SST SST39SF040: select Flash SST SST39SF040\n"),
+      std::string::npos)
+      << id.out;
+  EXPECT_TRUE(id.out.ends_with("\nFlash SST SST39SF040\n")) << id.out;
+
+  WriteBytes(At("image.bin"), Image(1000));
+  const Outcome program =
+      Simulated("program -d auto --socket at29c020 -i image.bin --verify --yes");
+  EXPECT_EQ(program.status, 0) << program.out << program.err;
+  EXPECT_NE(program.out.find("Device Flash Atmel AT29C020 was Selected\n"), std::string::npos);
+  EXPECT_NE(program.out.find(">  Device Contents MATCHES with Buffer Contents\n"),
+            std::string::npos);
+
+  const Outcome eprom = Simulated("blank -d auto --socket 27C256");
+  EXPECT_EQ(eprom.status, 1);
+  EXPECT_TRUE(eprom.err.starts_with("meldrix5-cli: -d auto: no chip in the socket answered"))
+      << eprom.err;
+}
+
 TEST_F(Cli, UsageErrorsExitTwoWithOneLine) {
   WriteBytes(At("image.bin"), Image(32768));
   const std::vector<std::string> cases = {
@@ -129,6 +154,7 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine) {
       "blank -d \"27C080 OTP\" --simulated",
       "program -d 27C256 -i image.bin --vpp 21 --yes --simulated",
       "id -d 27C256 --simulated",
+      "id -d auto --socket sst39sf040",
   };
   for (const std::string& arguments : cases) {
     SCOPED_TRACE(arguments);

@@ -60,6 +60,14 @@ constexpr ExpectedRow kExpected[] = {
     {"Eeprom 24C32 Serial (8 pins)", 'E', 'C', 4, 4096, 0, 0, 0, 'N'},
     {"Eeprom 24C256 Serial (8 pins)", 'E', 'E', 32, 32768, 0, 0, 0, 'N'},
     {"uC Atmel AT90S2313 Micro", 'M', 'J', 1024, 1048576, 0, 0, 0, 'N'},
+    {"Flash SST SST39SF010A", 'F', 'T', 128, 131072, 0, 4, 0, 'Y'},
+    {"Flash SST SST39SF020A", 'F', 'U', 256, 262144, 0, 4, 0, 'Y'},
+    {"Flash SST SST39SF040", 'F', 'V', 512, 524288, 0, 4, 0, 'Y'},
+    {"Flash Atmel AT29C010A", 'F', 'W', 128, 131072, 0, 4, 0, 'Y'},
+    {"Flash Atmel AT29C020", 'F', 'X', 256, 262144, 0, 4, 0, 'Y'},
+    {"Flash Atmel AT29C040A", 'F', 'Y', 512, 524288, 0, 4, 0, 'Y'},
+    {"Eeprom Atmel AT28C256", 'E', 'Q', 32, 32768, 0x40, 2, 0, 'Y'},
+    {"Eeprom Atmel AT28C64B", 'E', 'R', 8, 8192, 0x40, 2, 0, 'Y'},
 };
 static_assert(std::size(kExpected) == devices::kDeviceCount);
 
@@ -133,11 +141,17 @@ TEST(Catalogue, FlashRowsCarryTheCommandsAndWiringOfTheirAlgorithm) {
         EXPECT_EQ(row.Erase, devices::EraseAlgorithm::CommandFlash);
         EXPECT_EQ(row.Wiring, board::AddressWiring::A18OnL3Bit3);
         break;
+      case ProgramAlgorithm::SectorFlash:
+        EXPECT_EQ(row.Commands, devices::FlashCommands::Strobed);
+        EXPECT_EQ(row.Erase, devices::EraseAlgorithm::SectorFlash);
+        EXPECT_EQ(row.Wiring, board::AddressWiring::A18OnL3Bit3);
+        break;
       case ProgramAlgorithm::AT29C256:
         EXPECT_EQ(row.Commands, devices::FlashCommands::PageWrite);
         EXPECT_EQ(row.Erase, devices::EraseAlgorithm::AT29C256);
         break;
       case ProgramAlgorithm::X28C256:
+      case ProgramAlgorithm::AtmelEeprom:
         EXPECT_EQ(row.Commands, devices::FlashCommands::None);
         EXPECT_EQ(row.Erase, devices::EraseAlgorithm::ProgramFF);
         EXPECT_EQ(row.Wiring, board::AddressWiring::A14OnL1Bit7);
@@ -150,13 +164,24 @@ TEST(Catalogue, FlashRowsCarryTheCommandsAndWiringOfTheirAlgorithm) {
   }
 }
 
-// Byte programming serves AMIC (37h), AMD (01h) and EON (1Ch); Atmel's sector-writing 32-pin
-// chips (1Fh) would be left half written.
+// Byte programming serves AMIC (37h), AMD (01h), EON (1Ch) and SST (BFh); Atmel's 32-pin chips
+// (1Fh) write whole sectors, which a byte-program command per byte would leave half written.
 TEST(Catalogue, ByteProgrammingMakersAreThoseOfTheCommandFlashRows) {
   for (int maker = 0; maker <= 0xFF; ++maker) {
-    const bool served = maker == 0x37 || maker == 0x01 || maker == 0x1C;
+    const bool served = maker == 0x37 || maker == 0x01 || maker == 0x1C || maker == 0xBF;
     EXPECT_EQ(devices::ByteProgrammingMaker(maker), served) << maker;
+    EXPECT_EQ(devices::SectorWritingMaker(maker), maker == 0x1F) << maker;
   }
+}
+
+// The ID a chip reports leads to one row at most; the AM29F020's ID, not in the ID table, still
+// leads to its row.
+TEST(Catalogue, AChipsIdLeadsToItsRow) {
+  EXPECT_EQ(devices::RowOfChip(0xBF, 0xB7)->Name, "Flash SST SST39SF040");
+  EXPECT_EQ(devices::RowOfChip(0x01, 0x8C)->Name, "Flash AMD AM29F020");
+  EXPECT_EQ(devices::RowOfChip(0x1F, 0xDC)->Name, "Flash Atmel AT29C256");
+  EXPECT_EQ(devices::RowOfChip(0x1F, 0x25), nullptr);  // the 16-bit AT29C1024 has none
+  EXPECT_EQ(devices::PartName(*devices::RowOfChip(0x1F, 0xA4)), "Atmel AT29C040A");
 }
 
 }  // namespace

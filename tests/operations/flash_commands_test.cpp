@@ -25,9 +25,9 @@ TEST(SendFlashCommand, ThirtyTwoPinChipsTakeTwentyTwoFastWritesAfterOutputEnable
   r.p.SendFlashCommand();
   EXPECT_EQ(r.Steps(),
             (Lines{"L0=40",                                                        // OEOFF
-                   "F3=84", "F4=AA", "F1=05", "F2=55", "F3=04", "F3=00", "F3=04",  // AAh at 555h
-                   "F3=84", "F4=55", "F1=02", "F2=AA", "F3=04", "F3=00", "F3=04",  // 55h at 2AAh
-                   "F3=84", "F4=90", "F1=05", "F2=55", "F3=04", "F3=00", "F3=04", "F3=84"}));
+                   "F3=84", "F4=AA", "F1=55", "F2=55", "F3=04", "F3=00", "F3=04",  // AAh at 5555h
+                   "F3=84", "F4=55", "F1=2A", "F2=AA", "F3=04", "F3=00", "F3=04",  // 55h at 2AAAh
+                   "F3=84", "F4=90", "F1=55", "F2=55", "F3=04", "F3=00", "F3=04", "F3=84"}));
   // The shadows still describe the latches as they were before the fast writes.
   EXPECT_EQ(r.p.board.Reg1, 0);
   EXPECT_EQ(r.p.board.Reg3, 0);
@@ -101,9 +101,9 @@ TEST(ProgramFlashByte, ThreeUnlockCyclesThenTheDataCycleFromTheShadows) {
   r.p.ProgramFlashByte();
   EXPECT_EQ(r.Steps(),
             (Lines{"F3=84",                                               //
-                   "F4=AA", "F1=05", "F2=55", "F3=04", "F3=00", "F3=84",  // AAh at 555h
-                   "F4=55", "F1=02", "F2=AA", "F3=04", "F3=00", "F3=84",  // 55h at 2AAh
-                   "F4=A0", "F1=05", "F2=55", "F3=04", "F3=00", "F3=84",  // A0h at 555h
+                   "F4=AA", "F1=55", "F2=55", "F3=04", "F3=00", "F3=84",  // AAh at 5555h
+                   "F4=55", "F1=2A", "F2=AA", "F3=04", "F3=00", "F3=84",  // 55h at 2AAAh
+                   "F4=A0", "F1=55", "F2=55", "F3=04", "F3=00", "F3=84",  // A0h at 5555h
                    "F4=5A", "F1=12", "F2=34", "F3=8C", "F3=0C", "F3=08", "F3=8C"}));
   EXPECT_EQ(r.p.board.Reg3, 0x8C);
   EXPECT_EQ(r.p.board.Reg1, 0x12);
@@ -163,7 +163,9 @@ INSTANTIATE_TEST_SUITE_P(
                              0x00,
                              0x00,
                              "1C04",
-                             {"Device ID# 1C04 - EON EN29F040 Flash Memory"},
+                             {"Device ID# 1C04 - EON EN29F040 Flash Memory",
+                              "The chip in the socket is an EON EN29F040: select Flash EON "
+                              "EN29F040"},
                              512},
                       IdCase{"Amd010",
                              0x01,
@@ -171,7 +173,9 @@ INSTANTIATE_TEST_SUITE_P(
                              0x12,
                              0x34,
                              "0120",
-                             {"Device ID# 0120 - AMD am29F010 Flash Memory"},
+                             {"Device ID# 0120 - AMD am29F010 Flash Memory",
+                              "The chip in the socket is an AMD AM29F010: select Flash AMD "
+                              "AM29F010"},
                              512},
                       IdCase{"Amic",
                              0x37,
@@ -179,7 +183,8 @@ INSTANTIATE_TEST_SUITE_P(
                              0xFF,
                              0xFF,
                              "3786",
-                             {"Device ID# 3786 - AMIC A29040 Flash Memory"},
+                             {"Device ID# 3786 - AMIC A29040 Flash Memory",
+                              "The chip in the socket is an AMIC A29040: select Flash AMIC A29040"},
                              512},
                       IdCase{"Atmel040A",
                              0x1F,
@@ -187,7 +192,9 @@ INSTANTIATE_TEST_SUITE_P(
                              0xFF,
                              0xFF,
                              "1FA4",
-                             {"Device ID# 1FA4 - ATMEL 29C040A Flash Memory"},
+                             {"Device ID# 1FA4 - ATMEL 29C040A Flash Memory",
+                              "The chip in the socket is an Atmel AT29C040A: select Flash Atmel "
+                              "AT29C040A"},
                              256},
                       IdCase{"CodeNotInTable",
                              0x01,

@@ -34,12 +34,13 @@ void ChipErasing(Rig& r, uint8_t maker, uint8_t device, int busy_polls) {
   };
 }
 
-TEST(EraseFlash, EonChipAsAM29F040GetsTheSixCycleEraseAndPollsAt555h) {
+TEST(EraseFlash, EonChipAsAM29F040GetsTheSixCycleEraseAndPollsAt5555h) {
   Rig r(flash_testing::kAM29F040);
   ChipErasing(r, 0x1C, 0x04, 3);
   r.p.EraseFlash_button_Click();
   EXPECT_EQ(r.ui.log,
             (Lines{"Device ID# 1C04 - EON EN29F040 Flash Memory",
+                   "The chip in the socket is an EON EN29F040: select Flash EON EN29F040",
                    "Erasing AMIC/AMD/EON Flash Memory... Wait", "Flash Memory Erase Complete"}));
   EXPECT_EQ(r.ui.sounds, (Lines{"DONE"}));
   const Lines steps = r.Steps();
@@ -48,7 +49,7 @@ TEST(EraseFlash, EonChipAsAM29F040GetsTheSixCycleEraseAndPollsAt555h) {
   EXPECT_EQ(Count(steps, "sleep100"), 1);
   EXPECT_EQ(Count(steps, "sleep5"), 3);
   EXPECT_EQ(r.socket.reads, 4 + 4);
-  EXPECT_EQ(r.socket.read_addresses.back(), 0x555);
+  EXPECT_EQ(r.socket.read_addresses.back(), 0x5555);
   EXPECT_EQ(r.p.board.Reg3 & 0xC0, 0x80);  // chip enable off, data driver back on
   EXPECT_EQ(r.ui.Value(Ctl::ProgressBar1), 0);
   EXPECT_EQ(r.ui.Max(Ctl::ProgressBar1), 100);

@@ -179,12 +179,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- The 32-pin Flash byte walk ----------------------------------------------------------------
 
-// Byte-program commands in a trace: the A0h cycle between the 55h cycle and the 555h address
+// Byte-program commands in a trace: the A0h cycle between the 55h cycle and the 5555h address
 // (a data byte of A0h is preceded by latch 3 and followed by the page's latch-1 value).
 int ProgramCommands(const Lines& steps) {
   int n = 0;
   for (size_t i = 6; i + 1 < steps.size(); ++i) {
-    n += steps[i] == "F4=A0" && steps[i - 6] == "F4=55" && steps[i + 1] == "F1=05" ? 1 : 0;
+    n += steps[i] == "F4=A0" && steps[i - 6] == "F4=55" && steps[i + 1] == "F1=55" ? 1 : 0;
   }
   return n;
 }
@@ -237,15 +237,17 @@ TEST(ProgramFlashById, ByteThatNeverProgramsFailsAfterFortyNineCommands) {
   EXPECT_EQ(r.p.FlashPollState, 1);
 }
 
-// Atmel's 32-pin sector-write parts (1Fh) are refused as well: a byte-program command per byte
-// would leave the rest of each sector undefined.
+// An Atmel sector-write part (1Fh) whose sector size the ID table does not give is refused as
+// well: a sector walk of the wrong size would leave bytes of each sector undefined.
 TEST(ProgramFlashById, ChipOfAnotherMakerIsRefusedWithoutAProgramCommand) {
-  for (const auto& [maker, code] : {std::pair{0xFF, "FFFF"}, {0xC2, "C2FF"}, {0x1F, "1FFF"}}) {
+  for (const auto& [maker, line] : {std::pair{0xFF, "FFFF - Not Supported"},
+                                    {0xC2, "C2FF - Not Supported"},
+                                    {0x1F, "1FFF - Not Supported: its sector size is not known"}}) {
     Rig r(flash_testing::kAM29F040);
     r.ChipWithId(static_cast<uint8_t>(maker), 0xFF, [](int32_t) { return uint8_t{0xFF}; });
     r.p.ProgramStatus = 1;
     r.p.ProgramFlashByID();
-    EXPECT_EQ(r.ui.log.back(), "Device ID# " + std::string(code) + " - Not Supported");
+    EXPECT_EQ(r.ui.log.back(), "Device ID# " + std::string(line));
     EXPECT_EQ(r.p.ProgramStatus, 0);
     EXPECT_EQ(ProgramCommands(r.Steps()), 0);
   }

@@ -54,8 +54,20 @@ const Row kRows[] = {
     {"Flash AMD AM29F010", flash_testing::kAM29F010, "Device ID# 0120 - AMD am29F010 Flash Memory"},
     {"Flash AMD AM29F020", flash_testing::kAM29F020, "Device ID# 018C -  Not Valid!!!"},
     {"Flash AMD AM29F040", flash_testing::kAM29F040, "Device ID# 01A4 - AMD am29F040 Flash Memory"},
-    {"Flash EON EN29F040", flash_testing::kAM29F040, "Device ID# 1C04 - EON EN29F040 Flash Memory"},
+    {"Flash EON EN29F040", "Flash EON EN29F040", "Device ID# 1C04 - EON EN29F040 Flash Memory"},
     {"Eeprom XICOR X28C256", flash_testing::kX28C256, nullptr},
+    {"Flash SST SST39SF010A", "Flash SST SST39SF010A",
+     "Device ID# BFB5 - SST 39SF010A Flash Memory"},
+    {"Flash SST SST39SF020A", "Flash SST SST39SF020A",
+     "Device ID# BFB6 - SST 39SF020A Flash Memory"},
+    {"Flash SST SST39SF040", "Flash SST SST39SF040", "Device ID# BFB7 - SST 39SF040 Flash Memory"},
+    {"Flash Atmel AT29C010A", "Flash Atmel AT29C010A",
+     "Device ID# 1FD5 - ATMEL 29C010 Flash Memory"},
+    {"Flash Atmel AT29C020", "Flash Atmel AT29C020", "Device ID# 1FDA - ATMEL 29C020 Flash Memory"},
+    {"Flash Atmel AT29C040A", "Flash Atmel AT29C040A",
+     "Device ID# 1FA4 - ATMEL 29C040A Flash Memory"},
+    {"Eeprom Atmel AT28C256", "Eeprom Atmel AT28C256", nullptr},
+    {"Eeprom Atmel AT28C64B", "Eeprom Atmel AT28C64B", nullptr},
 };
 
 class SimulatedRow : public ::testing::TestWithParam<Row> {};
@@ -70,33 +82,29 @@ TEST_P(SimulatedRow, IdentifiesTheChip) {
 }
 
 // Programs a full image (the 32-pin chips: the first 192 KB, across three banks, or the whole
-// chip when smaller), reads it back from the chip's cells, then erases the chip.
-TEST_P(SimulatedRow, ProgramsTheImageAndErasesTheChip) {
+// chip when smaller), reads it back from the chip's cells and through the device walk, then
+// erases the chip.
+TEST_P(SimulatedRow, ProgramsReadsBackAndErasesTheChip) {
   const Row row = GetParam();
   SimRig r(row.chip, row.device);
-  const std::string code = r.p.dev.DeviceCode;
   const int32_t size = r.p.dev.DeviceSize;
-  const bool byte_walk = code[0] == 'F' && code != "FA";
-  r.p.ProgramLength = byte_walk ? std::min(size, 3 * 65536) : size;
-  if (code == "FA") {
-    r.p.ProgramAT29C256();
-  } else if (code == "EN") {
-    r.p.ProgramX28C256();
-  } else {
-    r.p.ProgramFlashByID();
-  }
+  const bool walk_by_id = r.p.dev.Row.Commands == devices::FlashCommands::Strobed;
+  r.p.ProgramLength = walk_by_id ? std::min(size, 3 * 65536) : size;
+  (r.p.*ops::Programmer::ProgrammingAlgorithm(r.p.dev.Row.Program))();
   const auto length = static_cast<ptrdiff_t>(r.p.ProgramLength);
   const std::vector<uint8_t> image = r.Image(), cells = r.Contents();
   EXPECT_TRUE(std::equal(image.begin(), image.begin() + length, cells.begin()))
       << "first difference at "
       << std::mismatch(image.begin(), image.begin() + length, cells.begin()).first - image.begin();
   EXPECT_EQ(r.p.ProgramFailed, 0);
+  r.p.ReadDeviceToBuffer();
+  EXPECT_TRUE(std::equal(cells.begin(), cells.end(), r.p.buf.CodeBuffer.begin()));
 
   r.ui.log.clear();
   r.p.EraseFlash_button_Click();
   const std::vector<uint8_t> erased = r.Contents();
   EXPECT_EQ(std::count(erased.begin(), erased.end(), 0xFF), size);
-  if (code != "EN") {
+  if (r.p.dev.Row.Family == 'F') {
     EXPECT_EQ(r.ui.log.back(), "Flash Memory Erase Complete");
   }
   EXPECT_FALSE(panel::IndicatorLit(r.ui, panel::Ctl::Error_label));
@@ -109,6 +117,15 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, SimulatedRow, ::testing::ValuesIn(kRows), []
   return name;
 });
 
+// A chip whose ID names another row points the operator to it; one that did not answer in ID
+// mode (its codes are array data) points nowhere.
+TEST(SimulatedFlash, AChipInAnotherRowPointsToItsOwn) {
+  SimRig r("Flash SST SST39SF040", flash_testing::kAM29F040);
+  r.p.menuFlashShowCodeID_Click();
+  EXPECT_EQ(r.ui.log.back(),
+            "The chip in the socket is an SST SST39SF040: select Flash SST SST39SF040");
+}
+
 TEST(SimulatedFlash, ChipIgnoringCommandsIsNotAFlashUnit) {
   SimRig r("Flash AMD AM29F040", flash_testing::kAM29F040);
   const std::vector<uint8_t> start = {0x01, 0xA4};
@@ -119,12 +136,13 @@ TEST(SimulatedFlash, ChipIgnoringCommandsIsNotAFlashUnit) {
                              "Device ID# 01A4 - AMD am29F040 Flash Memory"}));
 }
 
-// Another maker's chip, Atmel's sector-write parts (1Fh) among them, is refused by programming
-// and erase alike and keeps every cell.
+// Another maker's chip, and Atmel's 16-bit AT29C1024, are refused by programming and erase alike
+// and keep every cell.
 TEST(SimulatedFlash, ChipOfAnotherMakerIsRefusedAndLeftUntouched) {
   for (const auto& [maker, device, line] :
        {std::tuple{0xC2, 0x4F, "Device ID# C24F - Not Supported"},
-        {0x1F, 0x5B, "Device ID# 1F5B - Not Supported"}}) {
+        {0x1F, 0x25,
+         "Device ID# 1F25 - Not Supported: a 16-bit part, and the socket has 8 data lines"}}) {
     SimRig r("Flash AMD AM29F040", flash_testing::kAM29F040);
     const std::vector<uint8_t> held = {0x12, 0x34, 0x56};
     r.board.chip()->Load(held, 0x100);

@@ -36,7 +36,7 @@ constexpr int kEprom2764 = 4, kEprom27C256 = 9, kEprom27C080 = 18, kOtp = 19;
 constexpr int kAT29C256 = 20, kAM29F040 = 24, kX28C256 = 30, kMicro = 37;
 
 TEST_F(Selection, ListHoldsEveryRowInOrder) {
-  ASSERT_EQ(ui.ListCount(), 38);
+  ASSERT_EQ(ui.ListCount(), static_cast<int>(devices::kDeviceCount));
   EXPECT_EQ(ui.ListItem(0), "Eprom 2732A                   ");
   EXPECT_EQ(ui.ListItem(kOtp), "N/A - Eprom 27C080 OTP              ");
   EXPECT_EQ(ui.ListItem(kMicro), "N/A - uC Atmel AT90S2313 Micro      ");

@@ -25,6 +25,8 @@ int16_t VppRoute(devices::ProgramAlgorithm algorithm) {
     case devices::ProgramAlgorithm::X28C256:
     case devices::ProgramAlgorithm::AT29C256:
     case devices::ProgramAlgorithm::CommandFlash:
+    case devices::ProgramAlgorithm::SectorFlash:
+    case devices::ProgramAlgorithm::AtmelEeprom:
       return 0;
   }
   return 0;

@@ -43,7 +43,10 @@ Programmer::Algorithm Programmer::ProgrammingAlgorithm(devices::ProgramAlgorithm
     case devices::ProgramAlgorithm::AT29C256:
       return &Programmer::ProgramAT29C256;
     case devices::ProgramAlgorithm::CommandFlash:
+    case devices::ProgramAlgorithm::SectorFlash:
       return &Programmer::ProgramFlashByID;
+    case devices::ProgramAlgorithm::AtmelEeprom:
+      return &Programmer::ProgramAtmelEeprom;
   }
   return nullptr;
 }

@@ -73,10 +73,14 @@ void SendPageDeviceCycles(Programmer& p, std::span<const std::array<int16_t, 2>>
   p.io.Sleep(std::max(p.SliderMax() - p.SliderValue() + 5, min_wait_ms));
 }
 
-// The three cycles of a 32-pin Flash command: AAh at 555h, 55h at 2AAh, the command at 555h
-// (latch-1 byte, latch-2 byte; A16 and up at 0).
+// The three cycles of a 32-pin Flash command: AAh at 5555h, 55h at 2AAAh, the command at 5555h
+// (latch-1 byte, latch-2 byte; A16 and up at 0). Parts that decode A14..A0 for their commands
+// (SST39SF0x0, Atmel AT29C0x0) need these JEDEC addresses; parts that decode only A10..A0
+// (Am29F0x0B, A29040, EN29F040) see 555h / 2AAh in them.
 std::array<std::array<int16_t, 3>, 3> FlashCommandCycles(int16_t command) {
-  return {{{kUnlock1, 0x05, 0x55}, {kUnlock2, 0x02, 0xAA}, {command, 0x05, 0x55}}};
+  return {{{kUnlock1, kUnlockAddress1 >> 8, kUnlockAddress1 & 0xFF},
+           {kUnlock2, kUnlockAddress2 >> 8, kUnlockAddress2 & 0xFF},
+           {command, kUnlockAddress1 >> 8, kUnlockAddress1 & 0xFF}}};
 }
 
 // Data and address out on the fast latches, then chip enable on and the write strobe on.
@@ -113,7 +117,7 @@ void Programmer::Command_FLASH() {
 
 // The 32-pin chips latch address and data on the write strobe (latch-3 bit 2). Each cycle puts
 // data and address out with chip enable off, enables the chip and pulses the strobe; chip enable
-// drops at the start of the next cycle. 555h / 2AAh with A16 and up at 0; no wait afterwards.
+// drops at the start of the next cycle. 5555h / 2AAAh with A16 and up at 0; no wait afterwards.
 void Programmer::SendFlashCommand() {
   switch (dev.Row.Commands) {
     case devices::FlashCommands::PageWrite:

@@ -14,15 +14,14 @@ using panel::Ctl;
 
 namespace {
 
-constexpr int32_t kEepromSize = 32768;
 constexpr uint8_t kErased = 0xFF;
 
-// The erase command is followed by a 100 ms wait, then polls 5 ms apart. The AT29C256 erases in
-// 20 ms: 500 polls are ample. The 32-pin AMIC / AMD / EON chips take seconds: the wait covers
+// The erase command is followed by a 100 ms wait, then polls 5 ms apart. The Atmel Flash erases
+// in 20 ms: 500 polls are ample. The 32-pin AMIC / AMD / EON chips take seconds: the wait covers
 // the longest chip erase of the family, the Am29F040B's 64 s maximum.
 constexpr int32_t kSettleMs = 100;
 constexpr int32_t kPollMs = 5;
-constexpr int32_t kAT29C256ErasePolls = 500;
+constexpr int32_t kAtmelErasePolls = 500;
 constexpr int32_t kChipEraseMaxMs = 64000;
 constexpr int32_t kFlashErasePolls = (kChipEraseMaxMs - kSettleMs + kPollMs - 1) / kPollMs;
 
@@ -34,7 +33,8 @@ constexpr uint8_t kToggleBit = 0x40;  // DQ6 changes at every read while the chi
 int32_t ErasePolls(devices::EraseAlgorithm erase) {
   switch (erase) {
     case devices::EraseAlgorithm::AT29C256:
-      return kAT29C256ErasePolls;
+    case devices::EraseAlgorithm::SectorFlash:
+      return kAtmelErasePolls;
     case devices::EraseAlgorithm::None:
     case devices::EraseAlgorithm::ProgramFF:
     case devices::EraseAlgorithm::CommandFlash:
@@ -43,17 +43,10 @@ int32_t ErasePolls(devices::EraseAlgorithm erase) {
   return kFlashErasePolls;
 }
 
-// Only the 32-pin chips report a failed erase on DQ5.
-bool ReportsEraseTimeout(devices::EraseAlgorithm erase) {
-  switch (erase) {
-    case devices::EraseAlgorithm::AT29C256:
-      return false;
-    case devices::EraseAlgorithm::None:
-    case devices::EraseAlgorithm::ProgramFF:
-    case devices::EraseAlgorithm::CommandFlash:
-      return true;
-  }
-  return true;
+// Only the 32-pin AMIC / AMD / EON chips report a failed erase on DQ5.
+bool ReportsEraseTimeout(const Programmer& p) {
+  return p.dev.Row.Erase == devices::EraseAlgorithm::CommandFlash &&
+         devices::ReportsExceededTiming(p.FlashMaker);
 }
 
 // A timed-out wait leaves FlashPollState at 0; a chip that read erased leaves the poll count.
@@ -95,17 +88,26 @@ void Programmer::EraseFlash_button_Click() {
     case devices::EraseAlgorithm::AT29C256:
       EraseAT29C256();
       break;
+    case devices::EraseAlgorithm::SectorFlash:
+      EraseAtmelSectorFlash();
+      break;
   }
 }
 
 // The operator's image survives: ProgramBuffer is rebuilt from the code buffer afterwards,
 // whether the EEPROM took the FFh bytes or not.
 void Programmer::EraseXICOR() {
-  std::fill_n(ProgramBuffer.begin(), kEepromSize, kErased);
-  ProgramLength = kEepromSize;  // the whole device, whatever the image covers
+  const bool xicor = dev.Row.Program == devices::ProgramAlgorithm::X28C256;
+  std::fill_n(ProgramBuffer.begin(), dev.DeviceSize, kErased);
+  ProgramLength = dev.DeviceSize;  // the whole device, whatever the image covers
   ui.LogMessage("Erasing Program Buffer");
-  ui.LogMessage("Erasing XICOR 28C256");
-  ProgramX28C256();
+  ui.LogMessage(xicor ? "Erasing XICOR 28C256"
+                      : "Erasing " + std::string(devices::PartName(dev.Row)));
+  if (xicor) {
+    ProgramX28C256();
+  } else {
+    ProgramAtmelEeprom();
+  }
   BuildProgramBuffer();
 }
 
@@ -115,7 +117,8 @@ void Programmer::EraseAMDFlash() {
     ui.LogMessage("*** DEVICE NOT SUPPORTED ***");
     return;
   }
-  ui.LogMessage("Erasing AMIC/AMD/EON Flash Memory... Wait");
+  ui.LogMessage(FlashMaker == 0xBF ? "Erasing SST Flash Memory... Wait"
+                                   : "Erasing AMIC/AMD/EON Flash Memory... Wait");
   board.Reset();
   board.SETADR_FLASH();
   FlashCommand = 0x80;
@@ -158,6 +161,27 @@ void Programmer::EraseAT29C256() {
   ReportEraseOutcome(*this);
 }
 
+// The 32-pin Atmel Flash takes the six-cycle chip erase as two strobed commands and is erased
+// within 20 ms.
+void Programmer::EraseAtmelSectorFlash() {
+  IdentifyFlash();
+  if (!devices::SectorWritingMaker(FlashMaker)) {
+    ui.LogMessage("*** DEVICE NOT SUPPORTED ***");
+    return;
+  }
+  ui.LogMessage("Erasing Atmel Flash Memory... Wait");
+  board.Reset();
+  board.SETADR_FLASH();
+  FlashCommand = 0x80;
+  SendFlashCommand();
+  FlashCommand = 0x10;
+  SendFlashCommand();
+  io.Sleep(kSettleMs);
+  ProgramByte = kErased;
+  WaitErased();
+  ReportEraseOutcome(*this);
+}
+
 // Polls the byte the erase command's address left on the latches until it reads ProgramByte,
 // 5 ms apart, for as long as the chip's erase may take. FlashPollState counts down and is 0
 // afterwards only on a timeout. A 32-pin chip that raises DQ5 while DQ7 is not yet the erased
@@ -165,7 +189,7 @@ void Programmer::EraseAT29C256() {
 // the wait stops there with EraseTimingExceeded set.
 void Programmer::WaitErased() {
   const int32_t polls = ErasePolls(dev.Row.Erase);
-  const bool watch_dq5 = ReportsEraseTimeout(dev.Row.Erase);
+  const bool watch_dq5 = ReportsEraseTimeout(*this);
   EraseTimingExceeded = false;
   ui.SetMax(Ctl::ProgressBar1, 100);
   board.REG4OFF();
@@ -229,7 +253,8 @@ bool Programmer::ChipToggles() {
 // up to `max_ms` to finish. A 32-pin chip that has given up by itself (DQ5 while still
 // toggling) answers status until it is reset, so it is reset.
 void Programmer::LetChipFinish(int32_t max_ms) {
-  const bool resettable = dev.Row.Program == devices::ProgramAlgorithm::CommandFlash;
+  const bool resettable = dev.Row.Program == devices::ProgramAlgorithm::CommandFlash &&
+                          devices::ReportsExceededTiming(FlashMaker);
   bool busy = ChipToggles();
   for (int32_t ms = 0; busy && ms < max_ms; ++ms) {
     if (resettable && (board.ReadBackByte & kDq5) != 0) {

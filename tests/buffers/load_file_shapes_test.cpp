@@ -251,6 +251,13 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// A refused load: an error that gives the reason, and no bytes taken.
+void ExpectRefused(const buffers::LoadedImage& loaded, const std::string& refusal) {
+  ASSERT_TRUE(loaded.error.has_value());
+  EXPECT_NE(loaded.error->find(refusal), std::string::npos) << *loaded.error;
+  EXPECT_TRUE(loaded.bytes.empty());
+}
+
 class LoadFileShapes : public ::testing::Test {
  protected:
   std::string Write(const std::string& name, const std::string& text) {
@@ -284,9 +291,7 @@ TEST_F(LoadFileShapes, EachShapeLoadsAsItsRecordsOrIsRefusedWithLineAndReason) {
               shape.format == ImageFormat::IntelHex ? ReadAs::IntelHex : ReadAs::SRecord);
     const buffers::LoadedImage loaded = buffers::LoadImage(path, 0x20000);
     if (!shape.refusal.empty()) {
-      ASSERT_TRUE(loaded.error.has_value());
-      EXPECT_NE(loaded.error->find(shape.refusal), std::string::npos) << *loaded.error;
-      EXPECT_TRUE(loaded.bytes.empty());
+      ASSERT_NO_FATAL_FAILURE(ExpectRefused(loaded, shape.refusal));
       continue;
     }
     ASSERT_TRUE(loaded.ok()) << loaded.error.value_or("too long");
@@ -460,9 +465,7 @@ TEST_F(LoadFileShapes, MarkedLibraryFormatsTakeTheShapesOfIntelHexAndSRecords) {
       EXPECT_EQ(buffers::RecogniseContent(content), format.how);
       const buffers::LoadedImage loaded = buffers::LoadImage(Write("shape", shape.text), 0x10000);
       if (!shape.refusal.empty()) {
-        ASSERT_TRUE(loaded.error.has_value());
-        EXPECT_NE(loaded.error->find(shape.refusal), std::string::npos) << *loaded.error;
-        EXPECT_TRUE(loaded.bytes.empty());
+        ASSERT_NO_FATAL_FAILURE(ExpectRefused(loaded, shape.refusal));
         continue;
       }
       ASSERT_TRUE(loaded.ok()) << loaded.error.value_or("too long");

@@ -81,20 +81,21 @@ size_t ControlLength(std::string_view text, size_t at) {
   return 0;
 }
 
-// The text with every control character replaced by `mask`.
-std::string Masked(std::string_view text, char mask) {
-  std::string masked;
-  masked.reserve(text.size());
+// Appends the text with every control character replaced by `mask`.
+void AppendMasked(std::string& out, std::string_view text, char mask) {
+  out.reserve(out.size() + text.size());
+  size_t plain = 0;  // where the text since the last control character starts
   for (size_t i = 0; i < text.size();) {
     const size_t control = ControlLength(text, i);
     if (control == 0) {
-      masked.push_back(text[i++]);
-    } else {
-      masked.push_back(mask);
-      i += control;
+      ++i;
+      continue;
     }
+    out.append(text, plain, i - plain).push_back(mask);
+    i += control;
+    plain = i;
   }
-  return masked;
+  out.append(text, plain);
 }
 
 bool HasControlChars(std::string_view text) {
@@ -104,20 +105,27 @@ bool HasControlChars(std::string_view text) {
   return false;
 }
 
-// Text that is safe to show in a log line or a menu entry: control characters become '?',
-// long text is cut with "..." (never inside a two-byte control).
-std::string Shown(std::string_view text, size_t limit) {
+// Appends text that is safe to show in a log line or a menu entry: control characters become
+// '?', long text is cut with "..." (never inside a two-byte control).
+void AppendShown(std::string& out, std::string_view text, size_t limit) {
   size_t cut = std::min(limit, text.size());
   if (cut > 0 && cut < text.size() && ControlLength(text, cut - 1) == 2) --cut;
-  std::string shown = Masked(text.substr(0, cut), '?');
-  if (text.size() > limit) shown += "...";
+  AppendMasked(out, text.substr(0, cut), '?');
+  if (text.size() > limit) out += "...";
+}
+
+std::string Shown(std::string_view text, size_t limit) {
+  std::string shown;
+  AppendShown(shown, text, limit);
   return shown;
 }
 
 // A text stored on one line of the file: line breaks and other control characters would split
 // it into lines that the restore reads as settings of their own, so they become blanks.
 std::string OneLine(std::string_view text) {
-  return Masked(text, ' ');
+  std::string line;
+  AppendMasked(line, text, ' ');
+  return line;
 }
 
 const char* TrueFalse(bool value) {
@@ -209,8 +217,8 @@ class SlotReader {
   const std::optional<std::string>& code_file() const { return code_file_; }
 
  private:
-  LineOutcome Skip(std::string why) {
-    reason_ = std::move(why);
+  LineOutcome Skip(std::string_view why) {
+    reason_.assign(why);
     return LineOutcome::Bad;
   }
 
@@ -307,9 +315,10 @@ void Programmer::Setup_Click() {
     // A file that cannot be read or does not start with its name still gets offered, under the
     // name a nameless save would give it; the restore then tells what is wrong with it.
     std::string name = "No Name Setup " + std::to_string(slot);
-    const auto lines = platform::ReadLines(file, kMaxSlotFileBytes);
-    if (lines && !lines->empty() && lines->front().starts_with(kNameKey)) {
-      name = Shown(std::string_view(lines->front()).substr(kNameKey.size()), kShownNameChars);
+    const platform::ReadResult read = platform::ReadWholeFile(file, kMaxSlotFileBytes);
+    const std::vector<std::string_view> lines = platform::LinesOf(read.bytes);
+    if (!read.error && !lines.empty() && lines.front().starts_with(kNameKey)) {
+      name = Shown(lines.front().substr(kNameKey.size()), kShownNameChars);
     }
     ui.SetCaption(entry, name);
   }
@@ -347,25 +356,28 @@ void Programmer::RestoreSetup(const std::string& Fname) {
   ui.LogMessage(">>>>>>>>>>>>");
   ui.LogMessage("RESTORING SETUP FROM " + Fname);
 
-  const auto lines = platform::ReadLines(Fname, kMaxSlotFileBytes);
-  if (!lines) {
-    // Read again for the reason: missing, a directory, too long, not permitted ...
-    const auto attempt = platform::ReadWholeFile(Fname, kMaxSlotFileBytes);
-    const std::string reason = attempt.error ? attempt.error->reason : "it could not be read";
-    ui.LogMessage("Setup NOT restored - " + Fname + " cannot be read: " + reason);
+  // Read once: the reason a file is refused (missing, a directory, too long, not permitted ...)
+  // comes from the same attempt that refused it.
+  const platform::ReadResult read = platform::ReadWholeFile(Fname, kMaxSlotFileBytes);
+  if (read.error) {
+    ui.LogMessage("Setup NOT restored - " + Fname + " cannot be read: " + read.error->reason);
     ui.LogMessage(">>>>>>>>>>>>");
     return;
   }
 
   SlotReader reader(*this);
   int applied = 0;
-  for (size_t n = 0; n < lines->size(); ++n) {
-    const std::string& text = (*lines)[n];
+  const std::vector<std::string_view> lines = platform::LinesOf(read.bytes);
+  std::string skipped;  // the log line of a skipped line, built in one buffer kept for all
+  for (size_t n = 0; n < lines.size(); ++n) {
+    const std::string_view text = lines[n];
     const LineOutcome outcome = reader.Apply(text);
     if (outcome == LineOutcome::Applied) ++applied;
     if (outcome == LineOutcome::Bad) {
-      ui.LogMessage("Setup line " + std::to_string(n + 1) + " skipped (" + reader.reason() +
-                    "): " + Shown(text, kShownLineChars));
+      skipped.assign("Setup line ").append(std::to_string(n + 1)).append(" skipped (");
+      skipped.append(reader.reason()).append("): ");
+      AppendShown(skipped, text, kShownLineChars);
+      ui.LogMessage(skipped);
     }
   }
   if (applied == 0) ui.LogMessage(Fname + " holds no setting that could be restored");

@@ -207,13 +207,23 @@ bool FileExists(const std::string& path) {
 std::optional<std::vector<std::string>> ReadLines(const std::string& path, uint64_t max_bytes) {
   ReadResult file = ReadWholeFile(path, max_bytes);
   if (file.error) return std::nullopt;
-  const std::string_view text(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size());
-  std::vector<std::string> lines;
+  const std::vector<std::string_view> views = LinesOf(file.bytes);
+  return std::vector<std::string>(views.begin(), views.end());
+}
+
+std::vector<std::string_view> LinesOf(std::span<const uint8_t> bytes) {
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  const auto line_end = [text](size_t at) { return std::min(text.find('\n', at), text.size()); };
+  // Counted first, so that the list is made once.
+  size_t count = 0;
+  for (size_t at = 0; at < text.size(); at = line_end(at) + 1) ++count;
+  std::vector<std::string_view> lines;
+  lines.reserve(count);
   for (size_t at = 0; at < text.size();) {
-    const size_t end = std::min(text.find('\n', at), text.size());
+    const size_t end = line_end(at);
     std::string_view line = text.substr(at, end - at);
     if (line.ends_with('\r')) line.remove_suffix(1);
-    lines.emplace_back(line);
+    lines.push_back(line);
     at = end + 1;
   }
   return lines;

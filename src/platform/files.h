@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -47,6 +48,11 @@ std::optional<FileError> WritableDirectory(const std::string& path);
 
 // Reads a text file as lines, with CR LF or LF endings removed. Empty optional: unreadable.
 std::optional<std::vector<std::string>> ReadLines(const std::string& path, uint64_t max_bytes);
+
+// The lines of a file's bytes as ReadLines splits them, viewed in place: split at each LF, one
+// CR at the end of each line dropped; a last line without its LF counts, and an LF at the very
+// end starts no further line.
+std::vector<std::string_view> LinesOf(std::span<const uint8_t> bytes);
 
 // The text of a file the kernel makes up as it is read (under /proc and /sys): such files
 // report a length of 0, so they are read as a stream. Empty when the file cannot be opened.

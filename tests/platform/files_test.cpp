@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -115,6 +116,26 @@ TEST(FileWriter, RefusesWhatTheUserMayNotWriteAndRewritesInPlaceWhereTheDirector
   EXPECT_EQ(Text(inside), "new");
   EXPECT_EQ(Others(locked, {"image.bin"}), std::vector<std::string>{});
   ::chmod(locked.c_str(), 0755);
+}
+
+// A slot or settings file written on either system, edited by hand, or cut short.
+TEST(LinesOf, SplitAtEachLfWithOneCrAtTheirEndDropped) {
+  struct Case {
+    std::string text;
+    std::vector<std::string_view> lines;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"\n", {""}},
+      {"a", {"a"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\n\r\n\nb", {"a", "", "", "b"}},
+      {"a\r\r\nb\rc\r", {"a\r", "b\rc"}},
+  };
+  for (const Case& c : cases) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(c.text.data());
+    EXPECT_EQ(platform::LinesOf({bytes, c.text.size()}), c.lines) << testing::PrintToString(c.text);
+  }
 }
 
 }  // namespace

@@ -1,3 +1,7 @@
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
 #include "board/board.h"
 
 namespace board {
@@ -7,13 +11,19 @@ int16_t Narrow(int32_t value) {
   return static_cast<int16_t>(value);
 }
 
+// Every latch pattern the same as its address byte; made when the program is built, so that
+// each device selection copies it rather than counting through it.
+constexpr std::array<int16_t, 256> kIdentityMap = [] {
+  std::array<int16_t, 256> map{};
+  for (size_t i = 0; i < map.size(); ++i) map[i] = static_cast<int16_t>(i);
+  return map;
+}();
+
 }  // namespace
 
 void Board::SetIdentityMaps() {
-  for (int16_t i = 0; i < 256; ++i) {
-    AddrMidMap[static_cast<size_t>(i)] = i;
-    AddrHighMap[static_cast<size_t>(i)] = i;
-  }
+  AddrMidMap = kIdentityMap;
+  AddrHighMap = kIdentityMap;
 }
 
 void Board::SetAddressMaps(AddressWiring wiring) {

@@ -32,7 +32,7 @@ inline void MakeSlotCodeFiles() {
   (void)made;
 }
 
-inline int SelectedVoltage(const testing_support::FakePanel& ui, int& selected_count) {
+FUZZ_CHECK inline int SelectedVoltage(const testing_support::FakePanel& ui, int& selected_count) {
   int selected = -1;
   selected_count = 0;
   for (int i = 0; i < 4; ++i) {
@@ -44,7 +44,7 @@ inline int SelectedVoltage(const testing_support::FakePanel& ui, int& selected_c
   return selected;
 }
 
-inline void RequireVoltageInForce(const Bench& bench) {
+FUZZ_CHECK inline void RequireVoltageInForce(const Bench& bench) {
   const ops::Programmer& p = bench.p;
   if (p.dev.DeviceCode.empty()) return;
   int count = 0;
@@ -62,7 +62,7 @@ inline void RequireVoltageInForce(const Bench& bench) {
 }
 
 // A raw code file is in the buffer byte for byte; a load file by its records.
-inline void RequireCodeFileLoadedWhole(const ops::Programmer& p) {
+FUZZ_CHECK inline void RequireCodeFileLoadedWhole(const ops::Programmer& p) {
   if (p.buf.CodeFileName == "first.bin" || p.buf.CodeFileName.empty()) return;
   const std::vector<uint8_t> file = ReadFile(p.buf.CodeFileName);
   Require(p.buf.CodeLoaded == 1, "a new code file is one that was loaded");
@@ -72,7 +72,7 @@ inline void RequireCodeFileLoadedWhole(const ops::Programmer& p) {
           "a new code file is one that was loaded whole");
 }
 
-inline void RequireSlotRestored(const Bench& bench) {
+FUZZ_CHECK inline void RequireSlotRestored(const Bench& bench) {
   bench.RequirePortsInBlocks();
   RequireVoltageInForce(bench);
   RequireCleanLog(bench.ui);

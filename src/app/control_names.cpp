@@ -9,7 +9,7 @@ using panel::Ctl;
 
 namespace {
 
-constexpr std::array<std::pair<Ctl, std::string_view>, 97> kNames = {{
+constexpr std::array<std::pair<Ctl, std::string_view>, 99> kNames = {{
     {Ctl::frmMain, "frmMain"},
     {Ctl::Frame1, "Frame1"},
     {Ctl::Frame2, "Frame2"},
@@ -51,6 +51,7 @@ constexpr std::array<std::pair<Ctl, std::string_view>, 97> kNames = {{
     {Ctl::sbStatusBar, "sbStatusBar"},
     {Ctl::tbToolBar, "tbToolBar"},
     {Ctl::VerifyButton, "VerifyButton"},
+    {Ctl::CompareButton, "CompareButton"},
     {Ctl::FileNameCodeLabel, "FileNameCodeLabel"},
     {Ctl::FileNameCodeText, "FileNameCodeText"},
     {Ctl::FileNameCodeSize, "FileNameCodeSize"},
@@ -78,6 +79,7 @@ constexpr std::array<std::pair<Ctl, std::string_view>, 97> kNames = {{
     {Ctl::menuProgramCode, "menuProgramCode"},
     {Ctl::menuReadCode, "menuReadCode"},
     {Ctl::menuVerifyCode, "menuVerifyCode"},
+    {Ctl::menuCompareCode, "menuCompareCode"},
     {Ctl::menuProgramData, "menuProgramData"},
     {Ctl::menuReadData, "menuReadData"},
     {Ctl::menuVerifyData, "menuVerifyData"},

@@ -94,6 +94,8 @@ void frmMain::BuildMenus() {
       Core(C, Ctl::menuReadCode, "Read Device Code", true, [](P& p) { p.Read_button_Click(); }),
       Core(C, Ctl::menuVerifyCode, "Verify Device Code", true,
            [](P& p) { p.Verify_button_Click(); }),
+      Core(C, Ctl::menuCompareCode, "Compare Device Code with Buffer", false,
+           [](P& p) { p.CompareCode(); }),
       Separator(C, "xxx6"),
       Core(C, Ctl::menuProgramData, "Program Device Data", true, [](P& p) { p.ProgramData(); }),
       Core(C, Ctl::menuReadData, "Read Device Data", true, [](P& p) { p.ReadData(); }),
@@ -219,6 +221,13 @@ void frmMain::BuildToolBar() {
   connect(verify, &QPushButton::clicked, this, [this] {
     // It does what Verify_button does, and only while that button may be pressed.
     if (Enabled(Ctl::Verify_button)) Route([](P& p) { p.Verify_button_Click(); });
+  });
+  auto* compare = new QPushButton("Compare", bar);
+  compare->setToolTip("Compare every byte of the Device with the Buffer and say what differs");
+  bar->addWidget(compare);
+  AddControl(Ctl::CompareButton, *compare, kinds::ToolbarWidget());
+  connect(compare, &QPushButton::clicked, this, [this] {
+    if (Enabled(Ctl::Verify_button)) Route([](P& p) { p.CompareCode(); });
   });
 }
 

@@ -67,8 +67,13 @@ const WidgetKind& frmMain::KindOf(Ref r) const {
 
 void frmMain::SetEnabled(Ref r, bool enabled) {
   if (QObject* object = Control(r)) KindOf(r).SetEnabled(*object, enabled);
-  // The toolbar's Verify button can be pressed exactly when Verify_button can.
-  if (r == Ref(Ctl::Verify_button)) SetEnabled(Ctl::VerifyButton, enabled);
+  // The toolbar's Verify and Compare buttons and the Compare menu entry can be used exactly when
+  // Verify_button can: Compare walks what Verify walks.
+  if (r == Ref(Ctl::Verify_button)) {
+    for (Ctl follower : {Ctl::VerifyButton, Ctl::CompareButton, Ctl::menuCompareCode}) {
+      SetEnabled(follower, enabled);
+    }
+  }
 }
 
 bool frmMain::Enabled(Ref r) const {

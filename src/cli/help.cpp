@@ -25,7 +25,7 @@ constexpr std::string_view kBoardOptions =
     "  --log FILE           save the log to FILE (as MELDRIX5.LOG is saved) when done\n"
     "  -y, --yes            answer the safety questions OK (needed without a terminal)\n";
 
-constexpr std::array<CommandHelp, 8> kCommandHelp = {{
+constexpr std::array<CommandHelp, 9> kCommandHelp = {{
     {"list", "list",
      "Lists the device catalogue: name, family, size, suggested voltage, and\n"
      "whether the device can be selected.\n"},
@@ -37,6 +37,13 @@ constexpr std::array<CommandHelp, 8> kCommandHelp = {{
      "Checks that every byte of the device is erased (FFh).\n"},
     {"verify", "verify -d DEVICE -i FILE [--hi|--low] [board options]",
      "Compares the device with the image in FILE.\n"
+     "  --hi, --low          compare with the odd (Hi) or even (Low) bytes of the image\n"
+     "  --offset ADDR        subtract ADDR from every address of a load file\n"
+     "  --format NAME        read FILE in this format instead of by its content\n"},
+    {"compare", "compare -d DEVICE -i FILE [--hi|--low] [board options]",
+     "Compares every byte of the image's range of the device with FILE, without stopping\n"
+     "at the first difference, and says what the differences mean (bytes that need\n"
+     "erasing, a data line always reading one level). Exit 0 on a match, 1 otherwise.\n"
      "  --hi, --low          compare with the odd (Hi) or even (Low) bytes of the image\n"
      "  --offset ADDR        subtract ADDR from every address of a load file\n"
      "  --format NAME        read FILE in this format instead of by its content\n"},

@@ -19,21 +19,21 @@ struct OptionSpec {
   std::string_view commands;  // blank-separated; "*" every command that drives the board
 };
 
-constexpr std::string_view kBoardCommands = "detect read blank verify program erase id";
-constexpr std::string_view kDeviceCommands = "read blank verify program erase id";
+constexpr std::string_view kBoardCommands = "detect read blank verify compare program erase id";
+constexpr std::string_view kDeviceCommands = "read blank verify compare program erase id";
 
 constexpr std::array<OptionSpec, 19> kOptions = {{
     {"device", 'd', true, kDeviceCommands},
-    {"input", 'i', true, "verify program"},
+    {"input", 'i', true, "verify compare program"},
     {"output", 'o', true, "read"},
     {"blank-check", 0, false, "program"},
     {"verify", 0, false, "program"},
-    {"hi", 0, false, "verify program"},
-    {"low", 0, false, "verify program"},
+    {"hi", 0, false, "verify compare program"},
+    {"low", 0, false, "verify compare program"},
     {"vpp", 0, true, "program"},
     {"speed", 0, true, "program"},
-    {"offset", 0, true, "verify program"},
-    {"format", 0, true, "verify program"},
+    {"offset", 0, true, "verify compare program"},
+    {"format", 0, true, "verify compare program"},
     {"port", 0, true, kBoardCommands},
     {"model", 0, true, kBoardCommands},
     {"simulated", 0, false, kBoardCommands},
@@ -44,8 +44,8 @@ constexpr std::array<OptionSpec, 19> kOptions = {{
     {"version", 0, false, "*"},
 }};
 
-constexpr std::array<std::string_view, 8> kCommands = {"list",   "detect",  "read",  "blank",
-                                                       "verify", "program", "erase", "id"};
+constexpr std::array<std::string_view, 9> kCommands = {
+    "list", "detect", "read", "blank", "verify", "compare", "program", "erase", "id"};
 
 bool Listed(std::string_view list, std::string_view word) {
   if (list == "*") return true;
@@ -168,7 +168,10 @@ void TakeSwitch(Request& r, std::string_view option) {
 std::string_view Required(const Request& r) {
   const bool device_command = Listed(kDeviceCommands, r.command);
   if (device_command && r.device.empty()) return "-d DEVICE";
-  if ((r.command == "verify" || r.command == "program") && r.input.empty()) return "-i FILE";
+  if ((r.command == "verify" || r.command == "compare" || r.command == "program") &&
+      r.input.empty()) {
+    return "-i FILE";
+  }
   if (r.command == "read" && r.output.empty()) return "-o FILE";
   return {};
 }

@@ -10,7 +10,7 @@ namespace cli {
 
 // What the operator asked for on the command line.
 struct Request {
-  std::string command;  // "list", "detect", "read", "blank", "verify", "program", "erase", "id"
+  std::string command;  // "list", "detect", "read", "blank", "verify", "compare", "program", ...
   std::string device;   // -d: the name as given; "auto": the row the chip's ID names
   std::string input;    // -i: the image to verify or program
   std::string output;   // -o: where the image read goes

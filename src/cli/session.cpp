@@ -345,10 +345,11 @@ struct Operation {
   void (ops::Programmer::*handler)();
 };
 
-constexpr std::array<Operation, 6> kOperations = {{
+constexpr std::array<Operation, 7> kOperations = {{
     {"read", Ctl::Read_button, &ops::Programmer::Read_button_Click},
     {"blank", Ctl::Blank_button, &ops::Programmer::Blank_button_Click},
     {"verify", Ctl::Verify_button, &ops::Programmer::Verify_button_Click},
+    {"compare", Ctl::Verify_button, &ops::Programmer::CompareCode},
     {"program", Ctl::Program_button, &ops::Programmer::Program_button_Click},
     {"erase", Ctl::EraseFlash_button, &ops::Programmer::EraseFlash_button_Click},
     {"id", Ctl::menuFlashShowCodeID, &ops::Programmer::menuFlashShowCodeID_Click},

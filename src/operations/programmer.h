@@ -177,6 +177,8 @@ class Programmer {
   void VerifyCode();
   void VerifyData();
   void ReportVerifyMismatch();
+  // Every byte of the image's range against the device, and what the differences mean.
+  void CompareCode();
 
   // --- EPROM programming ------------------------------------------------------------------------
   int16_t ProgramStatus = 0;

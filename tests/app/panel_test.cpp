@@ -148,12 +148,14 @@ TEST(PanelState, EnablingAndShowingMenuEntriesToolbarButtonsAndControls) {
   EXPECT_FALSE(t.Find<QAction>("SaveData")->isVisible());
 }
 
-TEST(PanelState, ToolbarVerifyButtonFollowsVerifyButton) {
+TEST(PanelState, ToolbarVerifyAndCompareFollowVerifyButton) {
   WindowUnderTest t;
-  t.window.SetEnabled(Ctl::Verify_button, false);
-  EXPECT_FALSE(t.Find<QWidget>("VerifyButton")->isEnabled());
-  t.window.SetEnabled(Ctl::Verify_button, true);
-  EXPECT_TRUE(t.Find<QWidget>("VerifyButton")->isEnabled());
+  for (const bool enabled : {false, true}) {
+    t.window.SetEnabled(Ctl::Verify_button, enabled);
+    EXPECT_EQ(t.Find<QWidget>("VerifyButton")->isEnabled(), enabled);
+    EXPECT_EQ(t.Find<QWidget>("CompareButton")->isEnabled(), enabled);
+    EXPECT_EQ(t.Find<QAction>("menuCompareCode")->isEnabled(), enabled);
+  }
 }
 
 TEST(PanelColour, IndicatorsStartOffOnADarkGroundAndLightWhite) {

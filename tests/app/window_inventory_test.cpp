@@ -84,6 +84,8 @@ const ControlRow kControls[] = {
     {"PleaseSelect", Kind::Label, "Please  Select Device", ""},
     {"ProgressBar1", Kind::Bar, nullptr, ""},
     {"VerifyButton", Kind::Button, "Verify", ""},
+    {"CompareButton", Kind::Button, "Compare",
+     "Compare every byte of the Device with the Buffer and say what differs"},
     {"FileNameCodeLabel", Kind::Label, "File Name (Code):", ""},
     {"FileNameCodeText", Kind::Label, "Click To Select a File", ""},
     {"FileNameCodeSize", Kind::Label, "(0 Bytes)", ""},
@@ -179,6 +181,7 @@ TEST(WindowInventory, ControlsInsideTheirFrames) {
       {"Voltage_button(3)", "FrameVoltageSelection"},
       {"PortSelected", "Frame4"},
       {"VerifyButton", "tbToolBar"},
+      {"CompareButton", "tbToolBar"},
   };
   for (const auto& [child, frame] : inside) {
     SCOPED_TRACE(child);
@@ -241,6 +244,7 @@ const std::vector<std::pair<const char*, std::vector<MenuRow>>> kMenus = {
       {"menuProgramCode", "Program Device Code", true},
       {"menuReadCode", "Read Device Code", true},
       {"menuVerifyCode", "Verify Device Code", true},
+      {"menuCompareCode", "Compare Device Code with Buffer", false},
       {"xxx6", "-", true},
       {"menuProgramData", "Program Device Data", true},
       {"menuReadData", "Read Device Data", true},
@@ -317,12 +321,12 @@ TEST(WindowInventory, MenuBarHoldsTheFiveMenusWithAccessKeys) {
                                       "Setup &Setup", "mnuHelp &Help"}));
 }
 
-TEST(WindowInventory, ToolbarButtonsByKeyThenTheVerifyButton) {
+TEST(WindowInventory, ToolbarButtonsByKeyThenTheVerifyAndCompareButtons) {
   WindowUnderTest t;
   auto* bar = t.Find<QToolBar>("tbToolBar");
   ASSERT_NE(bar, nullptr);
   const QList<QAction*> actions = bar->actions();
-  ASSERT_EQ(actions.size(), 6);
+  ASSERT_EQ(actions.size(), 7);
   struct Button {
     const char* key;
     const char* image;
@@ -347,6 +351,7 @@ TEST(WindowInventory, ToolbarButtonsByKeyThenTheVerifyButton) {
   EXPECT_EQ(t.Find<QObject>("imlToolbarIcons")->property("keys").toStringList(),
             (QStringList{"Open", "Save", "Camera", "Burn1"}));
   EXPECT_EQ(bar->widgetForAction(actions[5]), t.Find<QWidget>("VerifyButton"));
+  EXPECT_EQ(bar->widgetForAction(actions[6]), t.Find<QWidget>("CompareButton"));
 }
 
 TEST(WindowInventory, StatusBarShowsStatusDateAndTime) {

@@ -133,6 +133,28 @@ TEST_F(Cli, TheChipsIdNamesItsRowAndAutoSelectsIt) {
       << eprom.err;
 }
 
+// Compare walks the whole image and says what the differences mean; the chip left blank by a
+// declined program can be programmed over, a dead data line is named.
+TEST_F(Cli, CompareCountsEveryDifferenceAndGivesAVerdict) {
+  std::vector<char> image = Image(32768);
+  WriteBytes(At("image.bin"), image);
+  const Outcome blank = Simulated("compare -d 27C256 -i image.bin");
+  EXPECT_EQ(blank.status, 1);
+  EXPECT_NE(blank.out.find("all differences are 1 to 0 bits: the chip can be programmed over "
+                           "without erasing\n"),
+            std::string::npos)
+      << blank.out;
+  ASSERT_EQ(Simulated("program -d 27C256 -i image.bin --yes").status, 0);
+  EXPECT_EQ(Simulated("compare -d 27C256 -i image.bin").status, 0);
+  for (size_t at : {0x100U, 0x2345U, 0x7000U}) image[at] = static_cast<char>(image[at] ^ 0x10);
+  WriteBytes(At("other.bin"), image);
+  const Outcome other = Simulated("compare -d 27C256 -i other.bin");
+  EXPECT_EQ(other.status, 1);
+  EXPECT_NE(other.out.find("3 bytes of the Device differ from the Buffer\n"), std::string::npos)
+      << other.out;
+  EXPECT_NE(other.out.find("Address: 2345 ][ Buffer Data: "), std::string::npos);
+}
+
 TEST_F(Cli, UsageErrorsExitTwoWithOneLine) {
   WriteBytes(At("image.bin"), Image(32768));
   const std::vector<std::string> cases = {
@@ -155,6 +177,7 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine) {
       "program -d 27C256 -i image.bin --vpp 21 --yes --simulated",
       "id -d 27C256 --simulated",
       "id -d auto --socket sst39sf040",
+      "compare -d 27C256 --simulated",
   };
   for (const std::string& arguments : cases) {
     SCOPED_TRACE(arguments);

@@ -247,6 +247,7 @@ class Programmer {
   void EraseAMDFlash();
   void EraseAT29C256();
   void EraseAtmelSectorFlash();
+  void EraseThirtyTwoPinChip();
   void WaitErased();
   void ResetFlash_Click();
   void ProgramAT29C256();

@@ -119,17 +119,7 @@ void Programmer::EraseAMDFlash() {
   }
   ui.LogMessage(FlashMaker == 0xBF ? "Erasing SST Flash Memory... Wait"
                                    : "Erasing AMIC/AMD/EON Flash Memory... Wait");
-  board.Reset();
-  board.SETADR_FLASH();
-  FlashCommand = 0x80;
-  SendFlashCommand();
-  FlashCommand = 0x10;
-  SendFlashCommand();
-  io.Sleep(kSettleMs);
-  ProgramByte = kErased;
-  WaitErased();
-  if (EraseTimingExceeded) ResetFlash_Click();  // a failed chip answers status until reset
-  ReportEraseOutcome(*this);
+  EraseThirtyTwoPinChip();
 }
 
 void Programmer::EraseAT29C256() {
@@ -170,6 +160,13 @@ void Programmer::EraseAtmelSectorFlash() {
     return;
   }
   ui.LogMessage("Erasing Atmel Flash Memory... Wait");
+  EraseThirtyTwoPinChip();
+}
+
+// The 32-pin chips' six-cycle chip erase, sent as two strobed commands from address 0, then
+// the wait until the chip reads erased. Only a chip with DQ5 can end the wait on a failure, and
+// it then answers status until it is reset.
+void Programmer::EraseThirtyTwoPinChip() {
   board.Reset();
   board.SETADR_FLASH();
   FlashCommand = 0x80;
@@ -179,6 +176,7 @@ void Programmer::EraseAtmelSectorFlash() {
   io.Sleep(kSettleMs);
   ProgramByte = kErased;
   WaitErased();
+  if (EraseTimingExceeded) ResetFlash_Click();
   ReportEraseOutcome(*this);
 }
 

@@ -9,7 +9,7 @@ using panel::Ctl;
 
 namespace {
 
-constexpr std::array<std::pair<Ctl, std::string_view>, 99> kNames = {{
+constexpr std::array<std::pair<Ctl, std::string_view>, 101> kNames = {{
     {Ctl::frmMain, "frmMain"},
     {Ctl::Frame1, "Frame1"},
     {Ctl::Frame2, "Frame2"},
@@ -80,6 +80,8 @@ constexpr std::array<std::pair<Ctl, std::string_view>, 99> kNames = {{
     {Ctl::menuReadCode, "menuReadCode"},
     {Ctl::menuVerifyCode, "menuVerifyCode"},
     {Ctl::menuCompareCode, "menuCompareCode"},
+    {Ctl::menuNextDifference, "menuNextDifference"},
+    {Ctl::menuPreviousDifference, "menuPreviousDifference"},
     {Ctl::menuProgramData, "menuProgramData"},
     {Ctl::menuReadData, "menuReadData"},
     {Ctl::menuVerifyData, "menuVerifyData"},

@@ -242,6 +242,10 @@ void frmMain::EndOperation() {
   if (close_after_) QTimer::singleShot(0, this, [this] { close(); });
 }
 
+void frmMain::MarkPageBytes(std::span<const uint16_t> offsets) {
+  buffer_display_->MarkPageBytes(offsets);
+}
+
 bool frmMain::StopRequested() {
   if (!busy_) return false;
   if (stop_button_->isHidden()) stop_button_->show();

@@ -97,6 +97,7 @@ class frmMain final : public QMainWindow, public panel::Panel {
   int OpenFileFilter() const override { return open_filter_; }
   panel::FileChoice SaveFileDialog(std::string_view title, std::string_view filter,
                                    std::string_view offered) override;
+  void MarkPageBytes(std::span<const uint16_t> offsets) override;
   bool StopRequested() override;
   void AnswerDesktop() override;
 

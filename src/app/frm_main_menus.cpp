@@ -105,6 +105,12 @@ void frmMain::BuildMenus() {
            [](P& p) { p.Display_button_Click(); }),
       Core(C, Ctl::menuDisplayData, "Display Device DATA", true,
            [](P& p) { p.DisplayDataMemory(); }),
+      Core(
+          C, Ctl::menuNextDifference, "Next Difference", false,
+          [](P& p) { p.StepToDifference(true); }, "F8"),
+      Core(
+          C, Ctl::menuPreviousDifference, "Previous Difference", false,
+          [](P& p) { p.StepToDifference(false); }, "Shift+F8"),
       Separator(C, "menuCommandBar2"),
       Core(C, Ctl::menuEraseCode, "Erase CODE Buffer (\"FF\") ", true,
            [](P& p) { p.Erase_button_Click(); }),

@@ -1,9 +1,12 @@
 #include "app/text_view.h"
 
 #include <QFontMetricsF>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <cmath>
+
+#include "buffers/hex_page.h"
 
 namespace app {
 namespace {
@@ -29,7 +32,29 @@ TextView::TextView(QWidget* parent) : QPlainTextEdit(parent) {
 
 void TextView::SetText(std::string text) {
   text_ = std::move(text);
+  setExtraSelections({});
   setPlainText(ForDisplay(text_));
+}
+
+void TextView::MarkPageBytes(std::span<const uint16_t> offsets) {
+  QList<QTextEdit::ExtraSelection> marks;
+  QTextCharFormat marked;
+  marked.setBackground(QColor(255, 160, 160));
+  marked.setForeground(Qt::black);
+  const auto mark = [&](const QTextBlock& line, int column, int width) {
+    QTextCursor cursor(line);
+    cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
+    cursor.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, width);
+    marks.push_back({cursor, marked});
+  };
+  for (const uint16_t offset : offsets) {
+    const QTextBlock line = document()->findBlockByNumber(1 + offset / buffers::kBytesPerLine);
+    if (!line.isValid()) continue;
+    const int i = offset % buffers::kBytesPerLine;
+    mark(line, buffers::HexColumn(i), 2);
+    mark(line, buffers::AsciiColumn(i), 1);
+  }
+  setExtraSelections(marks);
 }
 
 void TextView::Append(const std::string& text) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <cstdint>
+#include <span>
 #include <string>
 
 namespace app {
@@ -15,6 +17,9 @@ class TextView final : public QPlainTextEdit {
   void SetText(std::string text);
   void Append(const std::string& text);
   void CaretToEnd();
+  // Marks byte `offset` of a hex page (16 bytes a line, the first line after one empty line),
+  // its hex digits and its character; SetText clears the marks.
+  void MarkPageBytes(std::span<const uint16_t> offsets);
   // The view always shows `lines` lines of `columns` characters whole: the font is sized to the
   // view, and the view has no scroll bar of its own. 0 lines: the font stays as set.
   void ShowWhole(int lines, int columns);

@@ -31,6 +31,15 @@ char AsciiOf(uint8_t byte, AsciiRule rule);
 void AppendHexLine(std::string& text, int32_t address, std::span<const uint8_t> bytes,
                    AsciiRule rule);
 
+// Where byte `i` (0..15) of a line stands in it: the first of its two hex digits, and its
+// character in the ASCII column.
+constexpr int HexColumn(int i) {
+  return 8 + 2 * i + i / 4;
+}
+constexpr int AsciiColumn(int i) {
+  return 8 + 2 * kBytesPerLine + kBytesPerLine / 4 + 2 + i;
+}
+
 // The lines for up to `lines` x 16 bytes starting at byte `first` of the image, each addressed
 // from first; the lines stop where the image ends.
 std::string HexLines(std::span<const uint8_t> image, size_t first, int lines, AsciiRule rule);

@@ -33,8 +33,10 @@ constexpr std::array<CommandHelp, 9> kCommandHelp = {{
      "Probes the three ports for a board and tells its model and how the port is reached.\n"},
     {"read", "read -d DEVICE -o FILE [board options]",
      "Reads the whole device and saves it to FILE.\n"},
-    {"blank", "blank -d DEVICE [board options]",
-     "Checks that every byte of the device is erased (FFh).\n"},
+    {"blank", "blank -d DEVICE [--all] [board options]",
+     "Checks that every byte of the device is erased (FFh).\n"
+     "  --all                do not stop at the first programmed byte: count every one and\n"
+     "                       say in which ranges they lie\n"},
     {"verify", "verify -d DEVICE -i FILE [--hi|--low] [board options]",
      "Compares the device with the image in FILE.\n"
      "  --hi, --low          compare with the odd (Hi) or even (Low) bytes of the image\n"

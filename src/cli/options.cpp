@@ -22,11 +22,12 @@ struct OptionSpec {
 constexpr std::string_view kBoardCommands = "detect read blank verify compare program erase id";
 constexpr std::string_view kDeviceCommands = "read blank verify compare program erase id";
 
-constexpr std::array<OptionSpec, 19> kOptions = {{
+constexpr std::array<OptionSpec, 20> kOptions = {{
     {"device", 'd', true, kDeviceCommands},
     {"input", 'i', true, "verify compare program"},
     {"output", 'o', true, "read"},
     {"blank-check", 0, false, "program"},
+    {"all", 0, false, "blank"},
     {"verify", 0, false, "program"},
     {"hi", 0, false, "verify compare program"},
     {"low", 0, false, "verify compare program"},
@@ -157,6 +158,7 @@ std::optional<std::string> TakeValue(Request& r, std::string_view option, std::s
 
 void TakeSwitch(Request& r, std::string_view option) {
   if (option == "blank-check") r.blank_check = true;
+  if (option == "all") r.blank_all = true;
   if (option == "verify") r.verify = true;
   if (option == "hi") r.half = 1;
   if (option == "low") r.half = 2;

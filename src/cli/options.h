@@ -22,6 +22,7 @@ struct Request {
   std::string socket;              // --socket: the simulated socket holds this device's chip
   bool yes = false;                // --yes: the safety questions are answered OK
   bool blank_check = false;        // --blank-check
+  bool blank_all = false;          // blank --all: every byte, not up to the first programmed
   bool verify = false;             // --verify
   int half = 0;                    // HiLow option: 0 whole image, 1 --hi, 2 --low
   std::optional<int> voltage;      // Voltage option 1 (12.5 V), 2 (21 V) or 3 (25 V)

@@ -380,7 +380,8 @@ ExitStatus Session::RunOperation() {
   const int messages_before = panel_.MessagesShown();
   p.FlashPollState = 0;
   p.FlashSectorSize = 0;
-  RunWithFatalSignalReset(p, operation->handler);
+  RunWithFatalSignalReset(
+      p, request_.blank_all ? &ops::Programmer::BlankCheckAll : operation->handler);
   if (panel_.QuestionUnanswered()) return ExitStatus::Usage;
   if (p.Stopped) return ExitStatus::Stopped;
   bool failed = ErrorLit() || panel_.MessagesShown() != messages_before;

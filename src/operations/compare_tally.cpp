@@ -6,6 +6,7 @@ namespace ops {
 
 void CompareTally::Add(uint32_t address, uint8_t buffer, uint8_t device) {
   if (buffer == device) return;
+  NoteRange(address);
   ++differing_;
   if (first_.size() < kListed) first_.push_back({address, buffer, device});
   const auto zero_where_one = static_cast<uint8_t>(buffer & ~device);
@@ -16,6 +17,29 @@ void CompareTally::Add(uint32_t address, uint8_t buffer, uint8_t device) {
     read_zero_[bit] += (zero_where_one >> bit) & 1;
     read_one_[bit] += (one_where_zero >> bit) & 1;
   }
+}
+
+void CompareTally::NoteRange(uint32_t address) {
+  const bool continues = differing_ > 0 && address == last_differing_ + 1;
+  last_differing_ = address;
+  if (!continues) {
+    ++ranges_;
+    if (first_ranges_.size() < kListed) first_ranges_.push_back({address, address});
+  } else if (ranges_ <= static_cast<int64_t>(kListed)) {
+    first_ranges_.back().last = address;
+  }
+}
+
+std::string CompareTally::RangesText() const {
+  std::string text;
+  for (const Range& r : first_ranges_) {
+    if (!text.empty()) text += ", ";
+    text += platform::Hex(r.first) + "h";
+    if (r.last != r.first) text += ".." + platform::Hex(r.last) + "h";
+  }
+  const int64_t more = ranges_ - static_cast<int64_t>(first_ranges_.size());
+  if (more > 0) text += " and " + std::to_string(more) + " more";
+  return text;
 }
 
 std::string CompareTally::Verdict() const {
@@ -43,6 +67,8 @@ std::vector<std::string> CompareTally::ReportLines() const {
     lines.push_back("... and " + std::to_string(differing_ - static_cast<int64_t>(first_.size())) +
                     " more");
   }
+  lines.push_back("Differing bytes in " + std::to_string(ranges_) +
+                  (ranges_ == 1 ? " range: " : " ranges: ") + RangesText());
   for (int bit = 0; bit < 8; ++bit) {
     if (ReadZero(bit) == 0 && ReadOne(bit) == 0) continue;
     lines.push_back("D" + std::to_string(bit) + ": " + std::to_string(ReadZero(bit)) +

@@ -113,6 +113,7 @@ void Programmer::DisplayEprom() {
   }
   ui.SetCaption(Ctl::BufferDisplay,
                 buffers::DevicePageText(std::span<const uint8_t>(PageBuffer).first<256>(), page));
+  MarkDifferencesOnPage(page);
   DataFlowIndicatorOff();
 }
 

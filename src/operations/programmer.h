@@ -179,6 +179,17 @@ class Programmer {
   void ReportVerifyMismatch();
   // Every byte of the image's range against the device, and what the differences mean.
   void CompareCode();
+  // Every byte of the device against the erased state: how many are programmed, and where.
+  void BlankCheckAll();
+  void CompareWithProgramBuffer(std::string_view match_text);
+  // The addresses where the last compare found the device differing from the image, in order,
+  // and which of them the device view shows (none: past the end).
+  std::vector<uint32_t> CompareDifferences;
+  size_t DifferenceShown = SIZE_MAX;
+  void ForgetDifferences();
+  void EnableDifferenceSteps();
+  void StepToDifference(bool forward);
+  void MarkDifferencesOnPage(int32_t page);
 
   // --- EPROM programming ------------------------------------------------------------------------
   int16_t ProgramStatus = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -83,6 +84,8 @@ enum class Ctl : uint16_t {
   menuReadCode,
   menuVerifyCode,
   menuCompareCode,
+  menuNextDifference,
+  menuPreviousDifference,
   menuProgramData,
   menuReadData,
   menuVerifyData,
@@ -211,6 +214,10 @@ class Panel {
   // offered: the file name the save dialog starts with (empty: none).
   virtual FileChoice SaveFileDialog(std::string_view title, std::string_view filter,
                                     std::string_view offered) = 0;
+
+  // The device view's bytes to mark, as offsets into the page it shows (0..255); a new text of
+  // the view clears them. Only a window has marks to show.
+  virtual void MarkPageBytes(std::span<const uint16_t> offsets) { (void)offsets; }
 
   // Called by a running operation at its safe points only: the board is between two bytes,
   // pages or polls, never inside a pulse, a latch write or a command cycle. The window answers

@@ -252,6 +252,8 @@ const std::vector<std::pair<const char*, std::vector<MenuRow>>> kMenus = {
       {"menuCommandBar0", "-", true},
       {"menuDisplayCode", "Display Device CODE", true},
       {"menuDisplayData", "Display Device DATA", true},
+      {"menuNextDifference", "Next Difference", false},
+      {"menuPreviousDifference", "Previous Difference", false},
       {"menuCommandBar2", "-", true},
       {"menuEraseCode", "Erase CODE Buffer (\"FF\") ", true},
       {"menuEraseData", "Erase DATA Buffer (\"FF\") ", true},

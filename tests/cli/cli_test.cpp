@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -145,6 +146,7 @@ TEST_F(Cli, CompareCountsEveryDifferenceAndGivesAVerdict) {
             std::string::npos)
       << blank.out;
   ASSERT_EQ(Simulated("program -d 27C256 -i image.bin --yes").status, 0);
+  const auto programmed = std::ranges::count_if(image, [](char c) { return c != '\xFF'; });
   EXPECT_EQ(Simulated("compare -d 27C256 -i image.bin").status, 0);
   for (size_t at : {0x100U, 0x2345U, 0x7000U}) image[at] = static_cast<char>(image[at] ^ 0x10);
   WriteBytes(At("other.bin"), image);
@@ -153,6 +155,12 @@ TEST_F(Cli, CompareCountsEveryDifferenceAndGivesAVerdict) {
   EXPECT_NE(other.out.find("3 bytes of the Device differ from the Buffer\n"), std::string::npos)
       << other.out;
   EXPECT_NE(other.out.find("Address: 2345 ][ Buffer Data: "), std::string::npos);
+  // The programmed chip is not blank: every programmed byte is counted.
+  const Outcome all = Simulated("blank --all -d 27C256");
+  EXPECT_EQ(all.status, 1);
+  EXPECT_NE(all.out.find(std::to_string(programmed) + " bytes of the Device are programmed"),
+            std::string::npos)
+      << all.out;
 }
 
 TEST_F(Cli, UsageErrorsExitTwoWithOneLine) {

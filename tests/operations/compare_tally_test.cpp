@@ -55,12 +55,28 @@ TEST(CompareTally, ListsTheFirstSixteenAndCountsEveryLine) {
   EXPECT_EQ(tally.ReadZero(0), 39);
   EXPECT_EQ(tally.ReadOne(1), 1);
   const std::vector<std::string> lines = tally.ReportLines();
-  ASSERT_EQ(lines.size(), 16U + 1 + 2 + 1);
+  ASSERT_EQ(lines.size(), 16U + 1 + 1 + 2 + 1);
   EXPECT_EQ(lines[0], "Address: 0 ][ Buffer Data: FF ][ Device Data: FE");
   EXPECT_EQ(lines[16], "... and 24 more");
-  EXPECT_EQ(lines[17], "D0: 39 bytes read 0 where the image has 1, 0 read 1 where it has 0");
-  EXPECT_EQ(lines[18], "D1: 0 bytes read 0 where the image has 1, 1 read 1 where it has 0");
-  EXPECT_EQ(lines[19], "39 bytes need a 0 to 1 bit: erase the chip first");
+  EXPECT_EQ(lines[17], "Differing bytes in 1 range: 0h..27h");
+  EXPECT_EQ(lines[18], "D0: 39 bytes read 0 where the image has 1, 0 read 1 where it has 0");
+  EXPECT_EQ(lines[19], "D1: 0 bytes read 0 where the image has 1, 1 read 1 where it has 0");
+  EXPECT_EQ(lines[20], "39 bytes need a 0 to 1 bit: erase the chip first");
+}
+
+// Runs of consecutive addresses make one range each; the sixteenth still grows after it is
+// listed, the ones after it are only counted.
+TEST(CompareTally, GathersTheDifferencesIntoRanges) {
+  ops::CompareTally tally;
+  for (uint32_t run = 0; run < 20; ++run) {
+    for (uint32_t i = 0; i < 3; ++i) tally.Add(run * 16 + i, 0xFF, 0x00);
+  }
+  EXPECT_EQ(tally.RangeCount(), 20);
+  ASSERT_EQ(tally.FirstRanges().size(), 16U);
+  EXPECT_EQ(tally.FirstRanges()[15].first, 0xF0U);
+  EXPECT_EQ(tally.FirstRanges()[15].last, 0xF2U);
+  EXPECT_TRUE(tally.RangesText().starts_with("0h..2h, 10h..12h, "));
+  EXPECT_TRUE(tally.RangesText().ends_with(", F0h..F2h and 4 more"));
 }
 
 }  // namespace

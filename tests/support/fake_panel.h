@@ -38,6 +38,10 @@ class FakePanel final : public frontend::HeadlessPanel {
   bool StopRequested() override { return stop_at > 0 && ++safe_points >= stop_at; }
   int stop_at = 0;
   int safe_points = 0;
+  void MarkPageBytes(std::span<const uint16_t> offsets) override {
+    marked.assign(offsets.begin(), offsets.end());
+  }
+  std::vector<uint16_t> marked;  // the device view's marks as last given
   void AnswerDesktop() override { ++desktop_answers; }
   int desktop_answers = 0;  // outside the safe points: during long waits
 

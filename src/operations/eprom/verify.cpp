@@ -49,6 +49,7 @@ Programmer::ImageSpan Programmer::ImageToProgram() const {
 // Only the image's bytes are ever taken: the rest of the program buffer is FFh, so that no
 // byte of an earlier image can reach the device.
 void Programmer::BuildProgramBuffer() {
+  ForgetDifferences();
   ProgramLength = ImageToProgram().length;
   const auto length = static_cast<size_t>(ProgramLength);
   const auto& code = buf.CodeBuffer;

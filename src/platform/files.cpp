@@ -200,8 +200,8 @@ std::optional<FileError> WriteFileAtomically(const std::string& path, const std:
 }
 
 bool FileExists(const std::string& path) {
-  std::error_code ignored;
-  return std::filesystem::is_regular_file(path, ignored);
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 std::optional<std::vector<std::string>> ReadLines(const std::string& path, uint64_t max_bytes) {

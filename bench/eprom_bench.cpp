@@ -114,6 +114,7 @@ void SelectOnModel5(ops::Programmer& p, const Device& d, const char* name) {
   p.dev.VppClass = 1;
   p.dev.ProgVoltage = 12;
   p.buf.CodeLength = d.size;
+  p.buf.CodeImageLength = d.size;  // an image of the whole device, as a file of its size gives
   p.dev.DeviceName = name;
 }
 
@@ -161,6 +162,16 @@ void RunVerify(benchmark::State& state, Device d) {
 }
 
 template <typename Rig>
+void RunCompare(benchmark::State& state, Device d) {
+  Rig b(d);
+  std::fill_n(b.p.buf.CodeBuffer.begin(), d.size, uint8_t{0xFF});  // the erased device matches
+  for (auto _ : state) b.p.CompareCode();
+  if (b.ui.last_log != "Device Contents MATCHES with Buffer Contents")
+    state.SkipWithError("no match");
+  Report(state, b, d.size);
+}
+
+template <typename Rig>
 void RunProgram(benchmark::State& state, Device d) {
   Rig b(d);
   for (int32_t i = 0; i < d.size; ++i) {  // no FFh byte: every cell is pulsed
@@ -190,6 +201,9 @@ void BM_DeviceScanRead(benchmark::State& state, Device d) {
 void BM_Verify(benchmark::State& state, Device d) {
   RunVerify<Bench>(state, d);
 }
+void BM_Compare(benchmark::State& state, Device d) {
+  RunCompare<Bench>(state, d);
+}
 void BM_ProgramOnePulse(benchmark::State& state, Device d) {
   RunProgram<Bench>(state, d);
 }
@@ -214,8 +228,24 @@ struct SimBench {
 void BM_DeviceScanReadOnSimulator(benchmark::State& state, Device d) {
   RunRead<SimBench>(state, d);
 }
+// Verify and Compare walk the same bytes; sim_seconds: one walk's time on the board's clock.
+template <void (ops::Programmer::*Walk)()>
+void WalkOnSimulator(benchmark::State& state, Device d) {
+  SimBench b(d);
+  std::fill_n(b.p.buf.CodeBuffer.begin(), d.size, uint8_t{0xFF});  // the erased device matches
+  const sim::Nanos started = b.board.Now();
+  for (auto _ : state) (b.p.*Walk)();
+  if (b.ui.last_log != "Device Contents MATCHES with Buffer Contents")
+    state.SkipWithError("no match");
+  Report(state, b, d.size);
+  state.counters["sim_seconds"] = std::chrono::duration<double>(b.board.Now() - started).count() /
+                                  static_cast<double>(state.iterations());
+}
 void BM_VerifyOnSimulator(benchmark::State& state, Device d) {
-  RunVerify<SimBench>(state, d);
+  WalkOnSimulator<&ops::Programmer::VerifyCode>(state, d);
+}
+void BM_CompareOnSimulator(benchmark::State& state, Device d) {
+  WalkOnSimulator<&ops::Programmer::CompareCode>(state, d);
 }
 
 void BM_ProgramOnSimulator(benchmark::State& state, Device d) {
@@ -244,6 +274,8 @@ BENCHMARK_CAPTURE(BM_DeviceScanReadOnSimulator, sim_27C512, k27C512)->Unit(bench
 BENCHMARK_CAPTURE(BM_DeviceScanReadOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_VerifyOnSimulator, sim_27C512, k27C512)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_VerifyOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CompareOnSimulator, sim_27C512, k27C512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CompareOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ProgramOnSimulator, sim_27C512, k27C512)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ProgramOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
 #endif
@@ -252,6 +284,8 @@ BENCHMARK_CAPTURE(BM_DeviceScanRead, 27C512, k27C512)->Unit(benchmark::kMillisec
 BENCHMARK_CAPTURE(BM_DeviceScanRead, 27C080, k27C080)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Verify, 27C512, k27C512)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Verify, 27C080, k27C080)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Compare, 27C512, k27C512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Compare, 27C080, k27C080)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ProgramOnePulse, 27C512, k27C512)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ProgramOnePulse, 27C080, k27C080)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PortAccessAlone);

@@ -198,6 +198,11 @@ bool FileExists(const std::string& path) {
   return std::filesystem::is_regular_file(path, ignored);
 }
 
+bool DirectoryExists(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::is_directory(path, ignored);
+}
+
 std::vector<FileFacts> FilesInDirectory(const std::string& directory,
                                         std::initializer_list<std::string_view> extensions) {
   namespace fs = std::filesystem;

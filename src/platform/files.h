@@ -43,6 +43,7 @@ std::optional<FileError> WriteFileAtomically(const std::string& path,
 std::optional<FileError> WriteFileAtomically(const std::string& path, const std::string& text);
 
 bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
 
 // What tells one version of a file from the next without reading it.
 struct FileFacts {

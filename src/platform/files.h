@@ -65,7 +65,8 @@ std::optional<FileError> ReadFileInPieces(
     const std::string& path, size_t piece,
     const std::function<bool(std::span<const uint8_t>)>& take);
 
-// A name for a new file in the same directory as `path`, made from it and not in use now.
+// A name for a new file beside `path`: its name with a random suffix, so that two programs
+// writing the same file at once each write their own.
 std::string TemporaryPathBeside(const std::string& path);
 
 // Renames `from` over `to` in one step: `to` is either the old file or the new one, never a

@@ -20,5 +20,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The dependencies are those of the libraries the programs link, found by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+# MAME's software lists, in which the program names the ROMs it reads (SQLite and expat, which
+# index them, are libraries the programs link: shlibdeps finds them).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS mame-data)
 
 include(CPack)

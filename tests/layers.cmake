@@ -44,7 +44,11 @@ meldrix_layer_sees(buffers    platform/files.h)
 meldrix_layer_hides(buffers   panel/panel.h board/board.h devices/catalogue.h)
 meldrix_layer_sees(devices    buffers/buffers.h board/board.h)
 meldrix_layer_hides(devices   operations/programmer.h sim/sim_board.h)
-meldrix_layer_sees(operations board/board.h devices/catalogue.h buffers/buffers.h)
+meldrix_layer_sees(romlists   buffers/checksums.h platform/files.h)
+meldrix_layer_hides(romlists  panel/panel.h board/board.h devices/catalogue.h
+                              operations/programmer.h)
+meldrix_layer_sees(operations board/board.h devices/catalogue.h buffers/buffers.h
+                              romlists/rom_index.h)
 meldrix_layer_hides(operations sim/sim_board.h frontend/port_access.h app/frm_main.h
                               cli/session.h)
 meldrix_layer_sees(sim        platform/port_io.h sim/sim_board.h)

@@ -25,14 +25,15 @@ constexpr std::string_view kBoardOptions =
     "  --log FILE           save the log to FILE (as MELDRIX5.LOG is saved) when done\n"
     "  -y, --yes            answer the safety questions OK (needed without a terminal)\n";
 
-constexpr std::array<CommandHelp, 9> kCommandHelp = {{
+constexpr std::array<CommandHelp, 10> kCommandHelp = {{
     {"list", "list",
      "Lists the device catalogue: name, family, size, suggested voltage, and\n"
      "whether the device can be selected.\n"},
     {"detect", "detect [board options]",
      "Probes the three ports for a board and tells its model and how the port is reached.\n"},
     {"read", "read -d DEVICE -o FILE [board options]",
-     "Reads the whole device and saves it to FILE.\n"},
+     "Reads the whole device and saves it to FILE. Once identify has indexed the ROM lists,\n"
+     "the log names the ROM read, as identify --device does.\n"},
     {"blank", "blank -d DEVICE [--all] [board options]",
      "Checks that every byte of the device is erased (FFh).\n"
      "  --all                do not stop at the first programmed byte: count every one and\n"
@@ -67,6 +68,15 @@ constexpr std::array<CommandHelp, 9> kCommandHelp = {{
     {"id", "id -d DEVICE [board options]",
      "Reads a Flash device's maker and device code, names the chip and prints the\n"
      "name of its catalogue row as the last line.\n"},
+    {"identify", "identify FILE | --device -d DEVICE [--dats DIR] [board options]",
+     "Names the ROM in FILE, or in the chip read from the socket, from the ROM lists: MAME's\n"
+     "software lists (Debian package mame-data) and the Logiqx / ClrMamePro XML DAT files of\n"
+     "the DAT folder. The image, each half and each quarter of it are looked up by CRC-32 and\n"
+     "SHA-1. The lists are indexed in ~/.cache/meldrix5 first when they are new or changed\n"
+     "(progress on standard error). Exit 0 when named, 1 when not in the lists.\n"
+     "  --device             read the whole chip, as read does, and name it\n"
+     "  --dats DIR           the folder of DAT files (~/.local/share/meldrix5/dats unless "
+     "given)\n"},
 }};
 
 }  // namespace

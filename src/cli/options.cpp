@@ -19,11 +19,14 @@ struct OptionSpec {
   std::string_view commands;  // blank-separated; "*" every command that drives the board
 };
 
-constexpr std::string_view kBoardCommands = "detect read blank verify compare program erase id";
+constexpr std::string_view kBoardCommands =
+    "detect read blank verify compare program erase id identify";
 constexpr std::string_view kDeviceCommands = "read blank verify compare program erase id";
+// identify reads a chip only when given one: -d and --socket are not required of it.
+constexpr std::string_view kChipCommands = "read blank verify compare program erase id identify";
 
-constexpr std::array<OptionSpec, 20> kOptions = {{
-    {"device", 'd', true, kDeviceCommands},
+constexpr std::array<OptionSpec, 21> kOptions = {{
+    {"device", 'd', true, kChipCommands},
     {"input", 'i', true, "verify compare program"},
     {"output", 'o', true, "read"},
     {"blank-check", 0, false, "program"},
@@ -38,15 +41,16 @@ constexpr std::array<OptionSpec, 20> kOptions = {{
     {"port", 0, true, kBoardCommands},
     {"model", 0, true, kBoardCommands},
     {"simulated", 0, false, kBoardCommands},
-    {"socket", 0, true, kDeviceCommands},
+    {"socket", 0, true, kChipCommands},
+    {"dats", 0, true, "identify"},
     {"log", 0, true, kBoardCommands},
     {"yes", 'y', false, kBoardCommands},
     {"help", 'h', false, "*"},
     {"version", 0, false, "*"},
 }};
 
-constexpr std::array<std::string_view, 9> kCommands = {
-    "list", "detect", "read", "blank", "verify", "compare", "program", "erase", "id"};
+constexpr std::array<std::string_view, 10> kCommands = {
+    "list", "detect", "read", "blank", "verify", "compare", "program", "erase", "id", "identify"};
 
 bool Listed(std::string_view list, std::string_view word) {
   if (list == "*") return true;
@@ -124,6 +128,8 @@ std::optional<std::string> TakeValue(Request& r, std::string_view option, std::s
     r.log = value;
   } else if (option == "socket") {
     r.socket = value;
+  } else if (option == "dats") {
+    r.dats = value;
   } else if (option == "port") {
     r.port = PortValue(value);
     if (!r.port) return shown + ": the port is 378, 278 or 3BC";
@@ -175,7 +181,25 @@ std::string_view Required(const Request& r) {
     return "-i FILE";
   }
   if (r.command == "read" && r.output.empty()) return "-o FILE";
+  if (r.command == "identify" && r.input.empty() && r.device.empty()) {
+    return r.identify_device ? "-d DEVICE" : "FILE or --device -d DEVICE";
+  }
   return {};
+}
+
+// identify names either a file or the chip in the socket; the board options other than the
+// simulated board and the log are for the chip alone.
+std::optional<std::string> IdentifyRefusal(const Request& r,
+                                           const std::set<std::string_view>& seen) {
+  if (r.command != "identify" || r.input.empty()) return std::nullopt;
+  if (r.identify_device || seen.contains("device")) {
+    return "identify takes FILE or --device -d DEVICE, not both";
+  }
+  for (std::string_view option : {"port", "model", "socket"}) {
+    if (seen.contains(option))
+      return "--" + std::string(option) + " does not apply to identify FILE";
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -191,11 +215,23 @@ Parsed ParseCommandLine(const std::vector<std::string_view>& arguments) {
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
     if (!argument.starts_with('-') || argument == "-") {
+      if (r.command == "identify" && r.input.empty()) {
+        r.input = argument;
+        continue;
+      }
       if (!r.command.empty()) return fail("unexpected argument '" + std::string(argument) + "'");
       if (std::find(kCommands.begin(), kCommands.end(), argument) == kCommands.end()) {
         return fail("unknown command '" + std::string(argument) + "'");
       }
       r.command = argument;
+      continue;
+    }
+    // identify --device: the chip is named; the device follows as -d DEVICE.
+    const bool last = i + 1 == arguments.size();
+    if (r.command == "identify" && argument == "--device" &&
+        (last || arguments[i + 1].starts_with('-'))) {
+      if (r.identify_device) return fail("--device is given twice");
+      r.identify_device = true;
       continue;
     }
     const OptionSpec* known = nullptr;
@@ -242,6 +278,7 @@ Parsed ParseCommandLine(const std::vector<std::string_view>& arguments) {
   }
   if (seen.contains("hi") && seen.contains("low")) return fail("--hi and --low exclude each other");
   if (seen.contains("socket") && !r.simulated) return fail("--socket is for the --simulated board");
+  if (auto refused = IdentifyRefusal(r, seen)) return fail(*refused);
   if (const std::string_view missing = Required(r); !missing.empty()) {
     return fail(r.command + " needs " + std::string(missing));
   }

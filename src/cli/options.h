@@ -10,9 +10,9 @@ namespace cli {
 
 // What the operator asked for on the command line.
 struct Request {
-  std::string command;  // "list", "detect", "read", "blank", "verify", "compare", "program", ...
+  std::string command;  // "list", "detect", "read", "blank", "verify", "compare", "identify", ...
   std::string device;   // -d: the name as given; "auto": the row the chip's ID names
-  std::string input;    // -i: the image to verify or program
+  std::string input;    // -i: the image to verify or program; identify's FILE
   std::string output;   // -o: where the image read goes
   std::string log;      // --log: where the log is saved when the command ends
   std::optional<int16_t> port;     // --port: 378h, 278h or 3BCh
@@ -29,6 +29,8 @@ struct Request {
   std::optional<int> speed;        // --speed: the slider, 1..20
   std::optional<uint64_t> offset;  // --offset: subtracted from a load file's addresses
   std::string format;              // --format: how the image file is read; empty: by content
+  bool identify_device = false;    // identify --device: the chip is read and named
+  std::string dats;                // --dats: the folder of the operator's ROM list DAT files
   bool help = false;               // --help: of the whole, or of the command given
   bool version = false;            // --version
 };

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/device_names.h"
+#include "cli/rom_lists.h"
 #include "cli/simulated_socket.h"
 #include "cli/terminal_panel.h"
 #include "devices/catalogue.h"
@@ -42,6 +43,12 @@ std::string PortName(int16_t base) {
 struct RealPorts {
   platform::NullPort nothing;
   frontend::RoutedPortAccess access{nothing};
+};
+
+// No port at all, for the core's work on files alone.
+struct NoPort {
+  platform::NullPort nothing;
+  platform::LiveMachine machine{nothing};
 };
 
 // "-d auto", in any case.
@@ -76,7 +83,7 @@ class Session {
 
   ExitStatus Run() {
     const ExitStatus status = Operate();
-    if (programmer_) programmer_->ShutDown();
+    if (programmer_ && access_ != nullptr) programmer_->ShutDown();
     if (socket_) socket_->Keep(console_.err);
     return SaveLog(status);
   }
@@ -98,6 +105,9 @@ class Session {
   std::optional<ExitStatus> UseRequestedPort();
   std::optional<ExitStatus> SetProgrammingOptions();
   std::optional<ExitStatus> OpenImage();
+  std::optional<ExitStatus> TakeRomLists();
+  void UseRomLists(std::optional<romlists::RomIndex> index);
+  ExitStatus IdentifyFile();
   ExitStatus Detect();
   ExitStatus RunOperation();
   void RunWithFatalSignalReset(ops::Programmer& p, void (ops::Programmer::*handler)());
@@ -119,6 +129,8 @@ class Session {
   std::unique_ptr<RealPorts> real_;
   std::unique_ptr<SimulatedSocket> socket_;
   frontend::PortAccess* access_ = nullptr;
+  std::unique_ptr<NoPort> no_port_;
+  std::optional<romlists::RomIndex> rom_lists_;  // the programmer's RomLists
   std::unique_ptr<ops::Programmer> programmer_;
 };
 
@@ -128,6 +140,10 @@ ExitStatus Session::Operate() {
     return ExitStatus::Done;
   }
   if (auto refused = ChooseDevice()) return *refused;
+  if (!request_.dats.empty() && !platform::DirectoryExists(request_.dats)) {
+    return Usage("--dats " + request_.dats + ": there is no such folder");
+  }
+  if (request_.command == "identify" && request_.device.empty()) return IdentifyFile();
   // The chips' directory must take their contents before anything is done: a program run
   // whose chip cannot be kept would report a success that the next run does not find.
   if (!request_.simulated_chips.empty()) {
@@ -142,6 +158,13 @@ ExitStatus Session::Operate() {
       programmer_->ReportUnreadableFile(request_.input, size.error->reason);
       return ExitStatus::FileFailed;
     }
+  }
+  // identify builds the index of the ROM lists before it reads the chip, when it must; a read
+  // names what it read when an index is there.
+  if (request_.command == "identify") {
+    if (auto failed = TakeRomLists()) return *failed;
+  } else if (request_.command == "read") {
+    UseRomLists(CurrentRomLists(RomListSources({})));
   }
   const bool settings_known = platform::FileExists(programmer_->detect.SettingsPath());
   programmer_->StartUp();
@@ -339,14 +362,43 @@ std::optional<ExitStatus> Session::OpenImage() {
   return std::nullopt;
 }
 
+std::optional<ExitStatus> Session::TakeRomLists() {
+  PreparedRomLists prepared = PrepareRomLists(RomListSources(request_.dats), console_.err,
+                                              console_.err_is_terminal, stop_signals_);
+  if (prepared.failed) return prepared.failed;
+  UseRomLists(std::move(prepared.index));
+  return std::nullopt;
+}
+
+void Session::UseRomLists(std::optional<romlists::RomIndex> index) {
+  rom_lists_ = std::move(index);
+  programmer_->RomLists = rom_lists_ ? &*rom_lists_ : nullptr;
+}
+
+// The file is loaded as the window's Open loads it and named as its Identify entry names it;
+// no board is used.
+ExitStatus Session::IdentifyFile() {
+  no_port_ = std::make_unique<NoPort>();
+  programmer_ = std::make_unique<ops::Programmer>(no_port_->machine, panel_, clock_, "");
+  if (const auto size = platform::RegularFileSize(request_.input); size.error) {
+    programmer_->ReportUnreadableFile(request_.input, size.error->reason);
+    return ExitStatus::FileFailed;
+  }
+  if (auto failed = TakeRomLists()) return *failed;
+  if (auto failed = OpenImage()) return *failed;
+  programmer_->IdentifyCodeImage();
+  return programmer_->CodeImageIdentified ? ExitStatus::Done : ExitStatus::DeviceFailed;
+}
+
 struct Operation {
   std::string_view command;
   Ctl control;  // the button or menu entry that starts it in the window
   void (ops::Programmer::*handler)();
 };
 
-constexpr std::array<Operation, 7> kOperations = {{
+constexpr std::array<Operation, 8> kOperations = {{
     {"read", Ctl::Read_button, &ops::Programmer::Read_button_Click},
+    {"identify", Ctl::Read_button, &ops::Programmer::Read_button_Click},
     {"blank", Ctl::Blank_button, &ops::Programmer::Blank_button_Click},
     {"verify", Ctl::Verify_button, &ops::Programmer::Verify_button_Click},
     {"compare", Ctl::Verify_button, &ops::Programmer::CompareCode},
@@ -393,6 +445,9 @@ ExitStatus Session::RunOperation() {
     failed = failed || p.FlashPollState == 0;
   if (request_.command == "id") failed = failed || p.FlashSectorSize == 0;
   if (failed) return ExitStatus::DeviceFailed;
+  if (request_.command == "identify") {
+    return p.CodeImageIdentified ? ExitStatus::Done : ExitStatus::DeviceFailed;
+  }
   if (request_.command == "id") {
     if (const devices::DeviceEntry* row = devices::RowOfChip(p.FlashMaker, p.FlashDevice)) {
       console_.out << row->Name << '\n';

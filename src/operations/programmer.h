@@ -17,6 +17,7 @@
 #include "panel/panel.h"
 #include "platform/clock.h"
 #include "platform/machine.h"
+#include "romlists/rom_index.h"
 
 namespace ops {
 
@@ -190,6 +191,15 @@ class Programmer {
   void EnableDifferenceSteps();
   void StepToDifference(bool forward);
   void MarkDifferencesOnPage(int32_t page);
+
+  // --- Naming the ROM ---------------------------------------------------------------------------
+  // The index of the ROM lists, made ready by the front end (it may take a while to build);
+  // nullptr while there is none. Set, a successful device read names what it read.
+  const romlists::RomIndex* RomLists = nullptr;
+  // Looks up the code buffer's image (the device's bytes after a read, a loaded file's image
+  // range), its halves and its quarters in the ROM lists, and logs what it is.
+  void IdentifyCodeImage();
+  bool CodeImageIdentified = false;  // the last IdentifyCodeImage named a ROM
 
   // --- EPROM programming ------------------------------------------------------------------------
   int16_t ProgramStatus = 0;

@@ -25,6 +25,18 @@ bool HoldsSounds(const fs::path& directory) {
   return fs::is_regular_file(directory / "init.wav", error);
 }
 
+// An XDG base directory with the program's folder in it: the variable's directory when set,
+// otherwise `under_home` in the home directory. Empty when neither is known.
+fs::path XdgProgramFolder(const char* variable, const char* under_home) {
+  if (const char* xdg = std::getenv(variable); xdg != nullptr && *xdg != '\0') {
+    return fs::path(xdg) / "meldrix5";
+  }
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    return fs::path(home) / under_home / "meldrix5";
+  }
+  return {};
+}
+
 }  // namespace
 
 std::string ExecutableDirectory() {
@@ -52,15 +64,8 @@ std::string ProgramDirectory(const std::string& executable_directory) {
   if (!RunsInstalled(executable_directory) && ::access(executable_directory.c_str(), W_OK) == 0) {
     return executable_directory;
   }
-  fs::path config;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != '\0') {
-    config = xdg;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr) {
-    config = fs::path(home) / ".config";
-  } else {
-    return executable_directory;
-  }
-  config /= "meldrix5";
+  const fs::path config = XdgProgramFolder("XDG_CONFIG_HOME", ".config");
+  if (config.empty()) return executable_directory;
   std::error_code error;
   fs::create_directories(config, error);
   return config.string();
@@ -68,6 +73,23 @@ std::string ProgramDirectory(const std::string& executable_directory) {
 
 std::string ProgramDirectory() {
   return ProgramDirectory(ExecutableDirectory());
+}
+
+std::string RomDatDirectory() {
+  const fs::path data = XdgProgramFolder("XDG_DATA_HOME", ".local/share");
+  return data.empty() ? std::string() : (data / "dats").string();
+}
+
+std::string CacheDirectory() {
+  const fs::path cache = XdgProgramFolder("XDG_CACHE_HOME", ".cache");
+  if (cache.empty()) return {};
+  std::error_code error;
+  fs::create_directories(cache, error);
+  return cache.string();
+}
+
+std::string MameSoftwareListDirectory() {
+  return "/usr/share/games/mame/hash";
 }
 
 std::string JoinPath(const std::string& directory, const std::string& name) {

@@ -23,6 +23,19 @@ bool RunsInstalled(const std::string& executable_directory);
 std::string ProgramDirectory(const std::string& executable_directory);
 std::string ProgramDirectory();
 
+// The folder where the operator keeps ROM list files (Logiqx / ClrMamePro XML DAT files):
+// $XDG_DATA_HOME/meldrix5/dats (~/.local/share/meldrix5/dats). Not created: it is the
+// operator's to fill. Empty when neither variable nor a home directory is known.
+std::string RomDatDirectory();
+
+// Where the program keeps what it can always make again (the index of the ROM lists):
+// $XDG_CACHE_HOME/meldrix5 (~/.cache/meldrix5), created on demand. Empty when neither the
+// variable nor a home directory is known.
+std::string CacheDirectory();
+
+// Where Debian's mame-data package installs MAME's software lists.
+std::string MameSoftwareListDirectory();
+
 // Joins a directory and a file name with the platform's separator.
 std::string JoinPath(const std::string& directory, const std::string& name);
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -52,13 +53,6 @@ std::optional<FileError> WriteAll(int fd, std::span<const uint8_t> bytes) {
   return std::nullopt;
 }
 
-std::string TemporaryNameBeside(const std::string& path) {
-  std::random_device entropy;
-  char suffix[24];
-  std::snprintf(suffix, sizeof suffix, ".tmp%08x", entropy());
-  return path + suffix;
-}
-
 // The file a path finally names: a symbolic link is followed (relative targets from the
 // link's own directory), so that saving through it writes the file it points at and the link
 // stays. A loop of links ends after 40 steps; the open then reports it.
@@ -87,7 +81,7 @@ struct BesideFailure {
 // group-shared image stays as it was.
 std::optional<BesideFailure> WriteBeside(const std::string& target, std::span<const uint8_t> bytes,
                                          const std::optional<struct stat>& existing) {
-  const std::string temporary = TemporaryNameBeside(target);
+  const std::string temporary = TemporaryPathBeside(target);
   Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
   if (fd.get() < 0) {
     const int code = errno;
@@ -202,6 +196,71 @@ std::optional<FileError> WriteFileAtomically(const std::string& path, const std:
 bool FileExists(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::is_directory(path, ignored);
+}
+
+std::vector<FileFacts> FilesInDirectory(const std::string& directory,
+                                        std::initializer_list<std::string_view> extensions) {
+  namespace fs = std::filesystem;
+  const auto wanted = [extensions](const fs::path& name) {
+    std::string extension = name.extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return std::find(extensions.begin(), extensions.end(), extension) != extensions.end();
+  };
+  std::vector<FileFacts> files;
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(directory, error)) {
+    struct stat info {};
+    const std::string path = entry.path().string();
+    if (!wanted(entry.path().filename()) || ::stat(path.c_str(), &info) != 0 ||
+        !S_ISREG(info.st_mode)) {
+      continue;
+    }
+    const int64_t modified_ns =
+        static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    files.push_back({path, static_cast<uint64_t>(info.st_size), modified_ns});
+  }
+  std::ranges::sort(files, {}, &FileFacts::path);
+  return files;
+}
+
+std::optional<FileError> ReadFileInPieces(
+    const std::string& path, size_t piece,
+    const std::function<bool(std::span<const uint8_t>)>& take) {
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return Errno(errno);
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) return Errno(errno);
+  if (!S_ISREG(info.st_mode)) return FileError{"not a regular file"};
+  std::vector<uint8_t> bytes(std::max<size_t>(piece, 1));
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Errno(errno);
+    }
+    if (n == 0 || !take(std::span(bytes).first(static_cast<size_t>(n)))) return std::nullopt;
+  }
+}
+
+std::string TemporaryPathBeside(const std::string& path) {
+  std::random_device entropy;
+  char suffix[24];
+  std::snprintf(suffix, sizeof suffix, ".tmp%08x", entropy());
+  return path + suffix;
+}
+
+std::optional<FileError> ReplaceFile(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return Errno(errno);
+  return std::nullopt;
+}
+
+void RemoveFile(const std::string& path) {
+  ::unlink(path.c_str());
 }
 
 std::optional<std::vector<std::string>> ReadLines(const std::string& path, uint64_t max_bytes) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -41,6 +43,38 @@ std::optional<FileError> WriteFileAtomically(const std::string& path,
 std::optional<FileError> WriteFileAtomically(const std::string& path, const std::string& text);
 
 bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+// What tells one version of a file from the next without reading it.
+struct FileFacts {
+  std::string path;
+  uint64_t size = 0;
+  int64_t modified_ns = 0;  // last modification, nanoseconds since the epoch
+  bool operator==(const FileFacts&) const = default;
+};
+
+// The regular files (symbolic links followed) directly in `directory` whose names end in one of
+// the `extensions` (".xml", any case), sorted by path. Empty when the directory is missing or
+// cannot be read.
+std::vector<FileFacts> FilesInDirectory(const std::string& directory,
+                                        std::initializer_list<std::string_view> extensions);
+
+// Reads a regular file from its start in pieces of at most `piece` bytes, handing each to
+// `take`, which answers false to stop reading. The error says why the file could not be read.
+std::optional<FileError> ReadFileInPieces(
+    const std::string& path, size_t piece,
+    const std::function<bool(std::span<const uint8_t>)>& take);
+
+// A name for a new file beside `path`: its name with a random suffix, so that two programs
+// writing the same file at once each write their own.
+std::string TemporaryPathBeside(const std::string& path);
+
+// Renames `from` over `to` in one step: `to` is either the old file or the new one, never a
+// part of either.
+std::optional<FileError> ReplaceFile(const std::string& from, const std::string& to);
+
+// Removes a file, if it is there.
+void RemoveFile(const std::string& path);
 
 // Makes sure `path` is a directory this program may write files into, creating it when its
 // parent exists; the error says why it is not one.

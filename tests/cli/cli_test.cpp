@@ -5,11 +5,15 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "buffers/checksums.h"
+#include "platform/hex_text.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -28,17 +32,39 @@ void WriteBytes(const std::string& path, const std::vector<char>& bytes) {
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// A Logiqx DAT file in the default DAT folder under `data` that lists `rom` as mon.bin.
+void WriteDatListing(const std::string& data, const std::vector<char>& rom) {
+  const buffers::ImageChecksums sums =
+      buffers::ChecksumsOf(std::span(reinterpret_cast<const uint8_t*>(rom.data()), rom.size()));
+  std::string sha1;
+  for (uint8_t byte : sums.sha1) sha1 += platform::Hex(byte, 2);
+  const std::string dat =
+      "<?xml version=\"1.0\"?>\n<datafile><header><name>Workshop ROMs</name>"
+      "</header><game name=\"mon\"><description>Bench Monitor</description>"
+      "<year>1984</year><manufacturer>Acme</manufacturer><rom name=\"mon.bin\" "
+      "size=\"" +
+      std::to_string(rom.size()) + "\" crc=\"" + platform::Hex(sums.crc32, 8) + "\" sha1=\"" +
+      sha1 + "\"/></game></datafile>\n";
+  std::filesystem::create_directories(data + "/meldrix5/dats");
+  WriteBytes(data + "/meldrix5/dats/workshop.dat", std::vector<char>(dat.begin(), dat.end()));
+}
+
 struct Outcome {
   int status;
   std::string out, err;
 };
 
-// Runs the program in `dir` with standard input from /dev/null.
+// Runs the program in `dir` with standard input from /dev/null, its per-user data and cache
+// directories (the ROM lists' DAT folder and index) in `dir` too.
 class Cli : public ::testing::Test {
  protected:
+  std::string InDirectory() const {
+    return "cd '" + dir.path + "' && export XDG_DATA_HOME='" + dir.path +
+           "/data' XDG_CACHE_HOME='" + dir.path + "/cache' && ";
+  }
   Outcome Start(const std::string& arguments) {
-    const std::string command = "cd '" + dir.path + "' && '" MELDRIX_CLI "' " + arguments +
-                                " </dev/null >out.txt 2>err.txt";
+    const std::string command =
+        InDirectory() + "'" MELDRIX_CLI "' " + arguments + " </dev/null >out.txt 2>err.txt";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(dir.path + "/out.txt"),
             ReadText(dir.path + "/err.txt")};
@@ -186,6 +212,10 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine) {
       "id -d 27C256 --simulated",
       "id -d auto --socket sst39sf040",
       "compare -d 27C256 --simulated",
+      "identify",
+      "identify --device --simulated",
+      "identify image.bin --device -d 27C256 --simulated",
+      "identify image.bin --dats no-such-folder",
   };
   for (const std::string& arguments : cases) {
     SCOPED_TRACE(arguments);
@@ -194,6 +224,51 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine) {
     EXPECT_TRUE(run.err.starts_with("meldrix5-cli: ")) << run.err;
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
   }
+}
+
+// The ROM lists name a file, and the chip read from the simulated socket: a 16 KB ROM mirrored in
+// a 27C256 by its halves. The index is built by the first identify and used by a later read.
+TEST_F(Cli, IdentifyNamesAFileAndTheChipReadFromTheSocket) {
+  const std::vector<char> rom = Image(16384);
+  WriteBytes(At("rom.bin"), rom);
+  WriteDatListing(At("data"), rom);
+  const std::string named = "Identified: mon.bin of Bench Monitor (Workshop ROMs, 1984, Acme)\n";
+
+  const Outcome file = Start("identify rom.bin");
+  EXPECT_EQ(file.status, 0) << file.out << file.err;
+  EXPECT_NE(file.out.find(named), std::string::npos) << file.out;
+  EXPECT_NE(file.err.find("meldrix5-cli: indexing the ROM lists: "), std::string::npos) << file.err;
+  WriteBytes(At("other.bin"), Image(8192));
+  const Outcome other = Start("identify other.bin");
+  EXPECT_EQ(other.status, 1) << other.out << other.err;
+  EXPECT_NE(other.out.find("Not in the ROM lists ("), std::string::npos) << other.out;
+  EXPECT_EQ(other.err, "") << "the index was current";
+
+  std::vector<char> mirrored = rom;
+  mirrored.insert(mirrored.end(), rom.begin(), rom.end());
+  WriteBytes(At("chip.bin"), mirrored);
+  ASSERT_EQ(Simulated("program -d 27C256 -i chip.bin --yes").status, 0);
+  const Outcome chip = Simulated("identify --device -d 27C256");
+  EXPECT_EQ(chip.status, 0) << chip.out << chip.err;
+  EXPECT_NE(chip.out.find(">  32768 bytes Read from Device\n"), std::string::npos) << chip.out;
+  EXPECT_NE(chip.out.find("Looking up bytes 0h..7FFFh of the Code Buffer in the ROM lists, whole, "
+                          "by halves and by quarters\n"),
+            std::string::npos);
+  const size_t halves = chip.out.find(
+      "Bytes 0h..3FFFh and 4000h..7FFFh (both halves of the image, the same bytes):\n");
+  EXPECT_NE(halves, std::string::npos) << chip.out;
+  EXPECT_GT(chip.out.find(named), halves);
+  const Outcome read = Simulated("read -d 27C256 -o back.bin");
+  EXPECT_EQ(read.status, 0);
+  EXPECT_NE(read.out.find(named), std::string::npos) << read.out;
+
+  // A blank chip is not named after the erased fillers that some lists carry.
+  const Outcome blank = Start("identify --device -d 27C256 --simulated");
+  EXPECT_EQ(blank.status, 1) << blank.out;
+  EXPECT_NE(blank.out.find("Every byte is FFh (an erased chip, or none answering): there is no "
+                           "ROM to name\n"),
+            std::string::npos)
+      << blank.out;
 }
 
 TEST_F(Cli, MissingImageExitsFourBeforeTheBoardIsTouched) {
@@ -309,8 +384,9 @@ TEST_F(Cli, DocumentedExamplesRun) {
     if (line.starts_with(".SH") && line != ".SH EXAMPLES") in_examples = false;
     if (in_examples && line.starts_with("meldrix5-cli ")) examples.push_back(line);
   }
-  ASSERT_GE(examples.size(), 7U);
+  ASSERT_GE(examples.size(), 9U);
   WriteBytes(At("rom.bin"), Image(32768));
+  WriteDatListing(At("data"), Image(32768));  // the ROM lists know the image
   const std::string monitor = ":02E00000C0DE80\r\n:01FFFF00AA57\r\n:00000001FF\r\n";
   WriteBytes(At("monitor.hex"), std::vector<char>(monitor.begin(), monitor.end()));
   for (std::string example : examples) {
@@ -324,8 +400,7 @@ TEST_F(Cli, DocumentedExamplesRun) {
       at = next + 13;
     }
     if (command.find("--simulated") == std::string::npos) command += " --simulated";
-    const std::string shell =
-        "cd '" + dir.path + "' && { " + command + "; } </dev/null >out.txt 2>err.txt";
+    const std::string shell = InDirectory() + "{ " + command + "; } </dev/null >out.txt 2>err.txt";
     const int raw = std::system(shell.c_str());
     EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0)
         << command << "\n"

@@ -73,6 +73,7 @@ void Programmer::ReadDeviceToBuffer() {
   buf.CodeHoldsFile = false;  // the chip's bytes now, not the file's
   ui.PlayEventSound("OK");
   board.Reset();
+  if (RomLists != nullptr) IdentifyCodeImage();
 }
 
 // The microcontroller's data memory has no read routine: the operator is told so and the board

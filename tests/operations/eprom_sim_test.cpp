@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <random>
 
 #include "eprom_fixture.h"
@@ -233,6 +235,19 @@ TEST(EpromOnSimulator, SlowCellsTakeTheirMultipleOfThePulseTime) {
     EXPECT_EQ(rig.Logged("*** Programming Failure ***"), fails) << c.device;
     EXPECT_EQ(rig.Chip()[7], fails ? 0xFF : 0x0F) << c.device;
   }
+}
+
+// The time told after an operation is the board's: on the simulated board, its clock, which
+// the read of a 27C256 moves on by far more than the test's own run takes.
+TEST(EpromOnSimulator, TheTimeTakenIsToldOnTheSimulatedBoardsClock) {
+  SimRig rig("Eprom 27C256");
+  const sim::Nanos started = rig.board.Now();
+  rig.p.RunTimed([&] { rig.p.Read_button_Click(); });
+  const double seconds = std::chrono::duration<double>(rig.board.Now() - started).count();
+  EXPECT_GT(seconds, 0.3);  // some 20 us a byte
+  char expected[64];
+  std::snprintf(expected, sizeof expected, "Took %.1f s on the board's clock", seconds);
+  EXPECT_EQ(rig.ui.log.back(), expected);
 }
 
 // At the fastest slider every count is 2: a 27C256 pulse is 1 us of busy-wait plus the latch

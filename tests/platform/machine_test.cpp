@@ -97,9 +97,12 @@ TEST(PortRouter, KeepsOwnTimeOnlyWhileTheSimulatedFallbackServes) {
     if (base != 0x378) return nullptr;
     return std::make_unique<TimedPort>(false);
   });
+  fallback.time = nanoseconds(9'000);
   EXPECT_TRUE(router.KeepsOwnTime());
+  EXPECT_EQ(router.OwnTime(), nanoseconds(9'000));
   router.PortOut(0x37A, 0x05);
   EXPECT_FALSE(router.KeepsOwnTime());
+  EXPECT_EQ(router.OwnTime(), nanoseconds(0));
   router.PortIn(0x279);
   EXPECT_TRUE(router.KeepsOwnTime());
   router.PortOut(0x80, 0x00);  // refused: changes nothing

@@ -101,27 +101,32 @@ void frmMain::AddControl(Ref r, QObject& object, const WidgetKind& kind) {
   object.setObjectName(Q(ObjectName(r)));
 }
 
-void frmMain::OnClick(Ref r, std::function<void(ops::Programmer&)> handler) {
+void frmMain::OnClick(Ref r, std::function<void(ops::Programmer&)> handler, bool on_chip) {
   connect(Widget<QAbstractButton>(r), &QAbstractButton::clicked, this,
-          [this, handler = std::move(handler)] { Route(handler); });
+          [this, on_chip, handler = std::move(handler)] { Route(handler, on_chip); });
 }
 
 // Each operator action on a control runs the core's handler for it.
 void frmMain::ConnectControls() {
   using P = ops::Programmer;
-  const std::pair<Ctl, void (*)(P&)> buttons[] = {
-      {Ctl::Read_button, [](P& p) { p.Read_button_Click(); }},
-      {Ctl::Blank_button, [](P& p) { p.Blank_button_Click(); }},
-      {Ctl::Program_button, [](P& p) { p.Program_button_Click(); }},
-      {Ctl::Verify_button, [](P& p) { p.Verify_button_Click(); }},
-      {Ctl::Display_button, [](P& p) { p.Display_button_Click(); }},
-      {Ctl::Erase_button, [](P& p) { p.Erase_button_Click(); }},
-      {Ctl::EraseFlash_button, [](P& p) { p.EraseFlash_button_Click(); }},
-      {Ctl::TestHardware_button, [](P& p) { p.detect.TestHardware_button_Click(); }},
-      {Ctl::Show_button, [](P& p) { p.Show_button_Click(); }},
-      {Ctl::Command1, [](P& p) { p.Command1_Click(); }},
+  struct Button {
+    Ctl ctl;
+    void (*run)(P&);
+    bool on_chip;  // an operation on the chip, whose time the log tells
   };
-  for (const auto& [ctl, run] : buttons) OnClick(ctl, run);
+  const Button buttons[] = {
+      {Ctl::Read_button, [](P& p) { p.Read_button_Click(); }, true},
+      {Ctl::Blank_button, [](P& p) { p.Blank_button_Click(); }, true},
+      {Ctl::Program_button, [](P& p) { p.Program_button_Click(); }, true},
+      {Ctl::Verify_button, [](P& p) { p.Verify_button_Click(); }, true},
+      {Ctl::Display_button, [](P& p) { p.Display_button_Click(); }, true},
+      {Ctl::Erase_button, [](P& p) { p.Erase_button_Click(); }, false},
+      {Ctl::EraseFlash_button, [](P& p) { p.EraseFlash_button_Click(); }, true},
+      {Ctl::TestHardware_button, [](P& p) { p.detect.TestHardware_button_Click(); }, false},
+      {Ctl::Show_button, [](P& p) { p.Show_button_Click(); }, false},
+      {Ctl::Command1, [](P& p) { p.Command1_Click(); }, false},
+  };
+  for (const Button& b : buttons) OnClick(b.ctl, b.run, b.on_chip);
   connect(stop_button_, &QPushButton::clicked, this, [this] { AskToStop(); });
   connect(device_, &QComboBox::activated, this,
           [this](int) { Route([](P& p) { p.Device_Click(); }); });
@@ -203,11 +208,15 @@ void frmMain::Attach(ops::Programmer& programmer) {
 }
 
 // No other handler starts while one runs, even one that the window's own events would start.
-void frmMain::Route(const std::function<void(ops::Programmer&)>& handler) {
+void frmMain::Route(const std::function<void(ops::Programmer&)>& handler, bool on_chip) {
   if (programmer_ == nullptr || busy_) return;
   BeginOperation();
   try {
-    handler(*programmer_);
+    if (on_chip) {
+      programmer_->RunTimed([&] { handler(*programmer_); });
+    } else {
+      handler(*programmer_);
+    }
     ShowPortAccess();
     ShowCodeChecksum();
     ReportSimulatedDamage();

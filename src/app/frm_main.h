@@ -167,8 +167,9 @@ class frmMain final : public QMainWindow, public panel::Panel {
 
   // Runs a core handler for an operator action; a failure inside it reaches the operator as a
   // message instead of ending the program.
-  void Route(const std::function<void(ops::Programmer&)>& handler);
-  void OnClick(panel::Ref r, std::function<void(ops::Programmer&)> handler);
+  // on_chip: an operation on the chip, whose time on the board's clock the log then tells.
+  void Route(const std::function<void(ops::Programmer&)>& handler, bool on_chip = false);
+  void OnClick(panel::Ref r, std::function<void(ops::Programmer&)> handler, bool on_chip = false);
   void BeginOperation();
   void EndOperation();
   void AskToStop() { stop_asked_ = true; }

@@ -42,6 +42,7 @@ struct MenuRow {
   void (frmMain::*own)();  // the window's own handler, or nullptr
   const char* keys;        // the usual shortcut, or ""
   bool submenu = false;
+  bool on_chip = false;  // an operation on the chip, whose time the log tells
 };
 
 constexpr MenuRow Submenu(Ctl menu, Ctl ctl, const char* caption) {
@@ -53,6 +54,9 @@ constexpr MenuRow Separator(Ctl menu, const char* name) {
 constexpr MenuRow Core(Ctl menu, Ctl ctl, const char* caption, bool enabled, void (*run)(P&),
                        const char* keys = "") {
   return {menu, ctl, nullptr, caption, enabled, run, nullptr, keys};
+}
+constexpr MenuRow OnChip(Ctl menu, Ctl ctl, const char* caption, bool enabled, void (*run)(P&)) {
+  return {menu, ctl, nullptr, caption, enabled, run, nullptr, "", false, true};
 }
 constexpr MenuRow Own(Ctl menu, Ctl ctl, const char* caption, void (frmMain::*run)(),
                       const char* keys = "") {
@@ -86,25 +90,25 @@ void frmMain::BuildMenus() {
       Submenu(Bar, T, "&Tools"),
       Own(T, Ctl::mnuToolsOptions, "&Options...", &frmMain::mnuToolsOptions_Click),
       Submenu(Bar, C, "&Command"),
-      Core(C, Ctl::menuBlankCheck, "Blank Check Device for Erased", true,
-           [](P& p) { p.Blank_button_Click(); }),
+      OnChip(C, Ctl::menuBlankCheck, "Blank Check Device for Erased", true,
+             [](P& p) { p.Blank_button_Click(); }),
       Separator(C, "xxx8"),
-      Core(C, Ctl::menuProgramCode, "Program Device Code", true,
-           [](P& p) { p.Program_button_Click(); }),
-      Core(C, Ctl::menuReadCode, "Read Device Code", true, [](P& p) { p.Read_button_Click(); }),
-      Core(C, Ctl::menuVerifyCode, "Verify Device Code", true,
-           [](P& p) { p.Verify_button_Click(); }),
-      Core(C, Ctl::menuCompareCode, "Compare Device Code with Buffer", false,
-           [](P& p) { p.CompareCode(); }),
+      OnChip(C, Ctl::menuProgramCode, "Program Device Code", true,
+             [](P& p) { p.Program_button_Click(); }),
+      OnChip(C, Ctl::menuReadCode, "Read Device Code", true, [](P& p) { p.Read_button_Click(); }),
+      OnChip(C, Ctl::menuVerifyCode, "Verify Device Code", true,
+             [](P& p) { p.Verify_button_Click(); }),
+      OnChip(C, Ctl::menuCompareCode, "Compare Device Code with Buffer", false,
+             [](P& p) { p.CompareCode(); }),
       Separator(C, "xxx6"),
-      Core(C, Ctl::menuProgramData, "Program Device Data", true, [](P& p) { p.ProgramData(); }),
-      Core(C, Ctl::menuReadData, "Read Device Data", true, [](P& p) { p.ReadData(); }),
-      Core(C, Ctl::menuVerifyData, "Verify Device Data", true, [](P& p) { p.VerifyData(); }),
+      OnChip(C, Ctl::menuProgramData, "Program Device Data", true, [](P& p) { p.ProgramData(); }),
+      OnChip(C, Ctl::menuReadData, "Read Device Data", true, [](P& p) { p.ReadData(); }),
+      OnChip(C, Ctl::menuVerifyData, "Verify Device Data", true, [](P& p) { p.VerifyData(); }),
       Separator(C, "menuCommandBar0"),
-      Core(C, Ctl::menuDisplayCode, "Display Device CODE", true,
-           [](P& p) { p.Display_button_Click(); }),
-      Core(C, Ctl::menuDisplayData, "Display Device DATA", true,
-           [](P& p) { p.DisplayDataMemory(); }),
+      OnChip(C, Ctl::menuDisplayCode, "Display Device CODE", true,
+             [](P& p) { p.Display_button_Click(); }),
+      OnChip(C, Ctl::menuDisplayData, "Display Device DATA", true,
+             [](P& p) { p.DisplayDataMemory(); }),
       Core(
           C, Ctl::menuNextDifference, "Next Difference", false,
           [](P& p) { p.StepToDifference(true); }, "F8"),
@@ -116,14 +120,14 @@ void frmMain::BuildMenus() {
            [](P& p) { p.Erase_button_Click(); }),
       Core(C, Ctl::menuEraseData, "Erase DATA Buffer (\"FF\") ", true,
            [](P& p) { p.EraseDataBuffer(); }),
-      Core(C, Ctl::menuEraseFlash, "Erase Device Flash Memory", true,
-           [](P& p) { p.EraseFlash_button_Click(); }),
+      OnChip(C, Ctl::menuEraseFlash, "Erase Device Flash Memory", true,
+             [](P& p) { p.EraseFlash_button_Click(); }),
       Separator(C, "xxx10"),
       Core(C, Ctl::menuTestHardware, "Test LPT Ports", true,
            [](P& p) { p.detect.TestHardware_button_Click(); }),
       Separator(C, "xxx11"),
-      Core(C, Ctl::menuFlashShowCodeID, "Show Flash Code ID#", true,
-           [](P& p) { p.menuFlashShowCodeID_Click(); }),
+      OnChip(C, Ctl::menuFlashShowCodeID, "Show Flash Code ID#", true,
+             [](P& p) { p.menuFlashShowCodeID_Click(); }),
       Submenu(Bar, S, "&Setup"),
       Submenu(S, L, "&Load Setup"),
       Core(L, Ctl::LoadSetup1, "Load Setup #&1", false, [](P& p) { p.LoadSetup_Click(1); }),
@@ -175,7 +179,8 @@ void frmMain::BuildMenus() {
     action->setEnabled(row.enabled);
     if (*row.keys != '\0') action->setShortcut(QKeySequence(row.keys));
     if (row.core != nullptr) {
-      connect(action, &QAction::triggered, this, [this, run = row.core] { Route(run); });
+      connect(action, &QAction::triggered, this,
+              [this, run = row.core, on_chip = row.on_chip] { Route(run, on_chip); });
     } else if (row.own != nullptr) {
       connect(action, &QAction::triggered, this, [this, run = row.own] { (this->*run)(); });
     }
@@ -226,14 +231,14 @@ void frmMain::BuildToolBar() {
   AddControl(Ctl::VerifyButton, *verify, kinds::ToolbarWidget());
   connect(verify, &QPushButton::clicked, this, [this] {
     // It does what Verify_button does, and only while that button may be pressed.
-    if (Enabled(Ctl::Verify_button)) Route([](P& p) { p.Verify_button_Click(); });
+    if (Enabled(Ctl::Verify_button)) Route([](P& p) { p.Verify_button_Click(); }, true);
   });
   auto* compare = new QPushButton("Compare", bar);
   compare->setToolTip("Compare every byte of the Device with the Buffer and say what differs");
   bar->addWidget(compare);
   AddControl(Ctl::CompareButton, *compare, kinds::ToolbarWidget());
   connect(compare, &QPushButton::clicked, this, [this] {
-    if (Enabled(Ctl::Verify_button)) Route([](P& p) { p.CompareCode(); });
+    if (Enabled(Ctl::Verify_button)) Route([](P& p) { p.CompareCode(); }, true);
   });
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -110,6 +111,8 @@ class Session {
   ExitStatus IdentifyFile();
   ExitStatus Detect();
   ExitStatus RunOperation();
+  // What the operation's end means for the exit status; the read image is saved here.
+  ExitStatus Outcome(int messages_before);
   void RunWithFatalSignalReset(ops::Programmer& p, void (ops::Programmer::*handler)());
   ExitStatus SaveLog(ExitStatus status);
   bool ErrorLit() const { return panel::IndicatorLit(panel_, Ctl::Error_label); }
@@ -432,9 +435,18 @@ ExitStatus Session::RunOperation() {
   const int messages_before = panel_.MessagesShown();
   p.FlashPollState = 0;
   p.FlashSectorSize = 0;
+  const std::chrono::nanoseconds started = p.io.BoardClock();
   RunWithFatalSignalReset(
       p, request_.blank_all ? &ops::Programmer::BlankCheckAll : operation->handler);
+  const std::chrono::nanoseconds took = p.io.BoardClock() - started;
   if (panel_.QuestionUnanswered()) return ExitStatus::Usage;
+  const ExitStatus status = Outcome(messages_before);
+  p.TellTimeTaken(took);  // the last line, whatever the outcome
+  return status;
+}
+
+ExitStatus Session::Outcome(int messages_before) {
+  ops::Programmer& p = *programmer_;
   if (p.Stopped) return ExitStatus::Stopped;
   bool failed = ErrorLit() || panel_.MessagesShown() != messages_before;
   if (request_.command == "program") {

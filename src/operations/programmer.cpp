@@ -1,6 +1,7 @@
 #include "operations/programmer.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace ops {
@@ -20,6 +21,15 @@ Programmer::Programmer(platform::Machine& io_, panel::Panel& ui_, const platform
 
 Programmer::~Programmer() {
   io.WhileSleeping({});
+}
+
+// Tenths of a second from a second on; below that, the milliseconds count.
+void Programmer::TellTimeTaken(std::chrono::nanoseconds took) {
+  const double seconds = std::chrono::duration<double>(took).count();
+  char text[64];
+  std::snprintf(text, sizeof text, "Took %.*f s on the board's clock", seconds < 1.0 ? 3 : 1,
+                seconds);
+  ui.LogMessage(text);
 }
 
 void Programmer::StartUp() {

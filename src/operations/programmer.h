@@ -1,12 +1,14 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "board/board.h"
@@ -294,6 +296,17 @@ class Programmer {
   // The board to idle (programming voltage and chip off) and the log line saying where.
   void ReportStopped();
   std::string StoppedAtText() const;
+
+  // --- The time an operation took ---------------------------------------------------------------
+  // Runs one of the operator's operations on the chip, then says in the log how long it kept
+  // the board busy.
+  template <class Operation>
+  void RunTimed(Operation&& operation) {
+    const std::chrono::nanoseconds started = io.BoardClock();
+    std::forward<Operation>(operation)();
+    TellTimeTaken(io.BoardClock() - started);
+  }
+  void TellTimeTaken(std::chrono::nanoseconds took);
 
   // --- Setup slots ------------------------------------------------------------------------------
   void Setup_Click();

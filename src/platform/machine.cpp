@@ -14,6 +14,14 @@ void spin(int32_t n) {
   }
 }
 
+std::chrono::nanoseconds Machine::BoardClock() const {
+  return std::chrono::steady_clock::now().time_since_epoch();
+}
+
+std::chrono::nanoseconds LiveMachine::BoardClock() const {
+  return guard_.KeepsOwnTime() ? guard_.OwnTime() : Machine::BoardClock();
+}
+
 void LiveMachine::Spin(int32_t passes) {
   if (passes < 1) return;
   if (guard_.KeepsOwnTime()) {

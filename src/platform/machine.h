@@ -28,6 +28,9 @@ class Machine {
   virtual uint8_t PortIn(uint16_t port) = 0;
   virtual void Spin(int32_t passes) = 0;
   virtual void Sleep(int32_t milliseconds) = 0;
+  // The board's clock: the monotonic clock for a real board, whose waits take real time; a
+  // simulated board's own clock. Only differences between two readings mean anything.
+  virtual std::chrono::nanoseconds BoardClock() const;
 
   // A long sleep (a supply or voltage settling) is slept in slices of kSleepSliceMs; `hook` runs
   // between them, so that the window answers the desktop meanwhile. The board sees one wait.
@@ -59,6 +62,7 @@ class LiveMachine final : public Machine {
   uint8_t PortIn(uint16_t port) override { return guard_.PortIn(port); }
   void Spin(int32_t passes) override;
   void Sleep(int32_t milliseconds) override;
+  std::chrono::nanoseconds BoardClock() const override;
 
  private:
   PortGuard guard_;

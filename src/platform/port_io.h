@@ -24,6 +24,8 @@ class PortIo {
   // True for a backend with a clock of its own (a simulated board): a busy-wait is charged to
   // that clock instead of being spun. Real ports need the real time to pass.
   virtual bool KeepsOwnTime() const { return false; }
+  // That clock's reading, for a backend that keeps its own time; zero for any other.
+  virtual std::chrono::nanoseconds OwnTime() const { return {}; }
   // How the port is reached, for the status bar: "/dev/parport0", "direct I/O", ...
   virtual std::string Describe() const = 0;
   // The same write as PortOut, made from a signal handler when the program is ending on a
@@ -67,6 +69,7 @@ class PortGuard final : public PortIo {
   }
   void TimePassed(std::chrono::nanoseconds elapsed) override { backend_->TimePassed(elapsed); }
   bool KeepsOwnTime() const override { return backend_->KeepsOwnTime(); }
+  std::chrono::nanoseconds OwnTime() const override { return backend_->OwnTime(); }
   std::string Describe() const override { return backend_->Describe(); }
   void EmergencyOut(uint16_t port, uint8_t value) noexcept override {
     if (IsParallelPortAddress(port)) backend_->EmergencyOut(port, value);

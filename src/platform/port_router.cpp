@@ -107,6 +107,10 @@ bool PortRouter::KeepsOwnTime() const {
   return (last_ == nullptr || !last_->real) && fallback_.KeepsOwnTime();
 }
 
+std::chrono::nanoseconds PortRouter::OwnTime() const {
+  return KeepsOwnTime() ? fallback_.OwnTime() : std::chrono::nanoseconds(0);
+}
+
 std::string PortRouter::Describe() const {
   std::string text;
   for (const Block& block : blocks_) {

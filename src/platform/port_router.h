@@ -35,6 +35,7 @@ class PortRouter final : public PortIo {
   void TimePassed(std::chrono::nanoseconds elapsed) override;
   // Whether the block accessed last is served by the fallback and that keeps its own clock.
   bool KeepsOwnTime() const override;
+  std::chrono::nanoseconds OwnTime() const override;
   // To the block's real backend if it is open already, else to the fallback; nothing is opened.
   void EmergencyOut(uint16_t port, uint8_t value) noexcept override;
   // The blocks served by real backends ("378h through /dev/parport0"), or what the fallback says.

@@ -45,6 +45,11 @@ void RecordingMachine::Sleep(int32_t milliseconds) {
   for (int32_t breaks = SliceBreaks(milliseconds); breaks > 0; --breaks) BetweenSlices();
 }
 
+std::chrono::nanoseconds RecordingMachine::BoardClock() const {
+  if (backend_ != nullptr && backend_->KeepsOwnTime()) return backend_->OwnTime();
+  return kSpinPassTime * counts_.spin_passes + std::chrono::milliseconds(counts_.sleep_ms);
+}
+
 void RecordingMachine::Clear() {
   trace_.clear();
   counts_ = {};

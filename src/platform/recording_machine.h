@@ -31,6 +31,8 @@ class RecordingMachine final : public Machine {
   uint8_t PortIn(uint16_t port) override;
   void Spin(int32_t passes) override;
   void Sleep(int32_t milliseconds) override;
+  // The backend's clock when it keeps one; otherwise the waits recorded so far.
+  std::chrono::nanoseconds BoardClock() const override;
 
   void SetBackend(PortIo* backend) { backend_ = backend; }
   const std::vector<Event>& Trace() const { return trace_; }

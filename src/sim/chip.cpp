@@ -53,6 +53,7 @@ void Chip::Update(const Latches& latches, Millivolts vpp_supply, Nanos now) {
   highest_vpp_ = std::max(highest_vpp_, after.vpp_level);
   const Lines before = lines_;
   lines_ = after;
+  if (recording_pins_) pin_record_.push_back({now, after});
   OnLines(before, after, now);
 }
 

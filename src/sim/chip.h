@@ -102,6 +102,22 @@ class Chip {
   // program commands, EEPROM page writes.
   uint64_t ProgramPulses() const { return program_pulses_; }
 
+  // --- What the chip's pins saw ----------------------------------------------------------------
+  // Each change of the lines the chip sees (address, bus, chip enable, output enable, program
+  // line, programming voltage and its level), with the board's time of it, so that two ways of
+  // driving the board can be shown to give the chip the same events. Off until asked: a whole
+  // chip's programming makes millions of them.
+  struct PinChange {
+    Nanos at;
+    Lines lines;
+    bool operator==(const PinChange&) const = default;
+  };
+  void RecordPins(bool on) {
+    recording_pins_ = on;
+    pin_record_.clear();
+  }
+  const std::vector<PinChange>& PinRecord() const { return pin_record_; }
+
   // --- The board's side ------------------------------------------------------------------------
   // Put into the socket: takes the lines as they are, without seeing any edge. vpp_supply is
   // the level of the board's programming-voltage generator, which the latches route to pins.
@@ -148,6 +164,8 @@ class Chip {
   uint8_t stuck_lines_ = 0;  // data lines that read 0 everywhere
   std::string damage_;
   Millivolts highest_vpp_ = 0;
+  bool recording_pins_ = false;
+  std::vector<PinChange> pin_record_;
   int pulses_needed_ = 1;
   uint64_t program_pulses_ = 0;
   std::unordered_set<uint32_t> never_programs_;

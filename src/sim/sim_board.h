@@ -74,6 +74,7 @@ class SimBoard final : public platform::PortIo {
   uint8_t PortIn(uint16_t port) override;
   void TimePassed(std::chrono::nanoseconds elapsed) override;
   bool KeepsOwnTime() const override { return true; }
+  std::chrono::nanoseconds OwnTime() const override { return now_; }
   std::string Describe() const override { return "simulated board"; }
 
  private:

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <random>
 
 #include "eprom_fixture.h"
+#include "sim/eprom.h"
 #include "sim/sim_board.h"
 
 namespace eprom_test {
@@ -232,6 +235,85 @@ TEST(EpromOnSimulator, SlowCellsTakeTheirMultipleOfThePulseTime) {
     EXPECT_EQ(rig.Logged("Programming Device Successfull"), !fails) << c.device;
     EXPECT_EQ(rig.Logged("*** Programming Failure ***"), fails) << c.device;
     EXPECT_EQ(rig.Chip()[7], fails ? 0xFF : 0x0F) << c.device;
+  }
+}
+
+// The time told after an operation is the board's: on the simulated board, its clock, which
+// the read of a 27C256 moves on by far more than the test's own run takes.
+TEST(EpromOnSimulator, TheTimeTakenIsToldOnTheSimulatedBoardsClock) {
+  SimRig rig("Eprom 27C256");
+  const sim::Nanos started = rig.board.Now();
+  rig.p.RunTimed([&] { rig.p.Read_button_Click(); });
+  const double seconds = std::chrono::duration<double>(rig.board.Now() - started).count();
+  EXPECT_GT(seconds, 0.3);  // some 20 us a byte
+  char expected[64];
+  std::snprintf(expected, sizeof expected, "Took %.1f s on the board's clock", seconds);
+  EXPECT_EQ(rig.ui.log.back(), expected);
+}
+
+// A programming pulse as the chip's pins saw it: the program line (chip enable on the parts
+// without one) held with the voltage on and the outputs off.
+struct PinPulse {
+  uint32_t address;
+  uint8_t data;
+  sim::Nanos width;
+  bool settled_before;  // address and data were on the pins before the pulse began
+  bool steady;          // and stayed there until it ended
+};
+
+std::vector<PinPulse> PulsesOf(const std::vector<sim::Chip::PinChange>& record) {
+  const bool program_line =
+      std::ranges::any_of(record, [](const auto& c) { return c.lines.strobe; });
+  const auto pulsing = [&](const sim::Lines& l) {
+    return l.ce && (l.strobe || !program_line) && l.vpp && !l.oe;
+  };
+  std::vector<PinPulse> pulses;
+  for (size_t i = 1; i < record.size(); ++i) {
+    const sim::Lines& l = record[i].lines;
+    const sim::Lines& before = record[i - 1].lines;
+    if (!pulsing(l) || pulsing(before)) continue;
+    PinPulse pulse{l.address, l.bus, {}, before.address == l.address && before.bus == l.bus, true};
+    size_t end = i + 1;
+    for (; end < record.size() && pulsing(record[end].lines); ++end) {
+      pulse.steady =
+          pulse.steady && record[end].lines.address == l.address && record[end].lines.bus == l.bus;
+    }
+    if (end == record.size()) break;  // a pulse never ended: no width to take
+    pulse.width = record[end].at - record[i].at;
+    pulses.push_back(pulse);
+  }
+  return pulses;
+}
+
+// What the chip's pins see while each algorithm programs: for every byte, in order, pulses with
+// address and data settled before the program line and steady under it, as long as the part
+// needs (a cell needing one pulse: at least its programming time).
+TEST(EpromOnSimulator, PinsSeeSettledAddressAndDataUnderEachPulse) {
+  for (const char* device : {"Eprom 2732", "Eprom 2764", "Eprom 27C256", "Eprom 27C080"}) {
+    SCOPED_TRACE(device);
+    SimRig rig(device);
+    const std::vector<uint8_t> image{0x00, 0x5A, 0xFF, 0xC3};
+    rig.LoadCode(image);
+    rig.p.buf.CodeLength = 4;
+    rig.p.dev.DeviceSize = 4;
+    rig.board.chip()->RecordPins(true);
+    rig.p.Program_button_Click();
+    ASSERT_TRUE(std::equal(image.begin(), image.end(), rig.Chip().begin()));
+    const auto pulses = PulsesOf(rig.board.chip()->PinRecord());
+    const auto per_byte = static_cast<size_t>(PulsesPerByte(device));
+    ASSERT_EQ(pulses.size(), 3 * per_byte);  // FFh needs no pulse
+    const auto* eprom = dynamic_cast<const sim::Eprom*>(rig.board.chip());
+    ASSERT_NE(eprom, nullptr);
+    for (size_t i = 0; i < pulses.size(); ++i) {
+      const uint32_t address = i < per_byte ? 0 : i < 2 * per_byte ? 1 : 3;
+      EXPECT_EQ(pulses[i].address, address) << i;
+      EXPECT_EQ(pulses[i].data, image[address]) << i;
+      EXPECT_TRUE(pulses[i].settled_before) << i;
+      EXPECT_TRUE(pulses[i].steady) << i;
+      if (per_byte == 1) {
+        EXPECT_GE(pulses[i].width, eprom->ProgramTime()) << i;
+      }
+    }
   }
 }
 

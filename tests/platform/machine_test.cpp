@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/port_router.h"
+#include "platform/recording_machine.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ class TimedPort final : public platform::PortIo {
   uint8_t PortIn(uint16_t) override { return 0xFF; }
   void TimePassed(nanoseconds elapsed) override { time += elapsed; }
   bool KeepsOwnTime() const override { return own_clock_; }
+  nanoseconds OwnTime() const override { return own_clock_ ? time : nanoseconds(0); }
   std::string Describe() const override { return "timed"; }
   nanoseconds time{0};
 
@@ -40,6 +42,32 @@ TEST(LiveMachine, ChargesBusyWaitsToABoardThatKeepsItsOwnTime) {
     machine.Spin(passes);
     EXPECT_EQ(sim.time, charged) << passes;
   }
+}
+
+// The board's clock: the simulated board's own, moved on by exactly the charged waits; for a
+// real port the monotonic clock, which a real wait moves on by at least its length; for the
+// recording machine without a board, the waits it recorded.
+TEST(BoardClock, IsTheClockTheBoardsWaitsRunOn) {
+  TimedPort sim(true);
+  platform::LiveMachine simulated(sim);
+  sim.time = nanoseconds(7'000);
+  EXPECT_EQ(simulated.BoardClock(), nanoseconds(7'000));
+  simulated.Spin(202);
+  EXPECT_EQ(simulated.BoardClock(), nanoseconds(108'000));
+
+  TimedPort real(false);
+  platform::LiveMachine live(real);
+  const nanoseconds before = live.BoardClock();
+  live.Spin(2'000);
+  EXPECT_GE(live.BoardClock() - before, nanoseconds(1'000'000));
+
+  platform::RecordingMachine recording;
+  recording.Spin(202);
+  recording.Sleep(5);
+  recording.Spin(-3);
+  EXPECT_EQ(recording.BoardClock(), nanoseconds(5'101'000));
+  platform::RecordingMachine on_sim(&sim);
+  EXPECT_EQ(on_sim.BoardClock(), sim.time);
 }
 
 // On a real port the wait is spun against the monotonic clock and is never shorter than the
@@ -69,9 +97,12 @@ TEST(PortRouter, KeepsOwnTimeOnlyWhileTheSimulatedFallbackServes) {
     if (base != 0x378) return nullptr;
     return std::make_unique<TimedPort>(false);
   });
+  fallback.time = nanoseconds(9'000);
   EXPECT_TRUE(router.KeepsOwnTime());
+  EXPECT_EQ(router.OwnTime(), nanoseconds(9'000));
   router.PortOut(0x37A, 0x05);
   EXPECT_FALSE(router.KeepsOwnTime());
+  EXPECT_EQ(router.OwnTime(), nanoseconds(0));
   router.PortIn(0x279);
   EXPECT_TRUE(router.KeepsOwnTime());
   router.PortOut(0x80, 0x00);  // refused: changes nothing

@@ -277,8 +277,7 @@ RomIndex::Found RomIndex::Lookup(uint64_t size, uint32_t crc32,
   }
   lookup_->Reset();
   // A ROM listed twice in one set (in two of its parts) is one entry.
-  found.entries.erase(std::unique(found.entries.begin(), found.entries.end()),
-                      found.entries.end());
+  found.entries.erase(std::unique(found.entries.begin(), found.entries.end()), found.entries.end());
   return found;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLayout>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -10,6 +11,7 @@
 #include <QSlider>
 #include <QSocketNotifier>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -60,6 +62,21 @@ std::string NotesOn(frontend::PortAccess& access, int16_t base) {
     text += note.text;
   }
   return text;
+}
+
+// A long line of the kind the log holds, for the width the log is given at the first start.
+constexpr std::string_view kLongLogLine = "Device Memory DOES NOT VERIFY with Buffer Contents";
+
+// Lays the window out at its present size at once, from the outside in, as showing it would;
+// the window need not be shown.
+void LayOutNow(QWidget& widget) {
+  if (QLayout* layout = widget.layout()) {
+    layout->invalidate();
+    layout->activate();
+  }
+  for (QWidget* child : widget.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    LayOutNow(*child);
+  }
 }
 
 }  // namespace
@@ -353,21 +370,57 @@ void frmMain::PlaceWindow() {
     const QRect a = screen->availableGeometry();
     screens.push_back({a.x(), a.y(), a.width(), a.height()});
   }
-  const PixelRect default_size = ToPixels(kDefaultPlacement, tpp);
-  PixelRect fitted = FitOnScreens(ToPixels(ReadPlacement(settings_), tpp), screens, default_size);
+  const QSize frame = frameGeometry().size() - size();
+  const QSize least = minimumSizeHint() + frame;
+  const PixelRect stored = ToPixels(ReadPlacement(settings_), tpp);
+  const QRect screen = ScreenAt(stored.x, stored.y);
+  PixelRect first_size = FirstStartSize({screen.x(), screen.y(), screen.width(), screen.height()},
+                                        least.width(), least.height());
+  if (!SizeStored(stored)) {
+    first_size.width = WidthForOneLogLine(first_size, frame, screen.width());
+  }
+  PixelRect fitted = FitOnScreens(stored, screens, first_size);
   // A placement smaller than the window can be without cutting a control is raised to that
-  // size, and kept on the screen; the stored height of a first start is such a placement.
-  const QSize least = minimumSizeHint() + (frameGeometry().size() - size());
+  // size, and kept on the screen.
   if (fitted.width < least.width() || fitted.height < least.height()) {
     fitted.width = std::max(fitted.width, least.width());
     fitted.height = std::max(fitted.height, least.height());
-    fitted = FitOnScreens(fitted, screens, default_size);
+    fitted = FitOnScreens(fitted, screens, first_size);
   }
   move(fitted.x, fitted.y);
   placed_outer_ = QSize(fitted.width, fitted.height);
   KeepPlacedOuterSize();
 }
 
+// The usable area of the screen a window placed at (x, y) opens on: the primary screen when no
+// screen holds that point.
+QRect frmMain::ScreenAt(int x, int y) {
+  const QScreen* screen = QGuiApplication::screenAt(QPoint(x, y));
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// The outer width at which the system log shows a long log line on one line at the desktop's
+// font, as far as the screen allows: a line wrapped over three is hard to read, and a failure
+// in it easy to miss. The log takes a fixed share of the width the window gains, so the window
+// is laid out at the width asked, the log measured, and the width raised by what it lacks.
+int frmMain::WidthForOneLogLine(const PixelRect& outer, QSize frame, int screen_width) {
+  const QString line = Q(clock_.LocaleTime() + ">  " + std::string(kLongLogLine));
+  const int needed = system_log_->fontMetrics().horizontalAdvance(line) +
+                     2 * static_cast<int>(system_log_->document()->documentMargin()) + 4;
+  int width = outer.width;
+  for (int step = 0; step < 4 && width < screen_width; ++step) {
+    resize(QSize(width, outer.height) - frame);
+    LayOutNow(*this);
+    // The room inside the log's frame, less the scroll bar a long log shows.
+    const int room =
+        system_log_->contentsRect().width() - system_log_->verticalScrollBar()->sizeHint().width();
+    const int missing = needed - room;
+    if (missing <= 0) break;
+    width = std::min(width + 2 * missing, screen_width);
+  }
+  return width;
+}
 // The store keeps the outer size, frame included, while the toolkit sizes the inside. The frame
 // is known only once the window is shown and framed by the desktop, so the inside is sized again
 // whenever the frame may have changed, until a frame has been seen.

@@ -14,6 +14,7 @@
 #include "app/clickable_label.h"
 #include "app/device_list.h"
 #include "app/dialogs.h"
+#include "app/placement.h"
 #include "app/text_view.h"
 #include "app/widget_kinds.h"
 #include "frontend/port_access.h"
@@ -176,6 +177,8 @@ class frmMain final : public QMainWindow, public panel::Panel {
   void PaintColours(panel::Ref r);
   void BoardModelForced(int16_t model);
   void PlaceWindow();
+  static QRect ScreenAt(int x, int y);
+  int WidthForOneLogLine(const PixelRect& outer, QSize frame, int screen_width);
   void SavePlacement();
   void KeepPlacedOuterSize();
   double TwipsPerPixel() const;

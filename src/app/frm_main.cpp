@@ -102,6 +102,7 @@ frmMain::frmMain(const platform::Clock& clock, platform::SoundPlayer& sound,
   system_log_ = Widget<TextView>(Ctl::SystemLog);
   buffer_display_ = Widget<TextView>(Ctl::BufferDisplay);
   device_ = Widget<DeviceList>(Ctl::Device);
+  inputs_ = InputControls();
   ConnectControls();
   BuildMenus();
   BuildSimulatedSocketMenu();
@@ -187,6 +188,7 @@ void frmMain::BuildStatusBar() {
   status_time_->setObjectName("sbStatusBar.Time");
   bar->addWidget(status_text_, 1);
   bar->addWidget(status_crc_, 1);
+  BuildFailurePanel(*bar);
   bar->addPermanentWidget(status_port_);
   bar->addPermanentWidget(status_date_);
   bar->addPermanentWidget(status_time_);
@@ -241,6 +243,8 @@ void frmMain::Route(const std::function<void(ops::Programmer&)>& handler) {
 void frmMain::BeginOperation() {
   busy_ = true;
   stop_asked_ = false;
+  operation_lines_.clear();
+  alert_at_.reset();
   programmer_->Stopped = false;
   TellFatalResetTheBoard();
   QCoreApplication::instance()->installEventFilter(gate_.get());
@@ -253,6 +257,7 @@ void frmMain::BeginOperation() {
 void frmMain::EndOperation() {
   busy_ = false;
   stop_button_->hide();
+  ReleaseInputs();
   TellFatalResetTheBoard();  // the operation may have found the board at another port
   if (operation_time_.hasExpired(kInstantMs)) QCoreApplication::processEvents();
   QCoreApplication::instance()->removeEventFilter(gate_.get());
@@ -272,6 +277,7 @@ bool frmMain::StopRequested() {
 
 void frmMain::AnswerDesktop() {
   if (!busy_ || !since_events_.hasExpired(kKeepAliveMs)) return;
+  HoldInputs();
   QCoreApplication::processEvents();
   since_events_.start();
 }
@@ -532,6 +538,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 
 void frmMain::LogMessage(std::string_view message) {
   system_log_->Append(LogEntry(clock_.LocaleTime(), message));
+  NoteOperationLine(message);
   SystemLog_Change();
   // A line written while an operation keeps the thread busy is shown at once.
   system_log_->viewport()->repaint();

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -26,6 +27,7 @@
 class QMenu;
 class QPushButton;
 class QSocketNotifier;
+class QStatusBar;
 class QTimer;
 
 namespace ops {
@@ -171,6 +173,19 @@ class frmMain final : public QMainWindow, public panel::Panel {
   void OnClick(panel::Ref r, std::function<void(ops::Programmer&)> handler);
   void BeginOperation();
   void EndOperation();
+  // While an operation keeps the window busy, the controls that take input look disabled; what
+  // the core sets meanwhile is held and shown when it ends.
+  static std::vector<panel::Ref> InputControls();
+  void HoldInputs();
+  void ReleaseInputs();
+  std::optional<bool> HeldEnabled(panel::Ref r) const;
+  bool KeepHeldEnabled(panel::Ref r, bool enabled);
+  // The error alert's failure in the status bar, in the words of the operation that raised it.
+  void BuildFailurePanel(QStatusBar& bar);
+  void ErrorIndicatorChanged(bool lit);
+  void NoteOperationLine(std::string_view message);
+  std::vector<std::string> FailureLines() const;
+  void ShowFailure();
   void AskToStop() { stop_asked_ = true; }
   void StopAskedBySystem();
   void TellFatalResetTheBoard();
@@ -209,6 +224,9 @@ class frmMain final : public QMainWindow, public panel::Panel {
   QLabel* status_port_ = nullptr;
   QLabel* status_date_ = nullptr;
   QLabel* status_time_ = nullptr;
+  QLabel* status_failure_ = nullptr;
+  std::vector<std::string> operation_lines_;  // logged by the operation in progress
+  std::optional<size_t> alert_at_;            // where in them it raised the error alert
   QTimer* clock_timer_ = nullptr;
 
   // The operation in progress: the Stop control, the gate that drops the operator's other
@@ -218,6 +236,10 @@ class frmMain final : public QMainWindow, public panel::Panel {
   bool busy_ = false;
   bool stop_asked_ = false;
   bool close_after_ = false;  // close the window once the operation has stopped
+  std::vector<panel::Ref> inputs_;
+  bool inputs_held_ = false;
+  std::map<Key, bool> held_enabled_;
+  QPointer<QWidget> held_focus_;
   QElapsedTimer operation_time_;
   QElapsedTimer since_events_;
   platform::StopSignals* stop_signals_ = nullptr;

@@ -495,6 +495,7 @@ void frmMain::ShowPortAccess() {
   }
   status_port_->setToolTip(Q(NotesOn(*port_access_, base)));
   setWindowTitle(caption);
+  SetCaption(Ctl::Frame9, simulated ? "Simulated Meldrix Board" : "Meldrix Hardware Found");
   socket_menu_->menuAction()->setVisible(simulated && port_access_->SimulatedBoard() != nullptr);
 }
 

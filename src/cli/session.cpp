@@ -249,6 +249,9 @@ std::optional<ExitStatus> Session::Connect() {
   programmer_->DeviceSelected = [this](std::string_view name) {
     if (socket_) socket_->Insert(name, console_.err);
   };
+  programmer_->detect.BoardIsSimulated = [this](int16_t base) {
+    return socket_ != nullptr || access_->Simulated(base);
+  };
   access_->SendNotesTo([this](std::string_view text) { panel_.LogMessage(text); });
   return std::nullopt;
 }

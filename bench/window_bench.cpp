@@ -48,6 +48,7 @@ class OkDialogs final : public app::Dialogs {
   QString SaveFile(QWidget*, const QString&, const QString&, const QString&, int&) override {
     return {};
   }
+  QString ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
 // The real busy-waits and the simulated board; each busy-wait of `timed_passes` passes is

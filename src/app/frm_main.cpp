@@ -23,13 +23,16 @@
 #include "app/help.h"
 #include "app/input_gate.h"
 #include "app/main_form.h"
+#include "app/options_dialog.h"
 #include "app/placement.h"
 #include "app/qt_text.h"
 #include "app/sound_keywords.h"
 #include "buffers/checksums.h"
 #include "buffers/image_file.h"
 #include "frontend/log_text.h"
+#include "frontend/user_options.h"
 #include "operations/programmer.h"
+#include "platform/dirs.h"
 #include "platform/files.h"
 #include "platform/signals.h"
 
@@ -353,8 +356,30 @@ void frmMain::mnuFileClose_Click() {
   MessageBox("Add 'mnuFileClose_Click' code.", panel::kAppTitle, panel::Icon::None);
 }
 
+// The settings kept in the per-user store are written when the operator confirms them; a
+// changed default of an auto operation shows at once in its check box, and a port chosen here
+// is selected as its LPTSelection option would select it.
 void frmMain::mnuToolsOptions_Click() {
-  MessageBox("Add 'mnuToolsOptions_Click' code.", panel::kAppTitle, panel::Icon::None);
+  const frontend::UserOptions stored =
+      frontend::ReadUserOptions(settings_, platform::RomListDirectory());
+  frmOptions::Facts facts{-1, StatusPort()};
+  for (int i = 0; i < 3; ++i) {
+    if (Value(panel::LPTSelection(i)) != 0) facts.port_option = i;
+  }
+  frmOptions dialog(this, stored, facts, *dialogs_);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const frontend::UserOptions chosen = dialog.Chosen();
+  frontend::WriteUserOptions(settings_, chosen);
+  if (chosen.check_blank != stored.check_blank) {
+    SetValue(Ctl::CheckBlankPriorProgramming, chosen.check_blank ? 1 : 0);
+  }
+  if (chosen.verify_after != stored.verify_after) {
+    SetValue(Ctl::VerifyAfterProgramming, chosen.verify_after ? 1 : 0);
+  }
+  const int port = dialog.ChosenPortOption();
+  if (port >= 0 && port != facts.port_option) {
+    Route([port](ops::Programmer& p) { p.SelectOption(panel::LPTSelection(port)); });
+  }
 }
 
 void frmMain::mnuFileExit_Click() {
@@ -456,6 +481,10 @@ void frmMain::Form_Load() {
   frame3->setGeometry(frame3->x(), 72, 481, 241);
   if (programmer_ == nullptr) return;
   programmer_->StartUp();
+  // The auto operations start as the operator set them up in Tools - Options.
+  const frontend::UserOptions options = frontend::ReadUserOptions(settings_, {});
+  SetValue(Ctl::CheckBlankPriorProgramming, options.check_blank ? 1 : 0);
+  SetValue(Ctl::VerifyAfterProgramming, options.verify_after ? 1 : 0);
   TellFatalResetTheBoard();
   ShowPortAccess();
   ShowCodeChecksum();

@@ -25,6 +25,13 @@ bool HoldsSounds(const fs::path& directory) {
   return fs::is_regular_file(directory / "init.wav", error);
 }
 
+// $variable when it is set, else under_home in the user's home directory; empty without either.
+fs::path UserDirectory(const char* variable, const char* under_home) {
+  if (const char* xdg = std::getenv(variable); xdg != nullptr && *xdg != '\0') return xdg;
+  if (const char* home = std::getenv("HOME"); home != nullptr) return fs::path(home) / under_home;
+  return {};
+}
+
 }  // namespace
 
 std::string ExecutableDirectory() {
@@ -52,14 +59,8 @@ std::string ProgramDirectory(const std::string& executable_directory) {
   if (!RunsInstalled(executable_directory) && ::access(executable_directory.c_str(), W_OK) == 0) {
     return executable_directory;
   }
-  fs::path config;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != '\0') {
-    config = xdg;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr) {
-    config = fs::path(home) / ".config";
-  } else {
-    return executable_directory;
-  }
+  fs::path config = UserDirectory("XDG_CONFIG_HOME", ".config");
+  if (config.empty()) return executable_directory;
   config /= "meldrix5";
   std::error_code error;
   fs::create_directories(config, error);
@@ -68,6 +69,11 @@ std::string ProgramDirectory(const std::string& executable_directory) {
 
 std::string ProgramDirectory() {
   return ProgramDirectory(ExecutableDirectory());
+}
+
+std::string RomListDirectory() {
+  const fs::path data = UserDirectory("XDG_DATA_HOME", ".local/share");
+  return data.empty() ? std::string() : (data / "meldrix5" / "dats").string();
 }
 
 std::string JoinPath(const std::string& directory, const std::string& name) {

@@ -23,6 +23,11 @@ bool RunsInstalled(const std::string& executable_directory);
 std::string ProgramDirectory(const std::string& executable_directory);
 std::string ProgramDirectory();
 
+// Where the ROM lists (DAT files) lie unless the operator chose another folder:
+// $XDG_DATA_HOME/meldrix5/dats (~/.local/share/meldrix5/dats); not created here. Empty when the
+// user has no home directory.
+std::string RomListDirectory();
+
 // Joins a directory and a file name with the platform's separator.
 std::string JoinPath(const std::string& directory, const std::string& name);
 

@@ -18,6 +18,7 @@
 #include <exception>
 #include <vector>
 
+#include "app/buffer_editor.h"
 #include "app/control_names.h"
 #include "app/file_filter.h"
 #include "app/help.h"
@@ -109,6 +110,7 @@ frmMain::frmMain(const platform::Clock& clock, platform::SoundPlayer& sound,
   ConnectControls();
   BuildMenus();
   BuildSimulatedSocketMenu();
+  BuildDisplayMenu();
   BuildToolBar();
   BuildStatusBar();
   ApplyDesignColours();
@@ -233,6 +235,7 @@ void frmMain::Route(const std::function<void(ops::Programmer&)>& handler) {
     ShowPortAccess();
     ShowCodeChecksum();
     ReportSimulatedDamage();
+    if (editor_ != nullptr) editor_->Refresh();
   } catch (const std::exception& failure) {
     MessageBox(std::string("The operation stopped: ") + failure.what(), panel::kAppTitle,
                panel::Icon::Critical);
@@ -551,6 +554,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
       close_after_ = true;
       stop_asked_ = true;
     }
+    return;
+  }
+  if (!EditsMayBeLostOnClose()) {
+    event->ignore();
     return;
   }
   if (programmer_ != nullptr) programmer_->ShutDown();

@@ -42,6 +42,7 @@ class StopSignals;
 namespace app {
 
 class InputGate;
+class frmBufferEditor;
 
 // The main window: every control, menu entry and toolbar button of the programmer front end,
 // named as the core names them. It shows what the core sets through the Panel and routes each
@@ -68,6 +69,7 @@ class frmMain final : public QMainWindow, public panel::Panel {
   void mnuFileClose_Click();
   void mnuToolsOptions_Click();
   void mnuFileExit_Click();
+  void mnuDisplayBufferEditor_Click();  // opens the buffer editor, or brings it to the front
 
   // --- Panel ------------------------------------------------------------------------------------
   void SetEnabled(panel::Ref r, bool enabled) override;
@@ -149,6 +151,8 @@ class frmMain final : public QMainWindow, public panel::Panel {
   void BuildToolBar();
   void BuildStatusBar();
   void BuildSimulatedSocketMenu();
+  void BuildDisplayMenu();
+  bool EditsMayBeLostOnClose();
   // The simulated board's socket: shown only while that board answers at the selected port.
   sim::SimBoard* SimulatedSocket();
   void HandleSocket(const std::function<std::string(sim::SimBoard&)>& action);
@@ -207,6 +211,7 @@ class frmMain final : public QMainWindow, public panel::Panel {
   ops::Programmer* programmer_ = nullptr;
   frontend::PortAccess* port_access_ = nullptr;
   QMenu* socket_menu_ = nullptr;
+  QPointer<frmBufferEditor> editor_;
   std::string damage_reported_;
 
   struct Entry {

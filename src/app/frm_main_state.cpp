@@ -6,6 +6,7 @@
 #include <QStatusBar>
 #include <algorithm>
 
+#include "app/buffer_editor.h"
 #include "app/frm_main.h"
 #include "app/main_form.h"
 #include "app/qt_text.h"
@@ -65,6 +66,8 @@ void frmMain::HoldInputs() {
   // The menus' and toolbar's own entries keep their states; only their bars look disabled.
   menuBar()->setEnabled(false);
   Widget<QWidget>(Ctl::tbToolBar)->setEnabled(false);
+  // The image the operation works on does not change under it.
+  if (editor_ != nullptr) editor_->setEnabled(false);
 }
 
 void frmMain::ReleaseInputs() {
@@ -77,6 +80,7 @@ void frmMain::ReleaseInputs() {
   held_enabled_.clear();
   menuBar()->setEnabled(true);
   Widget<QWidget>(Ctl::tbToolBar)->setEnabled(true);
+  if (editor_ != nullptr) editor_->setEnabled(true);
   if (held_focus_ != nullptr && held_focus_->isEnabled()) held_focus_->setFocus();
   held_focus_ = nullptr;
 }

@@ -212,8 +212,10 @@ TEST(LongOperation, InputsLookDisabledMeanwhileAndShowTheCoresStatesAfter) {
   }
   ASSERT_GT(inputs.size(), 25U);
   const bool read_entry = t.Find<QAction>("menuReadCode")->isEnabled();
+  t.window.mnuDisplayBufferEditor_Click();
+  auto* editor = t.Find("frmBufferEditor");
   int looked_enabled = -1;
-  bool stop_usable = false, bars_enabled = true, core_sees_its_own = false;
+  bool stop_usable = false, bars_enabled = true, core_sees_its_own = false, editable = true;
   t.RunWithTicks(
       [&](int tick) {
         if (tick == 2) {
@@ -222,6 +224,7 @@ TEST(LongOperation, InputsLookDisabledMeanwhileAndShowTheCoresStatesAfter) {
           auto* stop = t.Find("Stop_button");
           stop_usable = stop->isVisible() && stop->isEnabled();
           bars_enabled = t.window.menuBar()->isEnabled() || t.Find("tbToolBar")->isEnabled();
+          editable = editor->isEnabled();  // the image read or programmed stays as it is
           t.window.SetEnabled(Ctl::Show_button, false);  // as an operation's handler would
           core_sees_its_own =
               !t.window.Enabled(Ctl::Show_button) && t.window.Enabled(Ctl::TestHardware_button);
@@ -232,6 +235,8 @@ TEST(LongOperation, InputsLookDisabledMeanwhileAndShowTheCoresStatesAfter) {
   EXPECT_EQ(looked_enabled, 0);
   EXPECT_TRUE(stop_usable);
   EXPECT_FALSE(bars_enabled);
+  EXPECT_FALSE(editable);
+  EXPECT_TRUE(editor->isEnabled());
   EXPECT_TRUE(core_sees_its_own);
   EXPECT_TRUE(t.window.menuBar()->isEnabled());
   EXPECT_TRUE(t.Find("tbToolBar")->isEnabled());

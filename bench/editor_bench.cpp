@@ -11,17 +11,9 @@
 #include "app/hex_edit_view.h"
 #include "buffers/buffer_edit.h"
 #include "buffers/buffers.h"
+#include "offscreen_app.h"
 
 namespace {
-
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "editor_bench";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication application(argc, argv);
-  return application;
-}
 
 // Bytes that vary, as an image does, so that no search finds its pattern by chance early.
 std::vector<uint8_t> TwoMegabyteImage() {
@@ -48,7 +40,7 @@ BENCHMARK(FindThroughTwoMegabytes)->Unit(benchmark::kMillisecond);
 
 // One paint of an 800 x 600 view, in the middle of the image: its cost does not grow with it.
 void PaintTheRowsInSight(benchmark::State& state) {
-  Application();
+  bench::OffscreenApplication();
   const std::vector<uint8_t> image = TwoMegabyteImage();
   app::HexEditView view(nullptr);
   view.SetImage([&image] { return std::span<const uint8_t>(image); });

@@ -6,15 +6,6 @@
 
 namespace ops {
 
-using panel::Ctl;
-
-namespace {
-
-constexpr std::string_view kEditedMark = " (edited)";
-constexpr std::string_view kNoFile = "Click To Select a File";
-
-}  // namespace
-
 std::span<uint8_t> Programmer::EditableImage(bool data) {
   std::vector<uint8_t>& buffer = data ? buf.DataBuffer : buf.CodeBuffer;
   const int32_t length = data ? buf.DataLength : buf.CodeLength;
@@ -41,13 +32,6 @@ void Programmer::ApplyBufferEdit(bool data, const buffers::ByteEdit& edit, bool 
 void Programmer::ImageReplaced(bool data) {
   (data ? buf.DataEdited : buf.CodeEdited) = false;
   ++(data ? buf.DataReplaced : buf.CodeReplaced);
-}
-
-void Programmer::ShowEditedMark(bool data) {
-  const std::string& source = data ? buf.DataFileName : buf.CodeImageSource;
-  std::string caption = source.empty() ? std::string(kNoFile) : source;
-  if (data ? buf.DataEdited : buf.CodeEdited) caption += kEditedMark;
-  ui.SetCaption(data ? Ctl::FileNameDataText : Ctl::FileNameCodeText, caption);
 }
 
 bool Programmer::EditsMayBeLost(bool data) {

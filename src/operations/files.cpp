@@ -24,6 +24,7 @@ namespace {
 
 constexpr std::string_view kClickToSelect = "Click To Select a File";
 constexpr std::string_view kBufferErased = "Buffer Erased";
+constexpr std::string_view kEditedMark = " (edited)";
 
 std::string Trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
@@ -414,6 +415,13 @@ bool Programmer::SaveCodeFile(const std::string& path, bool chosen, buffers::Ima
 void Programmer::ShowCodeImageCaptions() {
   ui.SetCaption(Ctl::FileNameCodeText, buf.CodeImageSource);
   ui.SetCaption(Ctl::FileNameCodeSize, LengthInParentheses(buf.CodeLength));
+}
+
+void Programmer::ShowEditedMark(bool data) {
+  const std::string& source = data ? buf.DataFileName : buf.CodeImageSource;
+  std::string caption = source.empty() ? std::string(kClickToSelect) : source;
+  if (data ? buf.DataEdited : buf.CodeEdited) caption += kEditedMark;
+  ui.SetCaption(data ? Ctl::FileNameDataText : Ctl::FileNameCodeText, caption);
 }
 
 bool Programmer::SaveDataFile(const std::string& path, bool chosen, buffers::ImageFormat format) {

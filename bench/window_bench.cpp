@@ -19,6 +19,7 @@
 #include "app/dialogs.h"
 #include "app/frm_main.h"
 #include "bench_support.h"
+#include "offscreen_app.h"
 #include "operations/programmer.h"
 #include "platform/machine.h"
 #include "platform/settings_store.h"
@@ -48,6 +49,7 @@ class OkDialogs final : public app::Dialogs {
   QString SaveFile(QWidget*, const QString&, const QString&, const QString&, int&) override {
     return {};
   }
+  QString ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
 // The real busy-waits and the simulated board; each busy-wait of `timed_passes` passes is
@@ -75,22 +77,13 @@ class TimedPulses final : public platform::Machine {
   platform::LiveMachine live_;
 };
 
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "window_bench";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication application(argc, argv);
-  return application;
-}
-
 double Microseconds(std::chrono::nanoseconds t) {
   return std::chrono::duration<double, std::micro>(t).count();
 }
 
 void Program27C512(benchmark::State& state) {
   const bool alive = state.range(0) != 0;
-  Application();
+  bench::OffscreenApplication();
   sim::SimBoard board{5, 0x378};
   TimedPulses machine{board};
   bench::QuietClock clock;

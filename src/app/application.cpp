@@ -5,12 +5,14 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QStyleFactory>
+#include <memory>
 #include <optional>
 
 #include "app/frm_main.h"
 #include "app/qt_settings_store.h"
 #include "app/qt_sound_player.h"
 #include "frontend/simulated_port_access.h"
+#include "frontend/user_options.h"
 #include "operations/programmer.h"
 #include "platform/dirs.h"
 #include "platform/signals.h"
@@ -48,14 +50,21 @@ int RunProgram(int argc, char* argv[]) {
   // A style that honours the colours the program gives its labels and buttons.
   if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
 
-  frontend::SimulatedPortAccess port_access;
-  platform::SystemClock clock;
   QtSettingsStore settings;
+  // Where no parallel port can be reached, the simulated board answers unless the operator
+  // turned it off in Tools - Options.
+  std::unique_ptr<frontend::PortAccess> port_access;
+  if (frontend::ReadUserOptions(settings, {}).simulated_board) {
+    port_access = std::make_unique<frontend::SimulatedPortAccess>();
+  } else {
+    port_access = std::make_unique<frontend::RealPortAccess>();
+  }
+  platform::SystemClock clock;
   QtSoundPlayer sound;
   frmMain window(clock, sound, settings, platform::SoundDirectory());
-  ops::Programmer programmer(port_access.Machine(), window, clock,
+  ops::Programmer programmer(port_access->Machine(), window, clock,
                              platform::JoinPath(platform::ProgramDirectory(), "meldrix5.ini"));
-  return RunWindow(window, programmer, port_access);
+  return RunWindow(window, programmer, *port_access);
 }
 
 int RunWindow(frmMain& window, ops::Programmer& programmer, frontend::PortAccess& access) {

@@ -79,4 +79,8 @@ QString QtDialogs::SaveFile(QWidget* owner, const QString& title, const QString&
   return path;
 }
 
+QString QtDialogs::ChooseFolder(QWidget* owner, const QString& title, const QString& start) {
+  return QFileDialog::getExistingDirectory(owner, title, start);
+}
+
 }  // namespace app

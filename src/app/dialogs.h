@@ -26,6 +26,8 @@ class Dialogs {
   // ";;"-separated filter that was chosen (0 the first).
   virtual QString SaveFile(QWidget* owner, const QString& title, const QString& filter,
                            const QString& offered, int& chosen_filter) = 0;
+  // A folder, starting at `start`.
+  virtual QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) = 0;
 };
 
 // The real thing: QMessageBox, QInputDialog, QFileDialog.
@@ -39,6 +41,7 @@ class QtDialogs final : public Dialogs {
                    int& chosen_filter) override;
   QString SaveFile(QWidget* owner, const QString& title, const QString& filter,
                    const QString& offered, int& chosen_filter) override;
+  QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) override;
 };
 
 }  // namespace app

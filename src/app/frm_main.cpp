@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLayout>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -10,24 +11,29 @@
 #include <QSlider>
 #include <QSocketNotifier>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <exception>
 #include <vector>
 
+#include "app/buffer_editor.h"
 #include "app/control_names.h"
 #include "app/file_filter.h"
 #include "app/help.h"
 #include "app/input_gate.h"
 #include "app/main_form.h"
+#include "app/options_dialog.h"
 #include "app/placement.h"
 #include "app/qt_text.h"
 #include "app/sound_keywords.h"
 #include "buffers/checksums.h"
 #include "buffers/image_file.h"
 #include "frontend/log_text.h"
+#include "frontend/user_options.h"
 #include "operations/programmer.h"
+#include "platform/dirs.h"
 #include "platform/files.h"
 #include "platform/signals.h"
 
@@ -62,6 +68,21 @@ std::string NotesOn(frontend::PortAccess& access, int16_t base) {
   return text;
 }
 
+// A long line of the kind the log holds, for the width the log is given at the first start.
+constexpr std::string_view kLongLogLine = "Device Memory DOES NOT VERIFY with Buffer Contents";
+
+// Lays the window out at its present size at once, from the outside in, as showing it would;
+// the window need not be shown.
+void LayOutNow(QWidget& widget) {
+  if (QLayout* layout = widget.layout()) {
+    layout->invalidate();
+    layout->activate();
+  }
+  for (QWidget* child : widget.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    LayOutNow(*child);
+  }
+}
+
 }  // namespace
 
 // --- Building the window -------------------------------------------------------------------------
@@ -85,9 +106,11 @@ frmMain::frmMain(const platform::Clock& clock, platform::SoundPlayer& sound,
   system_log_ = Widget<TextView>(Ctl::SystemLog);
   buffer_display_ = Widget<TextView>(Ctl::BufferDisplay);
   device_ = Widget<DeviceList>(Ctl::Device);
+  inputs_ = InputControls();
   ConnectControls();
   BuildMenus();
   BuildSimulatedSocketMenu();
+  BuildDisplayMenu();
   BuildToolBar();
   BuildStatusBar();
   ApplyDesignColours();
@@ -175,6 +198,7 @@ void frmMain::BuildStatusBar() {
   status_time_->setObjectName("sbStatusBar.Time");
   bar->addWidget(status_text_, 1);
   bar->addWidget(status_crc_, 1);
+  BuildFailurePanel(*bar);
   bar->addPermanentWidget(status_port_);
   bar->addPermanentWidget(status_date_);
   bar->addPermanentWidget(status_time_);
@@ -220,6 +244,7 @@ void frmMain::Route(const std::function<void(ops::Programmer&)>& handler, bool o
     ShowPortAccess();
     ShowCodeChecksum();
     ReportSimulatedDamage();
+    if (editor_ != nullptr) editor_->Refresh();
   } catch (const std::exception& failure) {
     MessageBox(std::string("The operation stopped: ") + failure.what(), panel::kAppTitle,
                panel::Icon::Critical);
@@ -233,6 +258,8 @@ void frmMain::Route(const std::function<void(ops::Programmer&)>& handler, bool o
 void frmMain::BeginOperation() {
   busy_ = true;
   stop_asked_ = false;
+  operation_lines_.clear();
+  alert_at_.reset();
   programmer_->Stopped = false;
   TellFatalResetTheBoard();
   QCoreApplication::instance()->installEventFilter(gate_.get());
@@ -245,6 +272,7 @@ void frmMain::BeginOperation() {
 void frmMain::EndOperation() {
   busy_ = false;
   stop_button_->hide();
+  ReleaseInputs();
   TellFatalResetTheBoard();  // the operation may have found the board at another port
   if (operation_time_.hasExpired(kInstantMs)) QCoreApplication::processEvents();
   QCoreApplication::instance()->removeEventFilter(gate_.get());
@@ -268,6 +296,7 @@ bool frmMain::StopRequested() {
 
 void frmMain::AnswerDesktop() {
   if (!busy_ || !since_events_.hasExpired(kKeepAliveMs)) return;
+  HoldInputs();
   QCoreApplication::processEvents();
   since_events_.start();
 }
@@ -343,8 +372,30 @@ void frmMain::mnuFileClose_Click() {
   MessageBox("Add 'mnuFileClose_Click' code.", panel::kAppTitle, panel::Icon::None);
 }
 
+// The settings kept in the per-user store are written when the operator confirms them; a
+// changed default of an auto operation shows at once in its check box, and a port chosen here
+// is selected as its LPTSelection option would select it.
 void frmMain::mnuToolsOptions_Click() {
-  MessageBox("Add 'mnuToolsOptions_Click' code.", panel::kAppTitle, panel::Icon::None);
+  const frontend::UserOptions stored =
+      frontend::ReadUserOptions(settings_, platform::RomDatDirectory());
+  frmOptions::Facts facts{-1, StatusPort()};
+  for (int i = 0; i < 3; ++i) {
+    if (Value(panel::LPTSelection(i)) != 0) facts.port_option = i;
+  }
+  frmOptions dialog(this, stored, facts, *dialogs_);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const frontend::UserOptions chosen = dialog.Chosen();
+  frontend::WriteUserOptions(settings_, chosen);
+  if (chosen.check_blank != stored.check_blank) {
+    SetValue(Ctl::CheckBlankPriorProgramming, chosen.check_blank ? 1 : 0);
+  }
+  if (chosen.verify_after != stored.verify_after) {
+    SetValue(Ctl::VerifyAfterProgramming, chosen.verify_after ? 1 : 0);
+  }
+  const int port = dialog.ChosenPortOption();
+  if (port >= 0 && port != facts.port_option) {
+    Route([port](ops::Programmer& p) { p.SelectOption(panel::LPTSelection(port)); });
+  }
 }
 
 void frmMain::mnuFileExit_Click() {
@@ -366,21 +417,57 @@ void frmMain::PlaceWindow() {
     const QRect a = screen->availableGeometry();
     screens.push_back({a.x(), a.y(), a.width(), a.height()});
   }
-  const PixelRect default_size = ToPixels(kDefaultPlacement, tpp);
-  PixelRect fitted = FitOnScreens(ToPixels(ReadPlacement(settings_), tpp), screens, default_size);
+  const QSize frame = frameGeometry().size() - size();
+  const QSize least = minimumSizeHint() + frame;
+  const PixelRect stored = ToPixels(ReadPlacement(settings_), tpp);
+  const QRect screen = ScreenAt(stored.x, stored.y);
+  PixelRect first_size = FirstStartSize({screen.x(), screen.y(), screen.width(), screen.height()},
+                                        least.width(), least.height());
+  if (!SizeStored(stored)) {
+    first_size.width = WidthForOneLogLine(first_size, frame, screen.width());
+  }
+  PixelRect fitted = FitOnScreens(stored, screens, first_size);
   // A placement smaller than the window can be without cutting a control is raised to that
-  // size, and kept on the screen; the stored height of a first start is such a placement.
-  const QSize least = minimumSizeHint() + (frameGeometry().size() - size());
+  // size, and kept on the screen.
   if (fitted.width < least.width() || fitted.height < least.height()) {
     fitted.width = std::max(fitted.width, least.width());
     fitted.height = std::max(fitted.height, least.height());
-    fitted = FitOnScreens(fitted, screens, default_size);
+    fitted = FitOnScreens(fitted, screens, first_size);
   }
   move(fitted.x, fitted.y);
   placed_outer_ = QSize(fitted.width, fitted.height);
   KeepPlacedOuterSize();
 }
 
+// The usable area of the screen a window placed at (x, y) opens on: the primary screen when no
+// screen holds that point.
+QRect frmMain::ScreenAt(int x, int y) {
+  const QScreen* screen = QGuiApplication::screenAt(QPoint(x, y));
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// The outer width at which the system log shows a long log line on one line at the desktop's
+// font, as far as the screen allows: a line wrapped over three is hard to read, and a failure
+// in it easy to miss. The log takes a fixed share of the width the window gains, so the window
+// is laid out at the width asked, the log measured, and the width raised by what it lacks.
+int frmMain::WidthForOneLogLine(const PixelRect& outer, QSize frame, int screen_width) {
+  const QString line = Q(clock_.LocaleTime() + ">  " + std::string(kLongLogLine));
+  const int needed = system_log_->fontMetrics().horizontalAdvance(line) +
+                     2 * static_cast<int>(system_log_->document()->documentMargin()) + 4;
+  int width = outer.width;
+  for (int step = 0; step < 4 && width < screen_width; ++step) {
+    resize(QSize(width, outer.height) - frame);
+    LayOutNow(*this);
+    // The room inside the log's frame, less the scroll bar a long log shows.
+    const int room =
+        system_log_->contentsRect().width() - system_log_->verticalScrollBar()->sizeHint().width();
+    const int missing = needed - room;
+    if (missing <= 0) break;
+    width = std::min(width + 2 * missing, screen_width);
+  }
+  return width;
+}
 // The store keeps the outer size, frame included, while the toolkit sizes the inside. The frame
 // is known only once the window is shown and framed by the desktop, so the inside is sized again
 // whenever the frame may have changed, until a frame has been seen.
@@ -410,6 +497,10 @@ void frmMain::Form_Load() {
   frame3->setGeometry(frame3->x(), 72, 481, 241);
   if (programmer_ == nullptr) return;
   programmer_->StartUp();
+  // The auto operations start as the operator set them up in Tools - Options.
+  const frontend::UserOptions options = frontend::ReadUserOptions(settings_, {});
+  SetValue(Ctl::CheckBlankPriorProgramming, options.check_blank ? 1 : 0);
+  SetValue(Ctl::VerifyAfterProgramming, options.verify_after ? 1 : 0);
   TellFatalResetTheBoard();
   ShowPortAccess();
   ShowCodeChecksum();
@@ -449,6 +540,7 @@ void frmMain::ShowPortAccess() {
   }
   status_port_->setToolTip(Q(NotesOn(*port_access_, base)));
   setWindowTitle(caption);
+  SetCaption(Ctl::Frame9, simulated ? "Simulated Meldrix Board" : "Meldrix Hardware Found");
   socket_menu_->menuAction()->setVisible(simulated && port_access_->SimulatedBoard() != nullptr);
 }
 
@@ -477,6 +569,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
     }
     return;
   }
+  if (!EditsMayBeLostOnClose()) {
+    event->ignore();
+    return;
+  }
   if (programmer_ != nullptr) programmer_->ShutDown();
   // The other windows of the program go first, the most recent first.
   const QWidgetList windows = QApplication::topLevelWidgets();
@@ -492,6 +588,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 
 void frmMain::LogMessage(std::string_view message) {
   system_log_->Append(LogEntry(clock_.LocaleTime(), message));
+  NoteOperationLine(message);
   SystemLog_Change();
   // A line written while an operation keeps the thread busy is shown at once.
   system_log_->viewport()->repaint();

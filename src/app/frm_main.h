@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "app/clickable_label.h"
 #include "app/device_list.h"
 #include "app/dialogs.h"
+#include "app/placement.h"
 #include "app/text_view.h"
 #include "app/widget_kinds.h"
 #include "frontend/port_access.h"
@@ -25,6 +27,7 @@
 class QMenu;
 class QPushButton;
 class QSocketNotifier;
+class QStatusBar;
 class QTimer;
 
 namespace ops {
@@ -39,6 +42,7 @@ class StopSignals;
 namespace app {
 
 class InputGate;
+class frmBufferEditor;
 
 // The main window: every control, menu entry and toolbar button of the programmer front end,
 // named as the core names them. It shows what the core sets through the Panel and routes each
@@ -65,6 +69,7 @@ class frmMain final : public QMainWindow, public panel::Panel {
   void mnuFileClose_Click();
   void mnuToolsOptions_Click();
   void mnuFileExit_Click();
+  void mnuDisplayBufferEditor_Click();  // opens the buffer editor, or brings it to the front
 
   // --- Panel ------------------------------------------------------------------------------------
   void SetEnabled(panel::Ref r, bool enabled) override;
@@ -147,6 +152,8 @@ class frmMain final : public QMainWindow, public panel::Panel {
   void BuildToolBar();
   void BuildStatusBar();
   void BuildSimulatedSocketMenu();
+  void BuildDisplayMenu();
+  bool EditsMayBeLostOnClose();
   // The simulated board's socket: shown only while that board answers at the selected port.
   sim::SimBoard* SimulatedSocket();
   void HandleSocket(const std::function<std::string(sim::SimBoard&)>& action);
@@ -172,12 +179,27 @@ class frmMain final : public QMainWindow, public panel::Panel {
   void OnClick(panel::Ref r, std::function<void(ops::Programmer&)> handler, bool on_chip = false);
   void BeginOperation();
   void EndOperation();
+  // While an operation keeps the window busy, the controls that take input look disabled; what
+  // the core sets meanwhile is held and shown when it ends.
+  static std::vector<panel::Ref> InputControls();
+  void HoldInputs();
+  void ReleaseInputs();
+  std::optional<bool> HeldEnabled(panel::Ref r) const;
+  bool KeepHeldEnabled(panel::Ref r, bool enabled);
+  // The error alert's failure in the status bar, in the words of the operation that raised it.
+  void BuildFailurePanel(QStatusBar& bar);
+  void ErrorIndicatorChanged(bool lit);
+  void NoteOperationLine(std::string_view message);
+  std::vector<std::string> FailureLines() const;
+  void ShowFailure();
   void AskToStop() { stop_asked_ = true; }
   void StopAskedBySystem();
   void TellFatalResetTheBoard();
   void PaintColours(panel::Ref r);
   void BoardModelForced(int16_t model);
   void PlaceWindow();
+  static QRect ScreenAt(int x, int y);
+  int WidthForOneLogLine(const PixelRect& outer, QSize frame, int screen_width);
   void SavePlacement();
   void KeepPlacedOuterSize();
   double TwipsPerPixel() const;
@@ -191,6 +213,7 @@ class frmMain final : public QMainWindow, public panel::Panel {
   ops::Programmer* programmer_ = nullptr;
   frontend::PortAccess* port_access_ = nullptr;
   QMenu* socket_menu_ = nullptr;
+  QPointer<frmBufferEditor> editor_;
   std::string damage_reported_;
 
   struct Entry {
@@ -208,6 +231,9 @@ class frmMain final : public QMainWindow, public panel::Panel {
   QLabel* status_port_ = nullptr;
   QLabel* status_date_ = nullptr;
   QLabel* status_time_ = nullptr;
+  QLabel* status_failure_ = nullptr;
+  std::vector<std::string> operation_lines_;  // logged by the operation in progress
+  std::optional<size_t> alert_at_;            // where in them it raised the error alert
   QTimer* clock_timer_ = nullptr;
 
   // The operation in progress: the Stop control, the gate that drops the operator's other
@@ -217,6 +243,10 @@ class frmMain final : public QMainWindow, public panel::Panel {
   bool busy_ = false;
   bool stop_asked_ = false;
   bool close_after_ = false;  // close the window once the operation has stopped
+  std::vector<panel::Ref> inputs_;
+  bool inputs_held_ = false;
+  std::map<Key, bool> held_enabled_;
+  QPointer<QWidget> held_focus_;
   QElapsedTimer operation_time_;
   QElapsedTimer since_events_;
   platform::StopSignals* stop_signals_ = nullptr;

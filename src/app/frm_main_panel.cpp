@@ -66,7 +66,10 @@ const WidgetKind& frmMain::KindOf(Ref r) const {
 }
 
 void frmMain::SetEnabled(Ref r, bool enabled) {
-  if (QObject* object = Control(r)) KindOf(r).SetEnabled(*object, enabled);
+  // A control held while an operation runs shows the state given once it has ended.
+  if (!KeepHeldEnabled(r, enabled)) {
+    if (QObject* object = Control(r)) KindOf(r).SetEnabled(*object, enabled);
+  }
   // The toolbar's Verify and Compare buttons and the Compare menu entry can be used exactly when
   // Verify_button can: Compare walks what Verify walks.
   if (r == Ref(Ctl::Verify_button)) {
@@ -77,6 +80,7 @@ void frmMain::SetEnabled(Ref r, bool enabled) {
 }
 
 bool frmMain::Enabled(Ref r) const {
+  if (const auto held = HeldEnabled(r)) return *held;
   const QObject* object = Control(r);
   return object != nullptr && KindOf(r).Enabled(*object);
 }
@@ -161,6 +165,7 @@ void frmMain::PaintColours(Ref r) {
 void frmMain::SetForeColor(Ref r, Color color) {
   fore_[KeyOf(r)] = color;
   PaintColours(r);
+  if (r == Ref(Ctl::Error_label)) ErrorIndicatorChanged(color == panel::kWhite);
 }
 
 Color frmMain::ForeColor(Ref r) const {
@@ -193,6 +198,12 @@ void frmMain::ClearList() {
 void frmMain::AddListItem(std::string_view text) {
   const QSignalBlocker quiet(device_);
   device_->addItem(Q(text));
+  // A device without an algorithm stays listed, greyed: choosing it is refused.
+  if (text.starts_with("N/A - ")) {
+    device_->setItemData(device_->count() - 1,
+                         QApplication::palette().color(QPalette::Disabled, QPalette::Text),
+                         Qt::ForegroundRole);
+  }
   // Adding to an empty list must not select the first entry.
   if (device_->count() == 1) device_->setCurrentIndex(-1);
 }

@@ -330,9 +330,10 @@ class Arrangement {
     left_ = new QGridLayout;
     right_ = new QGridLayout;
     for (QGridLayout* column : {left_, right_}) column->setSpacing(4);
-    // The hex view and the log take the room to spare, the hex view the larger share.
-    window->addLayout(left_, 3);
-    window->addLayout(right_, 2);
+    // The hex view and the log take the room to spare in equal shares: the page is whole at any
+    // width, while a log line needs the width of some 70 characters to stay on one line.
+    window->addLayout(left_, 1);
+    window->addLayout(right_, 1);
     left_->setRowStretch(2, 1);
     left_->setColumnStretch(1, 1);
     right_->setRowStretch(2, 1);
@@ -355,7 +356,7 @@ class Arrangement {
 
   // Puts the control in its grid, itself where it is a child of the grid's widget, else a
   // stand-in for it.
-  void Put(QWidget& control, const Place& place) {
+  void Put(QWidget& control, const Place& place, Qt::Alignment align = {}) {
     QGridLayout* grid = GridOf(place);
     QWidget* item = &control;
     if (control.parentWidget() != grid->parentWidget()) {
@@ -365,7 +366,7 @@ class Arrangement {
     policy.setRetainSizeWhenHidden(true);  // a control hidden by the core keeps its place
     control.setSizePolicy(policy);
     item->setSizePolicy(policy);
-    grid->addWidget(item, place.row, place.column, 1, place.columns);
+    grid->addWidget(item, place.row, place.column, 1, place.columns, align);
   }
 
  private:
@@ -405,7 +406,10 @@ QPushButton* BuildForm(QWidget& client, const AddControl& add) {
     if (*row.tooltip != '\0') control->setToolTip(row.tooltip);
     if (row.kind == Kind::Frame) arrangement.AddFrame(row.ref.ctl, *control);
     add(row.ref, *control, AdapterOf(row.kind));
-    arrangement.Put(*control, row.place);
+    // An option or check box is as wide as its caption: a click beside the caption, in a wide
+    // window, would not reach it.
+    const bool captioned = row.kind == Kind::Option || row.kind == Kind::Check;
+    arrangement.Put(*control, row.place, captioned ? Qt::AlignLeft : Qt::Alignment());
   }
   // The design geometry of the hex view's frame is the smallest it gets.
   arrangement.Frame(Ctl::Frame3).setMinimumSize(481, 241);

@@ -89,7 +89,7 @@ Placement ToTwips(const PixelRect& rect, double twips_per_pixel) {
 
 PixelRect FitOnScreens(PixelRect wanted, std::span<const PixelRect> screens,
                        PixelRect default_size) {
-  if (wanted.width < kMinimumWidth || wanted.height < kMinimumHeight) {
+  if (!SizeStored(wanted)) {
     wanted.width = default_size.width;
     wanted.height = default_size.height;
   }
@@ -109,6 +109,15 @@ PixelRect FitOnScreens(PixelRect wanted, std::span<const PixelRect> screens,
   wanted.x = std::clamp(wanted.x, screen.x, screen.x + screen.width - wanted.width);
   wanted.y = std::clamp(wanted.y, screen.y, screen.y + screen.height - wanted.height);
   return wanted;
+}
+
+PixelRect FirstStartSize(const PixelRect& screen, int least_width, int least_height) {
+  // Each side sqrt(3/4) of the screen's: three quarters of its area.
+  constexpr double kSide = 0.8660254;
+  const auto side = [](int length, int least) {
+    return std::min(std::max(static_cast<int>(std::lround(length * kSide)), least), length);
+  };
+  return {0, 0, side(screen.width, least_width), side(screen.height, least_height)};
 }
 
 }  // namespace app

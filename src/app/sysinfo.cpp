@@ -29,12 +29,13 @@ bool IsBoardPort(uint32_t base) {
 }
 
 // How the program can reach one port, and what the operator can do when it cannot.
-SystemInformation::Key PortKey(const platform::KernelParport& port, bool direct_access_possible) {
+SystemInformation::Key PortKey(const platform::KernelParport& port,
+                               const std::optional<std::string>& direct_refusal) {
   SystemInformation::Key key{"Port " + Q(port.name), {}};
   const QString device = Q(port.device);
   key.values.emplace_back("Device", device);
   key.values.emplace_back("Base address", port.base != 0 ? Hex(port.base) : "unknown");
-  const bool direct = direct_access_possible && IsBoardPort(port.base);
+  const bool direct = !direct_refusal && IsBoardPort(port.base);
   QString method;
   QString advice;
   if (port.device_openable) {
@@ -58,7 +59,7 @@ SystemInformation::Key PortKey(const platform::KernelParport& port, bool direct_
 
 SystemInformation CollectSystemInformation(const platform::OperatingSystemFacts& os,
                                            const std::vector<platform::KernelParport>& ports,
-                                           bool direct_access_possible,
+                                           const std::optional<std::string>& direct_refusal,
                                            const std::vector<std::string>& port_notes) {
   SystemInformation info;
   info.keys.push_back(
@@ -77,14 +78,13 @@ SystemInformation CollectSystemInformation(const platform::OperatingSystemFacts&
   info.keys.push_back(
       {"Parallel ports",
        {{"Count", QString::number(ports.size())},
-        {"Direct I/O", direct_access_possible
-                           ? "possible (x86, running with raw I/O permission)"
-                           : "not possible (needs an x86 machine and root or CAP_SYS_RAWIO)"}}});
+        {"Direct I/O", direct_refusal ? "not possible (" + Q(*direct_refusal) + ")"
+                                      : "possible (x86, the kernel grants port access)"}}});
   if (ports.empty()) {
     info.keys.back().values.emplace_back(
         "Note", "The kernel knows no parallel port; only the simulated board can be used.");
   }
-  for (const auto& port : ports) info.keys.push_back(PortKey(port, direct_access_possible));
+  for (const auto& port : ports) info.keys.push_back(PortKey(port, direct_refusal));
   // Why this program could not reach a port when it tried: the log that said so at start-up
   // has been emptied since.
   if (!port_notes.empty()) {
@@ -98,7 +98,7 @@ SystemInformation CollectSystemInformation(const platform::OperatingSystemFacts&
 SystemInformation CollectSystemInformation(const std::vector<std::string>& port_notes) {
   return CollectSystemInformation(platform::ReadOperatingSystemFacts(),
                                   platform::ListKernelParports(),
-                                  platform::DirectPortAccessPossible(), port_notes);
+                                  platform::DirectPortAccessRefusal(), port_notes);
 }
 
 bool GetKeyValue(const SystemInformation& info, const QString& key, const QString& value_name,

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,11 +25,12 @@ struct SystemInformation {
 };
 
 // Gathers the facts from the program itself, Qt and the operating system. The port list and
-// the access facts are passed in so that the report can be built for any machine; port_notes
-// are the reasons the program could not reach a port ("378h: /dev/parport0 cannot be ...").
+// the access facts are passed in so that the report can be built for any machine:
+// direct_refusal says why direct I/O cannot be had (nothing: it can); port_notes are the
+// reasons the program could not reach a port ("378h: /dev/parport0 cannot be ...").
 SystemInformation CollectSystemInformation(const platform::OperatingSystemFacts& os,
                                            const std::vector<platform::KernelParport>& ports,
-                                           bool direct_access_possible,
+                                           const std::optional<std::string>& direct_refusal,
                                            const std::vector<std::string>& port_notes = {});
 // The same for the machine the program runs on.
 SystemInformation CollectSystemInformation(const std::vector<std::string>& port_notes = {});

@@ -241,11 +241,19 @@ void Detector::SelectPortOption(int16_t base) {
   LPTSelection_Click(selected);
 }
 
+// A simulated board is announced where a real one is, and named for what it is: the operator
+// must never take its answers for a board's.
 void Detector::AnnounceBoard(int16_t model) {
   const std::string port = Hex(board_.PortBase);
   const std::string digit = model == 5 ? "5" : "4";
-  ui_.LogMessage("MELDRIX-" + digit + " Device was FOUND at Port: " + port);
-  ui_.SetCaption(Ctl::MeldrixHardwareFound, "MODEL " + digit + " - PC port " + port + "h");
+  if (BoardIsSimulated && BoardIsSimulated(board_.PortBase)) {
+    ui_.LogMessage("Simulated MELDRIX-" + digit + " Board answers at Port: " + port +
+                   " (no real board is reached)");
+    ui_.SetCaption(Ctl::MeldrixHardwareFound, "SIMULATED MODEL " + digit + " - port " + port + "h");
+  } else {
+    ui_.LogMessage("MELDRIX-" + digit + " Device was FOUND at Port: " + port);
+    ui_.SetCaption(Ctl::MeldrixHardwareFound, "MODEL " + digit + " - PC port " + port + "h");
+  }
   ui_.SetForeColor(Ctl::MeldrixHardwareFound, panel::kButtonText);
   SaveBoardSettings();
   board_.SelectBoardModel();

@@ -37,8 +37,8 @@ class Detector {
   // the window can show how the port is reached. May be left empty.
   std::function<void()> PortChanged;
   // Answers true where the board at base is a simulated one (no real port there). Such a board
-  // is announced but never stored in "meldrix5.ini", which must only name a real board. May be
-  // left empty: every board is then taken as real.
+  // is announced as simulated and never stored in "meldrix5.ini", which must only name a real
+  // board. May be left empty: every board is then taken as real.
   std::function<bool(int16_t base)> BoardIsSimulated;
 
  private:

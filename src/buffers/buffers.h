@@ -44,6 +44,13 @@ struct Buffers {
   std::vector<AddressRange> DataFileRanges;
   uint64_t CodeFileMovedBy = 0;
   uint64_t DataFileMovedBy = 0;
+  // Bytes changed in the buffer editor since the image was loaded, read, erased or saved.
+  bool CodeEdited = false;
+  bool DataEdited = false;
+  // How many times the image was replaced whole (loaded, read, erased): the editor's undo
+  // records belong to the image they were made in.
+  uint32_t CodeReplaced = 0;
+  uint32_t DataReplaced = 0;
 };
 
 }  // namespace buffers

@@ -40,12 +40,6 @@ std::string PortName(int16_t base) {
   }
 }
 
-// A real port only: a block without a real backend reaches nothing.
-struct RealPorts {
-  platform::NullPort nothing;
-  frontend::RoutedPortAccess access{nothing};
-};
-
 // No port at all, for the core's work on files alone.
 struct NoPort {
   platform::NullPort nothing;
@@ -129,7 +123,7 @@ class Session {
   // A settings file of its own for the simulated board, so that it never stands in for the
   // real board in the file the window reads.
   std::unique_ptr<platform::TemporaryDirectory> scratch_;
-  std::unique_ptr<RealPorts> real_;
+  std::unique_ptr<frontend::RealPortAccess> real_;
   std::unique_ptr<SimulatedSocket> socket_;
   frontend::PortAccess* access_ = nullptr;
   std::unique_ptr<NoPort> no_port_;
@@ -267,13 +261,16 @@ std::optional<ExitStatus> Session::Connect() {
     if (request_.model) socket_->Access().FollowModel(*request_.model);
     access_ = &socket_->Access();
   } else {
-    real_ = std::make_unique<RealPorts>();
-    access_ = &real_->access;
+    real_ = std::make_unique<frontend::RealPortAccess>();
+    access_ = real_.get();
   }
   programmer_ =
       std::make_unique<ops::Programmer>(access_->Machine(), panel_, clock_, settings_path);
   programmer_->DeviceSelected = [this](std::string_view name) {
     if (socket_) socket_->Insert(name, console_.err);
+  };
+  programmer_->detect.BoardIsSimulated = [this](int16_t base) {
+    return socket_ != nullptr || access_->Simulated(base);
   };
   access_->SendNotesTo([this](std::string_view text) { panel_.LogMessage(text); });
   return std::nullopt;
@@ -300,7 +297,7 @@ std::optional<ExitStatus> Session::UseRequestedPort() {
     return NoBoard(request_.port ? "no board answers at " + PortName(*request_.port)
                                  : "no board found at 378h, 278h or 3BCh");
   }
-  if (real_ && !real_->access.Reached(p.board.PortBase)) {
+  if (real_ && !real_->Reached(p.board.PortBase)) {
     return NoBoard("no access to the port at " + PortName(p.board.PortBase) +
                    " (see the log for why; --simulated uses the simulated board)");
   }
@@ -319,7 +316,7 @@ ExitStatus Session::Detect() {
       access_->Simulated(base) || socket_ ? "simulated board" : access_->Method(base);
   console_.out << "MELDRIX-" << p.board.BoardModel << " board at " << PortName(base) << ", "
                << method << '\n';
-  if (real_ && !real_->access.Reached(base)) return NoBoard("no access to " + PortName(base));
+  if (real_ && !real_->Reached(base)) return NoBoard("no access to " + PortName(base));
   return ExitStatus::Done;
 }
 

@@ -62,4 +62,14 @@ class RoutedPortAccess : public PortAccess {
   platform::LiveMachine machine_{router_};
 };
 
+struct NoBoardHolder {
+  platform::NullPort no_board;
+};
+
+// Real port access only: a block without a real backend reaches no board.
+class RealPortAccess final : private NoBoardHolder, public RoutedPortAccess {
+ public:
+  explicit RealPortAccess(Opener open = {}) : RoutedPortAccess(no_board, std::move(open)) {}
+};
+
 }  // namespace frontend

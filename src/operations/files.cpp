@@ -24,6 +24,7 @@ namespace {
 
 constexpr std::string_view kClickToSelect = "Click To Select a File";
 constexpr std::string_view kBufferErased = "Buffer Erased";
+constexpr std::string_view kEditedMark = " (edited)";
 
 std::string Trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
@@ -52,18 +53,23 @@ struct ImageSlot {
   Ctl size_text;  // the length beside it
   std::vector<buffers::AddressRange>& file_ranges;
   uint64_t& file_moved_by;
+  bool data;  // the data image, not the code image
 };
 
 ImageSlot CodeSlot(Programmer& p) {
-  return {p.buf.CodeBuffer,      p.buf.CodeLength,     p.buf.CodeFileName,
-          p.buf.CodeHoldsFile,   p.buf.CodeFileFormat, Ctl::FileNameCodeText,
-          Ctl::FileNameCodeSize, p.buf.CodeFileRanges, p.buf.CodeFileMovedBy};
+  return {p.buf.CodeBuffer,      p.buf.CodeLength,
+          p.buf.CodeFileName,    p.buf.CodeHoldsFile,
+          p.buf.CodeFileFormat,  Ctl::FileNameCodeText,
+          Ctl::FileNameCodeSize, p.buf.CodeFileRanges,
+          p.buf.CodeFileMovedBy, false};
 }
 
 ImageSlot DataSlot(Programmer& p) {
-  return {p.buf.DataBuffer,      p.buf.DataLength,     p.buf.DataFileName,
-          p.buf.DataHoldsFile,   p.buf.DataFileFormat, Ctl::FileNameDataText,
-          Ctl::FileNameDataSize, p.buf.DataFileRanges, p.buf.DataFileMovedBy};
+  return {p.buf.DataBuffer,      p.buf.DataLength,
+          p.buf.DataFileName,    p.buf.DataHoldsFile,
+          p.buf.DataFileFormat,  Ctl::FileNameDataText,
+          Ctl::FileNameDataSize, p.buf.DataFileRanges,
+          p.buf.DataFileMovedBy, true};
 }
 
 // Both Open entries start afresh: indicators off, the display back to showing the image.
@@ -94,6 +100,7 @@ void ReportRefusedFile(Programmer& p, const std::string& path, const buffers::Lo
 // display and progress bar start over. `buffer_name` is how the log names the buffer.
 void TakeImage(Programmer& p, ImageSlot slot, const buffers::LoadedImage& image,
                const std::string& path, const std::string& buffer_name) {
+  p.ImageReplaced(slot.data);
   slot.file_name = path;
   slot.holds_file = true;
   slot.file_format = image.format;
@@ -238,6 +245,7 @@ void PlaceForDevice(Programmer& p, buffers::LoadedImage& image) {
 // needs an image (`uses`) is disabled until one is opened again.
 void EraseImage(Programmer& p, ImageSlot slot, size_t filled, std::initializer_list<Ctl> uses) {
   std::fill_n(slot.buffer.begin(), filled, uint8_t{0xFF});
+  p.ImageReplaced(slot.data);
   slot.holds_file = false;
   for (Ctl c : uses) p.ui.SetEnabled(c, false);
   p.ui.SetCaption(slot.name_text, kBufferErased);
@@ -272,6 +280,7 @@ void Programmer::ReadBinaryFileData() {
 // The file becomes the code image only when the whole of it could be read and fits the code
 // buffer; otherwise the operator is told why and the image, its length, flags and name stay.
 bool Programmer::LoadCodeFile(const std::string& path, buffers::ReadAs how) {
+  if (!EditsMayBeLost(false)) return false;
   const std::string shown_before = ui.Caption(Ctl::FileNameCodeText);
   ui.SetCaption(Ctl::FileNameCodeText, path);
   ui.SetCaption(Ctl::BufferDisplay,
@@ -326,6 +335,7 @@ bool Programmer::LoadCodeFile(const std::string& path, buffers::ReadAs how) {
 // the data image, its length, flag and name stay as they were, so a later Save Data cannot
 // overwrite the refused file with the old image.
 bool Programmer::LoadDataFile(const std::string& path, buffers::ReadAs how) {
+  if (!EditsMayBeLost(true)) return false;
   const std::string shown_before = ui.Caption(Ctl::FileNameDataText);
   ui.SetCaption(Ctl::FileNameDataText, path);
   DataFlowIndicatorOn();
@@ -395,6 +405,10 @@ void Programmer::mnuFileSaveDataAs_Click() {
 bool Programmer::SaveCodeFile(const std::string& path, bool chosen, buffers::ImageFormat format) {
   if (!SaveImage(*this, CodeSlot(*this), "Binary File", path, chosen, format)) return false;
   if (chosen) buf.CodeImageSource = path;
+  if (buf.CodeEdited) {
+    buf.CodeEdited = false;
+    ShowEditedMark(false);
+  }
   return true;
 }
 
@@ -403,8 +417,20 @@ void Programmer::ShowCodeImageCaptions() {
   ui.SetCaption(Ctl::FileNameCodeSize, LengthInParentheses(buf.CodeLength));
 }
 
+void Programmer::ShowEditedMark(bool data) {
+  const std::string& source = data ? buf.DataFileName : buf.CodeImageSource;
+  std::string caption = source.empty() ? std::string(kClickToSelect) : source;
+  if (data ? buf.DataEdited : buf.CodeEdited) caption += kEditedMark;
+  ui.SetCaption(data ? Ctl::FileNameDataText : Ctl::FileNameCodeText, caption);
+}
+
 bool Programmer::SaveDataFile(const std::string& path, bool chosen, buffers::ImageFormat format) {
-  return SaveImage(*this, DataSlot(*this), "Data Binary File", path, chosen, format);
+  if (!SaveImage(*this, DataSlot(*this), "Data Binary File", path, chosen, format)) return false;
+  if (buf.DataEdited) {
+    buf.DataEdited = false;
+    ShowEditedMark(true);
+  }
+  return true;
 }
 
 void Programmer::ReportUnwritableFile(const std::string& path, const std::string& reason) {

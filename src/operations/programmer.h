@@ -6,6 +6,7 @@
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,6 +14,7 @@
 
 #include "board/board.h"
 #include "board/detect.h"
+#include "buffers/buffer_edit.h"
 #include "buffers/buffers.h"
 #include "buffers/image_formats.h"
 #include "devices/catalogue.h"
@@ -316,6 +318,20 @@ class Programmer {
   void LoadSetup_Click(int slot) { RestoreSetup(SlotFileName(slot)); }
   static std::string SlotFileName(int slot);  // "MXSetup1.INI" .. "MXSetup4.INI"
   void ShowVoltageInForce();
+
+  // --- The buffer editor -------------------------------------------------------------------------
+  // The code image (data: the data image) as far as the buffer editor shows and changes it.
+  std::span<uint8_t> EditableImage(bool data);
+  // An edit of the buffer editor, or its undo: the bytes change and the image counts as edited
+  // until it is saved or replaced; a load file's records and the code image grow to hold it;
+  // the file caption and the page view follow.
+  void ApplyBufferEdit(bool data, const buffers::ByteEdit& edit, bool undo);
+  // The image was replaced whole: its edits and the editor's records of them are gone.
+  void ImageReplaced(bool data);
+  // The file caption, marked while the image holds edits that are not saved.
+  void ShowEditedMark(bool data);
+  // Before a load replaces an image holding unsaved edits: true when the operator lets them go.
+  bool EditsMayBeLost(bool data);
 
   // The slider's and the code/data check boxes' current state, as the operations read them.
   int SliderMax() const { return ui.Max(panel::Ctl::Slider1); }

@@ -4,7 +4,13 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
+#include <sys/io.h>
+#endif
+
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 
@@ -67,11 +73,20 @@ OperatingSystemFacts ReadOperatingSystemFacts() {
   return facts;
 }
 
-bool DirectPortAccessPossible() {
-#if defined(__x86_64__) || defined(__i386__)
-  return ::geteuid() == 0 || HoldsRawIoCapability();
+std::optional<std::string> DirectPortAccessRefusal() {
+#if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
+  if (::geteuid() != 0 && !HoldsRawIoCapability()) return "needs root or CAP_SYS_RAWIO";
+  // The kernel is asked for the permission of one port and gives it back at once; the port is
+  // neither read nor written. It is the POST code port, which no board block overlaps, so that
+  // the permission of a block already open is left as it is.
+  constexpr unsigned long kProbePort = 0x80;
+  if (::ioperm(kProbePort, 1, 1) != 0) {
+    return std::string("the kernel refused port access: ") + std::strerror(errno);
+  }
+  ::ioperm(kProbePort, 1, 0);
+  return std::nullopt;
 #else
-  return false;
+  return "needs an x86 machine";
 #endif
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -14,8 +15,9 @@ struct OperatingSystemFacts {
 };
 OperatingSystemFacts ReadOperatingSystemFacts();
 
-// Whether this process could be given direct access to the parallel-port registers: an x86
-// machine and a process running as root or holding the raw-I/O capability.
-bool DirectPortAccessPossible();
+// Why this process cannot be given direct access to the parallel-port registers, as the machine
+// and the kernel answer now; nothing when it can. It needs an x86 machine, root or the raw-I/O
+// capability, and a kernel that grants port permissions (some containers refuse every one).
+std::optional<std::string> DirectPortAccessRefusal();
 
 }  // namespace platform

@@ -7,9 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
@@ -18,6 +20,7 @@
 #include <functional>
 #include <thread>
 
+#include "app/main_form.h"
 #include "platform/signals.h"
 #include "support/image.h"
 #include "support/temp_dir.h"
@@ -190,6 +193,58 @@ TEST(LongOperation, WindowLivesOtherInputIsDroppedAndStopEndsAtAByte) {
       [&] { app_testing::Click(t.Find("Blank_button")); });
   EXPECT_GT(t.programmer.StopAddress, 0);
   EXPECT_EQ(t.StatusReads(), 2 * int64_t{t.programmer.StopAddress});
+}
+
+// While the operation runs, every control that drops the operator's input looks disabled, and
+// the bars of the menus and the toolbar too; Stop does not. The core still enables and disables
+// meanwhile, and reads back what it set; at the end each control shows what the core left it.
+TEST(LongOperation, InputsLookDisabledMeanwhileAndShowTheCoresStatesAfter) {
+  LongRig t("Eprom 27C512");
+  t.window.SetEnabled(Ctl::Show_button, true);
+  std::vector<std::pair<QWidget*, bool>> inputs;
+  for (const app::FormControl& row : app::FormControls()) {
+    auto* widget = qobject_cast<QWidget*>(t.window.Control(row.ref));
+    const bool takes_input = row.kind != app::Kind::Frame && row.kind != app::Kind::Label &&
+                             row.kind != app::Kind::Log && row.kind != app::Kind::Page &&
+                             row.kind != app::Kind::Progress && row.kind != app::Kind::Field &&
+                             row.ref != panel::Ref(Ctl::Error_label);
+    if (takes_input) inputs.emplace_back(widget, widget->isEnabled());
+  }
+  ASSERT_GT(inputs.size(), 25U);
+  const bool read_entry = t.Find<QAction>("menuReadCode")->isEnabled();
+  t.window.mnuDisplayBufferEditor_Click();
+  auto* editor = t.Find("frmBufferEditor");
+  int looked_enabled = -1;
+  bool stop_usable = false, bars_enabled = true, core_sees_its_own = false, editable = true;
+  t.RunWithTicks(
+      [&](int tick) {
+        if (tick == 2) {
+          looked_enabled = static_cast<int>(std::ranges::count_if(
+              inputs, [](const auto& input) { return input.first->isEnabled(); }));
+          auto* stop = t.Find("Stop_button");
+          stop_usable = stop->isVisible() && stop->isEnabled();
+          bars_enabled = t.window.menuBar()->isEnabled() || t.Find("tbToolBar")->isEnabled();
+          editable = editor->isEnabled();  // the image read or programmed stays as it is
+          t.window.SetEnabled(Ctl::Show_button, false);  // as an operation's handler would
+          core_sees_its_own =
+              !t.window.Enabled(Ctl::Show_button) && t.window.Enabled(Ctl::TestHardware_button);
+        }
+        if (tick == 3) app_testing::Click(t.Find("Stop_button"));
+      },
+      [&] { app_testing::Click(t.Find("Read_button")); });
+  EXPECT_EQ(looked_enabled, 0);
+  EXPECT_TRUE(stop_usable);
+  EXPECT_FALSE(bars_enabled);
+  EXPECT_FALSE(editable);
+  EXPECT_TRUE(editor->isEnabled());
+  EXPECT_TRUE(core_sees_its_own);
+  EXPECT_TRUE(t.window.menuBar()->isEnabled());
+  EXPECT_TRUE(t.Find("tbToolBar")->isEnabled());
+  EXPECT_EQ(t.Find<QAction>("menuReadCode")->isEnabled(), read_entry);
+  for (const auto& [widget, enabled] : inputs) {
+    const bool expected = widget->objectName() == "Show_button" ? false : enabled;
+    EXPECT_EQ(widget->isEnabled(), expected) << widget->objectName().toStdString();
+  }
 }
 
 // The board's 500 ms settling wait before programming does not freeze the window: it paints and

@@ -5,7 +5,11 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QPlainTextEdit>
 #include <QScreen>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <map>
 
 #include "window_fixture.h"
@@ -31,7 +35,8 @@ TEST(Placement, AbsentOrUnreadableValuesTakeTheDefaults) {
   EXPECT_EQ(app::ReadPlacement(store), app::kDefaultPlacement);
   EXPECT_EQ(app::kDefaultPlacement.left, 100);
   EXPECT_EQ(app::kDefaultPlacement.top, 100);
-  EXPECT_EQ(app::kDefaultPlacement.height, 6500);
+  EXPECT_EQ(app::kDefaultPlacement.width, 0);  // no size stored: the first-start size
+  EXPECT_EQ(app::kDefaultPlacement.height, 0);
   for (const char* bad : {"", "abc", "12x", "nan", "inf", "1e99", " ", "0x10"}) {
     store.values["Settings/MainLeft"] = bad;
     EXPECT_EQ(app::ReadPlacement(store).left, 100) << bad;
@@ -113,23 +118,51 @@ double TwipsPerPixel() {
   return 1440.0 / QGuiApplication::primaryScreen()->logicalDotsPerInch();
 }
 
-TEST(WindowPlacement, FirstRunTakesTheDefaults) {
+struct FirstStartCase {
+  PixelRect screen;
+  PixelRect expected;
+};
+
+// About three quarters of the screen's area in its proportions, but never below the least size
+// (here 783 x 536) nor beyond the screen.
+TEST(FirstStartSize, ThreeQuartersOfTheScreenWithinTheLeastSizeAndTheScreen) {
+  const FirstStartCase cases[] = {
+      {{0, 0, 1366, 768}, {0, 0, 1183, 665}}, {{0, 0, 1920, 1080}, {0, 0, 1663, 935}},
+      {{0, 27, 1024, 741}, {0, 0, 887, 642}}, {{0, 0, 800, 600}, {0, 0, 783, 536}},
+      {{0, 0, 640, 480}, {0, 0, 640, 480}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(app::FirstStartSize(c.screen, 783, 536), c.expected) << c.screen.width;
+  }
+}
+
+// The window at its first start on the 1366 x 768 test screen: placed where the defaults say,
+// three quarters of the screen or more, and a long log line on one line.
+TEST(WindowPlacement, FirstRunTakesThreeQuartersOfTheScreenAndALogLineFits) {
   app_testing::WindowUnderTest t;
   t.window.Form_Load();
   const double tpp = TwipsPerPixel();
-  EXPECT_EQ(t.window.x(), static_cast<int>(std::round(100 / tpp)));
-  EXPECT_EQ(t.window.y(), static_cast<int>(std::round(100 / tpp)));
-  // The stored default height of 6500 twips cannot hold the controls: the window opens at the
-  // smallest height that does.
-  const int least = t.window.minimumSizeHint().height();
-  EXPECT_GT(least, static_cast<int>(std::round(6500 / tpp)));
-  EXPECT_EQ(t.window.height(), least);
-  EXPECT_GE(t.window.width(), 700);
   // The hex view's frame sits where start-up puts it.
   const QWidget* frame3 = t.Find<QWidget>("Frame3");
   EXPECT_EQ(frame3->y(), 72);
   EXPECT_EQ(frame3->width(), 481);
   EXPECT_EQ(frame3->height(), 241);
+  t.window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&t.window));
+  EXPECT_EQ(t.window.x(), static_cast<int>(std::round(100 / tpp)));
+  EXPECT_EQ(t.window.y(), static_cast<int>(std::round(100 / tpp)));
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  const QRect outer = t.window.frameGeometry();
+  EXPECT_TRUE(screen.contains(outer));
+  EXPECT_GE(outer.width() * outer.height(), screen.width() * screen.height() * 7 / 10);
+  EXPECT_GE(outer.height(), 665);
+
+  t.window.LogMessage("Device Memory DOES NOT VERIFY with Buffer Contents");
+  QApplication::processEvents();
+  const auto* log = t.Find<QPlainTextEdit>("SystemLog");
+  const QTextBlock last = log->document()->lastBlock();
+  ASSERT_TRUE(last.text().endsWith("Device Memory DOES NOT VERIFY with Buffer Contents"));
+  EXPECT_EQ(last.layout()->lineCount(), 1);
 }
 
 TEST(WindowPlacement, StoredPlacementOffEveryScreenStillOpensOnAScreen) {

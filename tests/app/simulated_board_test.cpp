@@ -37,7 +37,8 @@ struct OnSimulatedBoard : app_testing::WindowUnderTest {
 TEST(SimulatedBoard, StartUpFindsItAnnouncesItAndEndsWithAnEmptyLog) {
   OnSimulatedBoard t;
   t.window.Form_Load();
-  EXPECT_EQ(t.window.Caption(Ctl::MeldrixHardwareFound), "MODEL 5 - PC port 378h");
+  EXPECT_EQ(t.window.Caption(Ctl::MeldrixHardwareFound), "SIMULATED MODEL 5 - port 378h");
+  EXPECT_EQ(t.window.Caption(Ctl::Frame9), "Simulated Meldrix Board");
   EXPECT_EQ(t.live->board.BoardModel, 5);
   EXPECT_EQ(t.window.Caption(Ctl::SystemLog), "");
   EXPECT_EQ(t.window.windowTitle().toStdString(), "MELDRIX-5A Eprom Programmer - simulated board");
@@ -102,6 +103,8 @@ TEST(SimulatedBoard, NeverAnswersBesideARealBoardNorIsStoredAsOne) {
     t.window.Form_Load();
     t.window.show();
     EXPECT_EQ(t.live->board.PortBase, 0x378);
+    EXPECT_EQ(t.window.Caption(Ctl::MeldrixHardwareFound), "MODEL 5 - PC port 378h");
+    EXPECT_EQ(t.window.Caption(Ctl::Frame9), "Meldrix Hardware Found");
     app_testing::Click(t.Find<QRadioButton>("LPTSelection(2)"));
     EXPECT_EQ(t.window.StatusPort().toStdString(), "3BCh: no port on this machine");
     t.Find<QAction>("menuTestHardware")->trigger();
@@ -115,6 +118,12 @@ TEST(SimulatedBoard, NeverAnswersBesideARealBoardNorIsStoredAsOne) {
   t.Find<QAction>("menuTestHardware")->trigger();
   EXPECT_EQ(t.live->board.BoardModel, 5);
   EXPECT_FALSE(std::filesystem::exists(t.directory.Path() / "meldrix5.ini"));
+  // Where a real board is announced, the simulated one says what it is.
+  const std::string log = t.window.Caption(Ctl::SystemLog);
+  EXPECT_NE(
+      log.find(">  Simulated MELDRIX-5 Board answers at Port: 378 (no real board is reached)"),
+      std::string::npos);
+  EXPECT_EQ(log.find("was FOUND"), std::string::npos);
 }
 
 // The operator's whole road through the window: choose a device, read it, verify it from the
@@ -250,7 +259,7 @@ TEST(SimulatedBoard, WhyAPortCannotBeReachedOutlivesTheStartUpLog) {
   EXPECT_EQ(t.Find<QWidget>("sbStatusBar.Port")->toolTip().toStdString(),
             "378h: /dev/parport0 cannot be claimed: Device or resource busy");
   const QString report = app::SystemInformationText(
-      app::CollectSystemInformation({}, {}, false, t.window.PortNotes()));
+      app::CollectSystemInformation({}, {}, "needs root or CAP_SYS_RAWIO", t.window.PortNotes()));
   EXPECT_TRUE(report.contains("Not reached: 378h: /dev/parport0 cannot be claimed"))
       << report.toStdString();
   EXPECT_EQ(report.count("elsewhere: direct I/O refused"), 2);  // 278h and 3BCh, probed too

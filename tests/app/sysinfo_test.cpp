@@ -14,6 +14,9 @@
 
 namespace {
 
+// Why direct I/O cannot be had, as the machine of a normal user answers.
+const std::optional<std::string> kNoDirectIo = "needs root or CAP_SYS_RAWIO";
+
 QString Value(const app::SystemInformation& info, const QString& key, const QString& name) {
   QString value = "stale";
   if (!app::GetKeyValue(info, key, name, value)) return "<absent:" + value + ">";
@@ -34,7 +37,8 @@ class PortAccess : public ::testing::TestWithParam<PortCase> {};
 // Which way the program can reach each port, and what the operator is told to do otherwise.
 TEST_P(PortAccess, NamesTheMethodAndTheRemedy) {
   const PortCase c = GetParam();
-  const auto info = app::CollectSystemInformation({}, {c.port}, c.direct_possible);
+  const auto info =
+      app::CollectSystemInformation({}, {c.port}, c.direct_possible ? std::nullopt : kNoDirectIo);
   const QString key = "Port " + QString::fromStdString(c.port.name);
   EXPECT_EQ(Value(info, key, "Access method"), c.method);
   EXPECT_EQ(Value(info, key, "User may open it"), c.may_open);
@@ -89,10 +93,21 @@ INSTANTIATE_TEST_SUITE_P(
                                "No",
                                "modprobe ppdev"}));
 
+// Root in a container whose kernel grants no port permission: direct I/O is not called possible,
+// and no port is offered it.
+TEST(SystemInformation, DirectIoTheKernelRefusesIsNotPossible) {
+  const auto info =
+      app::CollectSystemInformation({}, {{"parport0", 0x378, "/dev/parport0", false, false}},
+                                    "the kernel refused port access: Function not implemented");
+  EXPECT_EQ(Value(info, "Parallel ports", "Direct I/O"),
+            "not possible (the kernel refused port access: Function not implemented)");
+  EXPECT_EQ(Value(info, "Port parport0", "Access method"), "none");
+}
+
 TEST(SystemInformation, BaseAddressesInHexAndUnknownBases) {
   const auto info = app::CollectSystemInformation(
       {}, {{"parport0", 0x3BC, "/dev/parport0", true, true}, {"parport1", 0, "/dev/parport1"}},
-      false);
+      kNoDirectIo);
   EXPECT_EQ(Value(info, "Port parport0", "Base address"), "3BCh");
   EXPECT_EQ(Value(info, "Port parport1", "Base address"), "unknown");
   EXPECT_EQ(Value(info, "Parallel ports", "Count"), "2");
@@ -100,7 +115,7 @@ TEST(SystemInformation, BaseAddressesInHexAndUnknownBases) {
 }
 
 TEST(SystemInformation, GetKeyValueAnswersFalseAndEmptyForWhatIsNotThere) {
-  const auto info = app::CollectSystemInformation({}, {}, false);
+  const auto info = app::CollectSystemInformation({}, {}, kNoDirectIo);
   EXPECT_EQ(Value(info, "Program", "Version"), "1.0.24");
   EXPECT_EQ(Value(info, "Program", "Colour"), "<absent:>");
   EXPECT_EQ(Value(info, "Registry", "Version"), "<absent:>");
@@ -139,7 +154,7 @@ TEST(SystemInformation, UnavailableWhenTheSystemCannotBeIdentified) {
       modal->close();
     }
   });
-  app::StartSysInfo(owner, app::CollectSystemInformation({}, {}, false));
+  app::StartSysInfo(owner, app::CollectSystemInformation({}, {}, kNoDirectIo));
   EXPECT_EQ(shown, "System Information Is Unavailable At This Time");
 }
 

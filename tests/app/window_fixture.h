@@ -95,6 +95,10 @@ class FakeDialogs final : public app::Dialogs {
     chosen_filter = state_.save_filter;
     return Next();
   }
+  QString ChooseFolder(QWidget*, const QString& title, const QString&) override {
+    state_.titles.push_back(title);
+    return Next();
+  }
 
  private:
   QString Next() {

@@ -309,7 +309,8 @@ TEST(WindowInventory, MenuTreeInOrderWithCaptionsSeparatorsAndDisabledEntries) {
   }
 }
 
-TEST(WindowInventory, MenuBarHoldsTheFiveMenusWithAccessKeys) {
+// The five menus of the menu tree, and the Display menu of the buffer editor.
+TEST(WindowInventory, MenuBarHoldsTheMenusWithAccessKeys) {
   WindowUnderTest t;
   std::vector<std::string> bar;
   // The simulated board's socket menu is hidden: no simulated board here.
@@ -320,7 +321,7 @@ TEST(WindowInventory, MenuBarHoldsTheFiveMenusWithAccessKeys) {
   }
   EXPECT_EQ(bar,
             (std::vector<std::string>{"mnuFile &File", "mnuTools &Tools", "menuCommand &Command",
-                                      "Setup &Setup", "mnuHelp &Help"}));
+                                      "mnuDisplay &Display", "Setup &Setup", "mnuHelp &Help"}));
 }
 
 TEST(WindowInventory, ToolbarButtonsByKeyThenTheVerifyAndCompareButtons) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "buffers/buffer_edit.h"
 #include "buffers/checksums.h"
 #include "buffers/image_file.h"
 #include "buffers/image_formats.h"
@@ -461,3 +462,45 @@ TEST_F(Files, FileNameOpensTheDialogOnlyWhileNoFileIsChosen) {
 }
 
 }  // namespace
+
+// An edit of the buffer editor marks the image until it is saved; between a load file's records
+// it becomes a record of its own, so that Save writes it; beyond a shorter raw image it extends
+// the image that programming covers. Loading over unsaved edits asks first.
+TEST_F(Files, EditsAreSavedEvenBetweenRecordsAndALoadOverThemAsksFirst) {
+  p.SetDeviceIndex(5);  // Eprom 27C64
+  const auto low = EveryByteValue(0x100);
+  const auto high = EveryByteValue(0x20);
+  const std::vector<buffers::ImageSpan> records = {{0x0000, low}, {0x1000, high}};
+  const std::string text = buffers::IntelHexText(records);
+  const std::string path = Write("patched.hex", std::vector<uint8_t>(text.begin(), text.end()));
+  OpenCode(path);
+  const uint32_t replaced = p.buf.CodeReplaced;
+  const auto edit =
+      buffers::OverwriteEdit(p.EditableImage(false), 0x800, std::vector<uint8_t>{0x42});
+  p.ApplyBufferEdit(false, edit, false);
+  EXPECT_EQ(ui.Caption(Ctl::FileNameCodeText), path + " (edited)");
+  p.mnuFileSaveCode_Click();
+  const auto saved = Read(path);
+  const std::vector<uint8_t> patch = {0x42};
+  const std::vector<buffers::ImageSpan> patched = {{0x0000, low}, {0x800, patch}, {0x1000, high}};
+  EXPECT_EQ(std::string(saved.begin(), saved.end()), buffers::IntelHexText(patched));
+  EXPECT_EQ(ui.Caption(Ctl::FileNameCodeText), path);
+
+  p.ApplyBufferEdit(false, edit, true);  // undone: the buffer differs from the file again
+  ui.ok_cancel_replies = {false};
+  ui.log.clear();
+  OpenCode(path);
+  EXPECT_EQ(ui.log,
+            std::vector<std::string>{"Loading was Canceled: the Code Buffer keeps its edits"});
+  EXPECT_EQ(p.buf.CodeBuffer[0x800], 0xFF);
+  EXPECT_TRUE(p.buf.CodeEdited);
+  OpenCode(path);  // OK this time
+  EXPECT_EQ(p.buf.CodeBuffer[0x800], 0x42);
+  EXPECT_FALSE(p.buf.CodeEdited);
+  EXPECT_EQ(p.buf.CodeReplaced, replaced + 1);
+
+  OpenCode(Write("short.bin", EveryByteValue(0x1000)));
+  p.SetDeviceIndex(5);  // the buffer covers the device again
+  p.ApplyBufferEdit(false, buffers::FillEdit(p.EditableImage(false), 0x17FF, 0x1800, 0x00), false);
+  EXPECT_EQ(p.buf.CodeImageLength, 0x1801);
+}

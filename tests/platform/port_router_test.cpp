@@ -9,6 +9,7 @@
 
 #include "platform/direct_io_port.h"
 #include "platform/parports.h"
+#include "platform/system_info.h"
 
 namespace {
 
@@ -156,6 +157,14 @@ TEST(DirectIoPort, RefusesAnythingButAParallelPortBase) {
         << std::hex << base;
     EXPECT_FALSE(reason.empty());
   }
+}
+
+// What System Info says of direct I/O is what opening a port with it finds on this machine:
+// possible exactly when a block opens, refused when none does.
+TEST(DirectIoPort, SystemInformationAgreesWithWhatOpeningFinds) {
+  std::string reason;
+  const bool opens = platform::DirectIoPort::Open(0x278, reason) != nullptr;
+  EXPECT_EQ(!platform::DirectPortAccessRefusal().has_value(), opens) << reason;
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ void Programmer::ReadDeviceToBuffer() {
     return;
   }
   buf.CodeBuffer.swap(code);
+  ImageReplaced(false);
   buf.CodeLength = length;
   buf.CodeImageLength = length;
   buf.CodeImageSource = "Read from Device " + dev.DeviceName;

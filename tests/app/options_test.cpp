@@ -1,0 +1,99 @@
+// Tools - Options through the real window: what it shows, what it keeps in the per-user store,
+// and what the window does with it now and at the next start.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "app/options_dialog.h"
+#include "window_fixture.h"
+
+namespace {
+
+using app_testing::WindowUnderTest;
+using panel::Ctl;
+
+// Opens Tools - Options and lets `act` work the dialog as the operator would; it ends it.
+void WorkOptions(WindowUnderTest& t, const std::function<void(app::frmOptions&)>& act) {
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* dialog = qobject_cast<app::frmOptions*>(modal)) {
+      seen = true;
+      act(*dialog);
+    } else if (modal != nullptr) {
+      modal->close();
+    }
+  });
+  t.Find<QAction>("mnuToolsOptions")->trigger();
+  EXPECT_TRUE(seen);
+}
+
+template <typename W>
+W* In(app::frmOptions& dialog, const char* name) {
+  return dialog.findChild<W*>(name);
+}
+
+TEST(OptionsDialog, RoundTripThroughTheStoreTheWindowAndTheNextStart) {
+  ::setenv("XDG_DATA_HOME", "/data", 1);
+  WindowUnderTest t;
+  t.window.Form_Load();
+  t.window.show();
+  const std::string port_in_force = t.window.Value(panel::LPTSelection(0)) != 0 ? "378h" : "278h";
+
+  WorkOptions(t, [&](app::frmOptions& d) {
+    EXPECT_EQ(d.objectName(), "frmOptions");
+    EXPECT_EQ(In<QComboBox>(d, "OptionsPort")->currentText().toStdString(), port_in_force);
+    EXPECT_EQ(In<QLabel>(d, "OptionsAccess")->text(), t.window.StatusPort());
+    EXPECT_TRUE(In<QCheckBox>(d, "OptionsSimulatedBoard")->isChecked());
+    EXPECT_FALSE(In<QCheckBox>(d, "OptionsCheckBlank")->isChecked());
+    EXPECT_FALSE(In<QCheckBox>(d, "OptionsVerifyAfter")->isChecked());
+    EXPECT_EQ(In<QLineEdit>(d, "OptionsDatFolder")->text(), "/data/meldrix5/dats");
+    In<QCheckBox>(d, "OptionsSimulatedBoard")->setChecked(false);
+    In<QCheckBox>(d, "OptionsCheckBlank")->setChecked(true);
+    t.dialogs.replies = {"/roms"};
+    In<QPushButton>(d, "OptionsDatFolderBrowse")->click();
+    In<QComboBox>(d, "OptionsPort")->setCurrentIndex(2);
+    d.accept();
+  });
+  ::unsetenv("XDG_DATA_HOME");
+  EXPECT_TRUE(t.dialogs.boxes.empty());  // no placeholder box
+  EXPECT_EQ(t.settings.values["Options/SimulatedBoard"], "0");
+  EXPECT_EQ(t.settings.values["Options/CheckBlankBeforeProgramming"], "1");
+  EXPECT_EQ(t.settings.values["Options/VerifyAfterProgramming"], "0");
+  EXPECT_EQ(t.settings.values["RomLists/DatFolder"], "/roms");
+  // The changed default shows at once; the port is chosen as its option chooses it.
+  EXPECT_EQ(t.window.Value(Ctl::CheckBlankPriorProgramming), 1);
+  EXPECT_EQ(t.window.Value(Ctl::VerifyAfterProgramming), 0);
+  EXPECT_EQ(t.window.Value(panel::LPTSelection(2)), 1);
+  EXPECT_EQ(t.programmer.board.PortBase, 0x3BC);
+  EXPECT_TRUE(t.window.Caption(Ctl::SystemLog).ends_with(">  Port Selection changed to 3BCh"));
+
+  // Cancel keeps the store as it was, whatever was changed in the dialog.
+  const int puts = t.settings.puts;
+  WorkOptions(t, [&](app::frmOptions& d) {
+    EXPECT_EQ(In<QLineEdit>(d, "OptionsDatFolder")->text(), "/roms");
+    EXPECT_FALSE(In<QCheckBox>(d, "OptionsSimulatedBoard")->isChecked());
+    In<QCheckBox>(d, "OptionsVerifyAfter")->setChecked(true);
+    d.reject();
+  });
+  EXPECT_EQ(t.settings.puts, puts);
+  EXPECT_EQ(t.window.Value(Ctl::VerifyAfterProgramming), 0);
+
+  // The next start begins with the auto operations as set up.
+  WindowUnderTest next;
+  next.settings.values = t.settings.values;
+  next.window.Form_Load();
+  EXPECT_EQ(next.window.Value(Ctl::CheckBlankPriorProgramming), 1);
+  EXPECT_EQ(next.window.Value(Ctl::VerifyAfterProgramming), 0);
+}
+
+}  // namespace

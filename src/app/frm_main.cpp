@@ -15,7 +15,9 @@
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
+#include <chrono>
 #include <exception>
+#include <optional>
 #include <vector>
 
 #include "app/buffer_editor.h"
@@ -235,12 +237,12 @@ void frmMain::Attach(ops::Programmer& programmer) {
 void frmMain::Route(const std::function<void(ops::Programmer&)>& handler, bool on_chip) {
   if (programmer_ == nullptr || busy_) return;
   BeginOperation();
+  // The time an operation on the chip took is told once it has ended, after its own report, so
+  // that it is no part of the failure the status bar shows.
+  std::optional<std::chrono::nanoseconds> started;
+  if (on_chip) started = programmer_->io.BoardClock();
   try {
-    if (on_chip) {
-      programmer_->RunTimed([&] { handler(*programmer_); });
-    } else {
-      handler(*programmer_);
-    }
+    handler(*programmer_);
     ShowPortAccess();
     ShowCodeChecksum();
     ReportSimulatedDamage();
@@ -253,6 +255,7 @@ void frmMain::Route(const std::function<void(ops::Programmer&)>& handler, bool o
                panel::Icon::Critical);
   }
   EndOperation();
+  if (started) programmer_->TellTimeTaken(programmer_->io.BoardClock() - *started);
 }
 
 void frmMain::BeginOperation() {

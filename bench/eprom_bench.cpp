@@ -151,21 +151,12 @@ void RunRead(benchmark::State& state, Device d) {
   Report(state, b, d.size);
 }
 
-template <typename Rig>
-void RunVerify(benchmark::State& state, Device d) {
+// Verify and Compare walk the same bytes of an erased device against an erased image.
+template <typename Rig, void (ops::Programmer::*Walk)()>
+void RunWalk(benchmark::State& state, Device d) {
   Rig b(d);
   std::fill_n(b.p.buf.CodeBuffer.begin(), d.size, uint8_t{0xFF});  // the erased device matches
-  for (auto _ : state) b.p.VerifyCode();
-  if (b.ui.last_log != "Device Contents MATCHES with Buffer Contents")
-    state.SkipWithError("no match");
-  Report(state, b, d.size);
-}
-
-template <typename Rig>
-void RunCompare(benchmark::State& state, Device d) {
-  Rig b(d);
-  std::fill_n(b.p.buf.CodeBuffer.begin(), d.size, uint8_t{0xFF});  // the erased device matches
-  for (auto _ : state) b.p.CompareCode();
+  for (auto _ : state) (b.p.*Walk)();
   if (b.ui.last_log != "Device Contents MATCHES with Buffer Contents")
     state.SkipWithError("no match");
   Report(state, b, d.size);
@@ -199,10 +190,10 @@ void BM_DeviceScanRead(benchmark::State& state, Device d) {
   RunRead<Bench>(state, d);
 }
 void BM_Verify(benchmark::State& state, Device d) {
-  RunVerify<Bench>(state, d);
+  RunWalk<Bench, &ops::Programmer::VerifyCode>(state, d);
 }
 void BM_Compare(benchmark::State& state, Device d) {
-  RunCompare<Bench>(state, d);
+  RunWalk<Bench, &ops::Programmer::CompareCode>(state, d);
 }
 void BM_ProgramOnePulse(benchmark::State& state, Device d) {
   RunProgram<Bench>(state, d);

@@ -16,6 +16,7 @@
 #include "operations/programmer.h"
 #include "platform/dirs.h"
 #include "platform/signals.h"
+#include "romlists/rom_index.h"
 
 namespace app {
 namespace {
@@ -64,6 +65,7 @@ int RunProgram(int argc, char* argv[]) {
   frmMain window(clock, sound, settings, platform::SoundDirectory());
   ops::Programmer programmer(port_access->Machine(), window, clock,
                              platform::JoinPath(platform::ProgramDirectory(), "meldrix5.ini"));
+  window.IndexRomLists(romlists::DefaultIndexPath(), romlists::DefaultSources().software_lists);
   return RunWindow(window, programmer, *port_access);
 }
 

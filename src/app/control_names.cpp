@@ -9,7 +9,7 @@ using panel::Ctl;
 
 namespace {
 
-constexpr std::array<std::pair<Ctl, std::string_view>, 101> kNames = {{
+constexpr std::array<std::pair<Ctl, std::string_view>, 102> kNames = {{
     {Ctl::frmMain, "frmMain"},
     {Ctl::Frame1, "Frame1"},
     {Ctl::Frame2, "Frame2"},
@@ -73,6 +73,7 @@ constexpr std::array<std::pair<Ctl, std::string_view>, 101> kNames = {{
     {Ctl::mnuFileClose, "mnuFileClose"},
     {Ctl::mnuFileExit, "mnuFileExit"},
     {Ctl::mnuTools, "mnuTools"},
+    {Ctl::mnuToolsIdentifyCode, "mnuToolsIdentifyCode"},
     {Ctl::mnuToolsOptions, "mnuToolsOptions"},
     {Ctl::menuCommand, "menuCommand"},
     {Ctl::menuBlankCheck, "menuBlankCheck"},

@@ -29,6 +29,7 @@
 #include "app/options_dialog.h"
 #include "app/placement.h"
 #include "app/qt_text.h"
+#include "app/rom_list_indexer.h"
 #include "app/sound_keywords.h"
 #include "buffers/checksums.h"
 #include "buffers/image_file.h"
@@ -201,6 +202,10 @@ void frmMain::BuildStatusBar() {
   bar->addWidget(status_text_, 1);
   bar->addWidget(status_crc_, 1);
   BuildFailurePanel(*bar);
+  status_rom_lists_ = new QLabel(bar);
+  status_rom_lists_->setObjectName("sbStatusBar.RomLists");
+  status_rom_lists_->hide();
+  bar->addPermanentWidget(status_rom_lists_);
   bar->addPermanentWidget(status_port_);
   bar->addPermanentWidget(status_date_);
   bar->addPermanentWidget(status_time_);
@@ -395,6 +400,7 @@ void frmMain::mnuToolsOptions_Click() {
   if (chosen.verify_after != stored.verify_after) {
     SetValue(Ctl::VerifyAfterProgramming, chosen.verify_after ? 1 : 0);
   }
+  if (chosen.dat_folder != stored.dat_folder && !rom_index_path_.empty()) StartIndexingRomLists();
   const int port = dialog.ChosenPortOption();
   if (port >= 0 && port != facts.port_option) {
     Route([port](ops::Programmer& p) { p.SelectOption(panel::LPTSelection(port)); });
@@ -507,6 +513,35 @@ void frmMain::Form_Load() {
   TellFatalResetTheBoard();
   ShowPortAccess();
   ShowCodeChecksum();
+  loaded_ = true;
+  if (!rom_index_path_.empty()) StartIndexingRomLists();
+}
+
+void frmMain::IndexRomLists(std::string index_path, std::string software_lists) {
+  rom_index_path_ = std::move(index_path);
+  software_lists_ = std::move(software_lists);
+  if (loaded_) StartIndexingRomLists();
+}
+
+void frmMain::StartIndexingRomLists() {
+  if (programmer_ == nullptr) return;
+  if (!rom_lists_) {
+    RomListIndexer::Hooks hooks;
+    hooks.progress = [this](const QString& text) {
+      status_rom_lists_->setText(text);
+      status_rom_lists_->setVisible(!text.isEmpty());
+    };
+    hooks.log = [this](const QString& line) { LogMessage(S(line)); };
+    hooks.may_take = [this] { return !busy_; };
+    rom_lists_ = std::make_unique<RomListIndexer>(*programmer_, std::move(hooks));
+  }
+  const std::string dat_folder =
+      frontend::ReadUserOptions(settings_, platform::RomDatDirectory()).dat_folder;
+  rom_lists_->Refresh(rom_index_path_, {software_lists_, dat_folder});
+}
+
+QString frmMain::StatusRomLists() const {
+  return status_rom_lists_->isHidden() ? QString() : status_rom_lists_->text();
 }
 
 void frmMain::ShowCodeChecksum() {

@@ -42,6 +42,7 @@ class StopSignals;
 namespace app {
 
 class InputGate;
+class RomListIndexer;
 class frmBufferEditor;
 
 // The main window: every control, menu entry and toolbar button of the programmer front end,
@@ -59,6 +60,12 @@ class frmMain final : public QMainWindow, public panel::Panel {
   void Attach(ops::Programmer& programmer);
   // Start-up: the window places itself, then the core's start-up sequence runs.
   void Form_Load();
+  // The ROM lists the core names ROMs by: MAME's software lists in software_lists and the DAT
+  // folder of Tools - Options, indexed at index_path once start-up has run, on a thread of
+  // their own, and again when the operator chooses another DAT folder.
+  void IndexRomLists(std::string index_path, std::string software_lists);
+  // The index build's progress in the status bar; empty while none runs.
+  QString StatusRomLists() const;
 
   // The widget or action of a control, an array element or a toolbar button; null if none.
   QObject* Control(panel::Ref r) const;
@@ -166,6 +173,7 @@ class frmMain final : public QMainWindow, public panel::Panel {
   }
 
   // The window's own menu entries.
+  void StartIndexingRomLists();
   void ShowHelpContents();
   void ShowHelpSearch();
   void ShowAbout();
@@ -214,6 +222,10 @@ class frmMain final : public QMainWindow, public panel::Panel {
   frontend::PortAccess* port_access_ = nullptr;
   QMenu* socket_menu_ = nullptr;
   QPointer<frmBufferEditor> editor_;
+  bool loaded_ = false;  // Form_Load has run
+  std::string rom_index_path_;
+  std::string software_lists_;
+  std::unique_ptr<RomListIndexer> rom_lists_;
   std::string damage_reported_;
 
   struct Entry {
@@ -232,6 +244,7 @@ class frmMain final : public QMainWindow, public panel::Panel {
   QLabel* status_date_ = nullptr;
   QLabel* status_time_ = nullptr;
   QLabel* status_failure_ = nullptr;
+  QLabel* status_rom_lists_ = nullptr;
   std::vector<std::string> operation_lines_;  // logged by the operation in progress
   std::optional<size_t> alert_at_;            // where in them it raised the error alert
   QTimer* clock_timer_ = nullptr;

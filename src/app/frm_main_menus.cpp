@@ -88,6 +88,10 @@ void frmMain::BuildMenus() {
       Own(F, Ctl::mnuFileClose, "&Close", &frmMain::mnuFileClose_Click),
       Own(F, Ctl::mnuFileExit, "E&xit", &frmMain::mnuFileExit_Click, "Ctrl+Q"),
       Submenu(Bar, T, "&Tools"),
+      Core(
+          T, Ctl::mnuToolsIdentifyCode, "&Identify ROM in Code Buffer", true,
+          [](P& p) { p.IdentifyCodeImage(); }, "Ctrl+I"),
+      Separator(T, "mnuToolsBar0"),
       Own(T, Ctl::mnuToolsOptions, "&Options...", &frmMain::mnuToolsOptions_Click),
       Submenu(Bar, C, "&Command"),
       OnChip(C, Ctl::menuBlankCheck, "Blank Check Device for Erased", true,

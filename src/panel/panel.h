@@ -76,6 +76,7 @@ enum class Ctl : uint16_t {
   mnuFileClose,
   mnuFileExit,
   mnuTools,
+  mnuToolsIdentifyCode,
   mnuToolsOptions,
   // Command menu
   menuCommand,

@@ -10,10 +10,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <vector>
 
 #include "app/options_dialog.h"
+#include "support/image.h"
+#include "support/rom_lists.h"
 #include "window_fixture.h"
 
 namespace {
@@ -94,6 +100,64 @@ TEST(OptionsDialog, RoundTripThroughTheStoreTheWindowAndTheNextStart) {
   next.window.Form_Load();
   EXPECT_EQ(next.window.Value(Ctl::CheckBlankPriorProgramming), 1);
   EXPECT_EQ(next.window.Value(Ctl::VerifyAfterProgramming), 0);
+}
+
+// A ROM of its own in a DAT folder of its own.
+std::filesystem::path DatFolderWith(WindowUnderTest& t, const std::string& list,
+                                    const std::vector<uint8_t>& rom) {
+  const std::filesystem::path folder = t.directory.Path() / list;
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "roms.dat") << testing_support::OneRomDat(list, "mon.bin", rom);
+  return folder;
+}
+
+// Loads the ROM into the code buffer and asks Tools - Identify ROM in Code Buffer for its name.
+std::string Identify(WindowUnderTest& t, const std::vector<uint8_t>& rom) {
+  std::copy(rom.begin(), rom.end(), t.programmer.buf.CodeBuffer.begin());
+  testing_support::TakeAsImage(t.programmer, static_cast<int32_t>(rom.size()));
+  t.Find<QAction>("mnuToolsIdentifyCode")->trigger();
+  const std::string log = t.window.Caption(Ctl::SystemLog);
+  return log.substr(log.rfind('>') + 3);
+}
+
+int CountOf(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// The DAT folder in force is indexed after start-up on a thread of its own, and again when
+// Options chooses another; Identify names a ROM by the index in force.
+TEST(OptionsDialog, TheDatFolderChosenIsIndexedAndNamesItsRoms) {
+  WindowUnderTest t;
+  std::vector<uint8_t> first(4096), second(2048);
+  for (size_t i = 0; i < first.size(); ++i) first[i] = static_cast<uint8_t>(i * 7 + i / 256);
+  for (size_t i = 0; i < second.size(); ++i) second[i] = static_cast<uint8_t>(i * 13 + 1);
+  t.settings.values["RomLists/DatFolder"] = DatFolderWith(t, "Workshop ROMs", first).string();
+  const std::filesystem::path index = t.directory.Path() / "index.sqlite";
+  t.window.IndexRomLists(index.string(), (t.directory.Path() / "no-hash").string());
+  EXPECT_FALSE(std::filesystem::exists(index)) << "nothing is indexed before start-up";
+  t.window.Form_Load();
+  const auto indexed = [&](int times) {
+    return QTest::qWaitFor(
+        [&] {
+          return CountOf(t.window.Caption(Ctl::SystemLog), "1 ROM entries of 1 lists indexed") ==
+                 times;
+        },
+        30000);
+  };
+  ASSERT_TRUE(indexed(1));
+  EXPECT_EQ(t.window.StatusRomLists(), "");
+  EXPECT_EQ(Identify(t, first), "Identified: mon.bin of Bench Monitor (Workshop ROMs, 1984, Acme)");
+
+  const std::string other = DatFolderWith(t, "Second ROMs", second).string();
+  WorkOptions(t, [&](app::frmOptions& d) {
+    In<QLineEdit>(d, "OptionsDatFolder")->setText(QString::fromStdString(other));
+    d.accept();
+  });
+  ASSERT_TRUE(indexed(2));
+  EXPECT_EQ(Identify(t, second), "Identified: mon.bin of Bench Monitor (Second ROMs, 1984, Acme)");
+  EXPECT_EQ(Identify(t, first), "Not in the ROM lists (1 entries searched)");
 }
 
 }  // namespace

@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "buffers/checksums.h"
-#include "platform/hex_text.h"
+#include "support/rom_lists.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -35,17 +34,9 @@ void WriteBytes(const std::string& path, const std::vector<char>& bytes) {
 
 // A Logiqx DAT file in the default DAT folder under `data` that lists `rom` as mon.bin.
 void WriteDatListing(const std::string& data, const std::vector<char>& rom) {
-  const buffers::ImageChecksums sums =
-      buffers::ChecksumsOf(std::span(reinterpret_cast<const uint8_t*>(rom.data()), rom.size()));
-  std::string sha1;
-  for (uint8_t byte : sums.sha1) sha1 += platform::Hex(byte, 2);
-  const std::string dat =
-      "<?xml version=\"1.0\"?>\n<datafile><header><name>Workshop ROMs</name>"
-      "</header><game name=\"mon\"><description>Bench Monitor</description>"
-      "<year>1984</year><manufacturer>Acme</manufacturer><rom name=\"mon.bin\" "
-      "size=\"" +
-      std::to_string(rom.size()) + "\" crc=\"" + platform::Hex(sums.crc32, 8) + "\" sha1=\"" +
-      sha1 + "\"/></game></datafile>\n";
+  const std::string dat = testing_support::OneRomDat(
+      "Workshop ROMs", "mon.bin",
+      std::span(reinterpret_cast<const uint8_t*>(rom.data()), rom.size()));
   std::filesystem::create_directories(data + "/meldrix5/dats");
   WriteBytes(data + "/meldrix5/dats/workshop.dat", std::vector<char>(dat.begin(), dat.end()));
 }

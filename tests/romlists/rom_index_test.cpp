@@ -9,32 +9,20 @@
 #include <string>
 #include <vector>
 
-#include "buffers/checksums.h"
-#include "platform/hex_text.h"
 #include "romlists/identify.h"
+#include "support/rom_lists.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::RomElement;
 using Bytes = std::vector<uint8_t>;
 
 Bytes Rom(size_t size, unsigned seed) {
   Bytes bytes(size);
   for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>((i * seed + i / 253) & 0xFF);
   return bytes;
-}
-
-std::string RomElement(const std::string& name, const Bytes& bytes, bool hex_size = false) {
-  const buffers::ImageChecksums sums = buffers::ChecksumsOf(bytes);
-  std::string sha1;
-  for (uint8_t byte : sums.sha1) sha1 += platform::Hex(byte, 2);
-  std::string crc = buffers::Crc32Text(sums.crc32);
-  crc.pop_back();  // the lists write the eight digits alone
-  const std::string size =
-      hex_size ? "0x" + platform::Hex(bytes.size()) : std::to_string(bytes.size());
-  return "<rom name=\"" + name + "\" size=\"" + size + "\" crc=\"" + crc + "\" sha1=\"" + sha1 +
-         "\"/>";
 }
 
 void Write(const fs::path& path, const std::string& text) {

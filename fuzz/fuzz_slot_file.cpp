@@ -22,6 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bench.p.Setup_Click();
   bench.p.LoadSetup_Click(1);
 
-  fuzzing::RequireSlotRestored(bench);
+  fuzzing::RequireSlotRestored(bench, bench.ui.Caption(panel::Ctl::LoadSetup1));
   return 0;
 }

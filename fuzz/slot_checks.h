@@ -72,12 +72,12 @@ FUZZ_CHECK inline void RequireCodeFileLoadedWhole(const ops::Programmer& p) {
           "a new code file is one that was loaded whole");
 }
 
-FUZZ_CHECK inline void RequireSlotRestored(const Bench& bench) {
+// menu_name: what the Setup menu offers the slot under.
+FUZZ_CHECK inline void RequireSlotRestored(const Bench& bench, const std::string& menu_name) {
   bench.RequirePortsInBlocks();
   RequireVoltageInForce(bench);
   RequireCleanLog(bench.ui);
-  Require(!HasControlCharacter(bench.ui.Caption(panel::Ctl::LoadSetup1)),
-          "no control character in the Setup menu");
+  Require(!HasControlCharacter(menu_name), "no control character in the Setup menu");
   RequireCodeFileLoadedWhole(bench.p);
 }
 

@@ -314,6 +314,11 @@ class Programmer {
   void Setup_Click();
   void SaveSetupRot(const std::string& Fname);
   void RestoreSetup(const std::string& Fname);
+  // The settings of the bytes read from the slot file Fname, applied line by line, then the code
+  // file the slot names loaded; RestoreSetup's work once the file is read.
+  void ApplySetup(const std::string& Fname, std::span<const uint8_t> bytes);
+  // The name the Setup menu offers slot 1..4 under, from its file's bytes.
+  static std::string SlotMenuName(int slot, std::span<const uint8_t> bytes);
   void SaveSetup_Click(int slot) { SaveSetupRot(SlotFileName(slot)); }  // slot 1..4
   void LoadSetup_Click(int slot) { RestoreSetup(SlotFileName(slot)); }
   static std::string SlotFileName(int slot);  // "MXSetup1.INI" .. "MXSetup4.INI"

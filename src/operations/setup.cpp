@@ -314,14 +314,17 @@ void Programmer::Setup_Click() {
     ui.SetEnabled(entry, true);
     // A file that cannot be read or does not start with its name still gets offered, under the
     // name a nameless save would give it; the restore then tells what is wrong with it.
-    std::string name = "No Name Setup " + std::to_string(slot);
-    const platform::ReadResult read = platform::ReadWholeFile(file, kMaxSlotFileBytes);
-    const std::vector<std::string_view> lines = platform::LinesOf(read.bytes);
-    if (!read.error && !lines.empty() && lines.front().starts_with(kNameKey)) {
-      name = Shown(lines.front().substr(kNameKey.size()), kShownNameChars);
-    }
-    ui.SetCaption(entry, name);
+    ui.SetCaption(entry,
+                  SlotMenuName(slot, platform::ReadWholeFile(file, kMaxSlotFileBytes).bytes));
   }
+}
+
+std::string Programmer::SlotMenuName(int slot, std::span<const uint8_t> bytes) {
+  const std::vector<std::string_view> lines = platform::LinesOf(bytes);
+  if (lines.empty() || !lines.front().starts_with(kNameKey)) {
+    return "No Name Setup " + std::to_string(slot);
+  }
+  return Shown(lines.front().substr(kNameKey.size()), kShownNameChars);
 }
 
 void Programmer::SaveSetupRot(const std::string& Fname) {
@@ -365,9 +368,15 @@ void Programmer::RestoreSetup(const std::string& Fname) {
     return;
   }
 
+  ApplySetup(Fname, read.bytes);
+  ui.LogMessage("SETUP RESTORED FROM " + Fname);
+  ui.LogMessage(">>>>>>>>>>>>");
+}
+
+void Programmer::ApplySetup(const std::string& Fname, std::span<const uint8_t> bytes) {
   SlotReader reader(*this);
   int applied = 0;
-  const std::vector<std::string_view> lines = platform::LinesOf(read.bytes);
+  const std::vector<std::string_view> lines = platform::LinesOf(bytes);
   std::string skipped;  // the log line of a skipped line, built in one buffer kept for all
   for (size_t n = 0; n < lines.size(); ++n) {
     const std::string_view text = lines[n];
@@ -399,8 +408,6 @@ void Programmer::RestoreSetup(const std::string& Fname) {
   } else {
     LoadCodeFile(*code_file);
   }
-  ui.LogMessage("SETUP RESTORED FROM " + Fname);
-  ui.LogMessage(">>>>>>>>>>>>");
 }
 
 }  // namespace ops

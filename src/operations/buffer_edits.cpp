@@ -34,14 +34,15 @@ void Programmer::ImageReplaced(bool data) {
   ++(data ? buf.DataReplaced : buf.CodeReplaced);
 }
 
-bool Programmer::EditsMayBeLost(bool data) {
+bool Programmer::EditsMayBeLost(bool data, std::string_view replace, std::string_view canceled) {
   if (!(data ? buf.DataEdited : buf.CodeEdited)) return true;
   const std::string buffer = data ? "Data Buffer" : "Code Buffer";
-  if (ui.AskOkCancel("The " + buffer + " holds edits that are not saved. Load the file over them?",
+  if (ui.AskOkCancel("The " + buffer + " holds edits that are not saved. " + std::string(replace) +
+                         " over them?",
                      "Unsaved Edits")) {
     return true;
   }
-  ui.LogMessage("Loading was Canceled: the " + buffer + " keeps its edits");
+  ui.LogMessage(std::string(canceled) + " was Canceled: the " + buffer + " keeps its edits");
   return false;
 }
 

@@ -335,8 +335,10 @@ class Programmer {
   void ImageReplaced(bool data);
   // The file caption, marked while the image holds edits that are not saved.
   void ShowEditedMark(bool data);
-  // Before a load replaces an image holding unsaved edits: true when the operator lets them go.
-  bool EditsMayBeLost(bool data);
+  // Before a load or a device read replaces an image holding unsaved edits: true when the
+  // operator lets them go. `replace` asks ("Load the file"), `canceled` logs ("Loading").
+  bool EditsMayBeLost(bool data, std::string_view replace = "Load the file",
+                      std::string_view canceled = "Loading");
 
   // The slider's and the code/data check boxes' current state, as the operations read them.
   int SliderMax() const { return ui.Max(panel::Ctl::Slider1); }

@@ -503,4 +503,14 @@ TEST_F(Files, EditsAreSavedEvenBetweenRecordsAndALoadOverThemAsksFirst) {
   p.SetDeviceIndex(5);  // the buffer covers the device again
   p.ApplyBufferEdit(false, buffers::FillEdit(p.EditableImage(false), 0x17FF, 0x1800, 0x00), false);
   EXPECT_EQ(p.buf.CodeImageLength, 0x1801);
+
+  // A device read would replace the edits as well: it asks first, and Cancel reads nothing.
+  ui.ok_cancel_replies = {false};
+  ui.log.clear();
+  const size_t trace_length = io.Trace().size();
+  p.ReadCode();
+  EXPECT_EQ(ui.log,
+            std::vector<std::string>{"Reading was Canceled: the Code Buffer keeps its edits"});
+  EXPECT_EQ(io.Trace().size(), trace_length) << "no port touched, no wait";
+  EXPECT_EQ(p.buf.CodeBuffer[0x1800], 0x00);
 }

@@ -23,6 +23,7 @@ void Programmer::ReadCode() {
     return;
   }
   if (RefuseWhileChipBusy()) return;
+  if (!EditsMayBeLost(false, "Read the Device", "Reading")) return;
   ReadDeviceToBuffer();
 }
 

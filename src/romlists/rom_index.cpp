@@ -232,7 +232,16 @@ RomIndex::RomIndex(std::unique_ptr<Database> db, Sources sources, int64_t entrie
       lists_(std::move(lists)) {}
 
 RomIndex::RomIndex(RomIndex&&) noexcept = default;
-RomIndex& RomIndex::operator=(RomIndex&&) noexcept = default;
+// The lookup statement is finalised before its connection closes: a connection with a statement
+// left open cannot close and stays open for good.
+RomIndex& RomIndex::operator=(RomIndex&& other) noexcept {
+  lookup_ = std::move(other.lookup_);
+  db_ = std::move(other.db_);
+  sources_ = std::move(other.sources_);
+  entries_ = other.entries_;
+  lists_ = std::move(other.lists_);
+  return *this;
+}
 RomIndex::~RomIndex() = default;
 
 std::optional<RomIndex> RomIndex::Open(const std::string& path) {

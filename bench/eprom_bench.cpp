@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "bench_support.h"
@@ -86,21 +87,24 @@ class OnePulseMachine final : public platform::Machine {
   bool pulsed_ = false;
 };
 
-// With the delay counts of the default slider (18 of 20) for the device's type.
+// With the delay counts of the default slider (18 of 20) for the device's type, and the
+// datasheet's typical programming time of the whole device:
+// - 27C256: 3.3 s, 32768 bytes of ST M27C256B's "Programming time: 100us/Word" (feature summary);
+// - 27C512: 6.5 s and 27C080: 52.5 s, the figures the 27C512 and 27C801 datasheets give.
 struct Device {
   const char* name;
   const char* type;
   int32_t size;
-  int16_t reg3_mask;
   int32_t latch_delay, short_delay, long_delay;
+  double typical_seconds;
 };
-constexpr Device k27C512{"Eprom 27C512", "5", 65536, 2, 12, 202, 1002};
-constexpr Device k27C080{"Eprom 27C080", "9", 1048576, 0, 6, 102, 502};
+constexpr Device k27C256{"Eprom 27C256", "4", 32768, 12, 202, 1002, 3.3};
+constexpr Device k27C512{"Eprom 27C512", "5", 65536, 12, 202, 1002, 6.5};
+constexpr Device k27C080{"Eprom 27C080", "9", 1048576, 6, 102, 502, 52.5};
 
 void SelectOnModel5(ops::Programmer& p, const Device& d, const char* name) {
   auto& b = p.board;
   bench::SetUpBoardAt378(b, 5);
-  b.Reg3Mask = d.reg3_mask;
   b.LatchDelayCount = d.latch_delay;
   b.ShortDelayCount = d.short_delay;
   b.LongDelayCount = d.long_delay;
@@ -110,6 +114,8 @@ void SelectOnModel5(ops::Programmer& p, const Device& d, const char* name) {
   for (const devices::DeviceEntry& row : devices::DeviceTable) {
     if (row.Name == name) p.dev.Row = row;
   }
+  b.Reg1Mask = p.dev.Row.Reg1Mask;
+  b.Reg3Mask = p.dev.Row.Reg3Mask;
   p.dev.DeviceSize = d.size;
   p.dev.VppClass = 1;
   p.dev.ProgVoltage = 12;
@@ -199,13 +205,32 @@ void BM_ProgramOnePulse(benchmark::State& state, Device d) {
   RunProgram<Bench>(state, d);
 }
 
+// The same on the fast path: the program's own time per byte, to set against the board's time
+// per byte that BM_Sim* measure.
+struct FastBench : Bench {
+  explicit FastBench(const Device& d) : Bench(d) { p.board.SetFastPath(true); }
+};
+void BM_DeviceScanReadFast(benchmark::State& state, Device d) {
+  RunRead<FastBench>(state, d);
+}
+void BM_VerifyFast(benchmark::State& state, Device d) {
+  RunWalk<FastBench, &ops::Programmer::VerifyCode>(state, d);
+}
+void BM_ProgramOnePulseFast(benchmark::State& state, Device d) {
+  RunProgram<FastBench>(state, d);
+}
+
 #ifdef MELDRIX_BENCH_SIM
 // The same on the simulated board, whose cells need their datasheet pulse time, through the
-// recording machine that hands the waits to the board as time passed. sim_seconds: the
-// programming's time on the board's clock, what a real board would take.
+// recording machine that hands the waits to the board as time passed, on the exact path (the
+// default) and on the fast path. Per run: sim_s, the operation's time on the board's clock (what a
+// real board would take at 1 us a port access); wall_s, the program's own time for it, and
+// cpu_share, that against sim_s; port accesses and latch writes per device byte; typical_s, the
+// datasheet's typical programming time of the device.
 struct SimBench {
-  explicit SimBench(const Device& d) {
+  SimBench(const Device& d, bool fast) {
     SelectOnModel5(p, d, d.name);
+    p.board.SetFastPath(fast);
     board.InsertDevice(d.name);
   }
   int64_t Accesses() const { return io.Totals().outs + io.Totals().ins; }
@@ -216,59 +241,101 @@ struct SimBench {
   ops::Programmer p{io, ui, clock, "/nonexistent/meldrix5.ini"};
 };
 
-void BM_DeviceScanReadOnSimulator(benchmark::State& state, Device d) {
-  RunRead<SimBench>(state, d);
-}
-// Verify and Compare walk the same bytes; sim_seconds: one walk's time on the board's clock.
-template <void (ops::Programmer::*Walk)()>
-void WalkOnSimulator(benchmark::State& state, Device d) {
-  SimBench b(d);
-  std::fill_n(b.p.buf.CodeBuffer.begin(), d.size, uint8_t{0xFF});  // the erased device matches
-  const sim::Nanos started = b.board.Now();
-  for (auto _ : state) (b.p.*Walk)();
-  if (b.ui.last_log != "Device Contents MATCHES with Buffer Contents")
-    state.SkipWithError("no match");
-  Report(state, b, d.size);
-  state.counters["sim_seconds"] = std::chrono::duration<double>(b.board.Now() - started).count() /
-                                  static_cast<double>(state.iterations());
-}
-void BM_VerifyOnSimulator(benchmark::State& state, Device d) {
-  WalkOnSimulator<&ops::Programmer::VerifyCode>(state, d);
-}
-void BM_CompareOnSimulator(benchmark::State& state, Device d) {
-  WalkOnSimulator<&ops::Programmer::CompareCode>(state, d);
+// Every cell pulsed (no FFh byte).
+void FillWithoutErasedBytes(ops::Programmer& p, int32_t size) {
+  for (int32_t i = 0; i < size; ++i) {
+    p.buf.CodeBuffer[static_cast<size_t>(i)] = static_cast<uint8_t>((i * 7 + (i >> 8)) % 255);
+  }
 }
 
-void BM_ProgramOnSimulator(benchmark::State& state, Device d) {
+enum class SimOperation : uint8_t { Program, Verify, Compare, Read };
+
+// One operation on a rig made for it (programming: a blank chip; verify and compare: a chip
+// holding the image; read: an erased chip), measured on both clocks.
+void RunOnSimulator(benchmark::State& state, const Device& d, SimOperation operation, bool fast) {
+  double sim_seconds = 0, wall_seconds = 0;
+  double accesses = 0, latch_writes = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    auto b = std::make_unique<SimBench>(d);  // a blank chip for every run
-    for (int32_t i = 0; i < d.size; ++i) {
-      b->p.buf.CodeBuffer[static_cast<size_t>(i)] = static_cast<uint8_t>((i * 7 + (i >> 8)) % 255);
+    auto b = std::make_unique<SimBench>(d, fast);
+    FillWithoutErasedBytes(b->p, d.size);
+    if (operation == SimOperation::Verify || operation == SimOperation::Compare) {
+      b->board.chip()->Load(
+          std::span<const uint8_t>(b->p.buf.CodeBuffer.data(), static_cast<size_t>(d.size)));
     }
-    const int64_t before = b->Accesses();
+    const int64_t accesses_before = b->Accesses();
+    const uint64_t latch_writes_before = b->p.board.LatchWritesSent();
     const sim::Nanos started = b->board.Now();
+    const auto wall_started = std::chrono::steady_clock::now();
     state.ResumeTiming();
-    b->p.ProgramCode();
+    switch (operation) {
+      case SimOperation::Program:
+        b->p.ProgramCode();
+        break;
+      case SimOperation::Verify:
+        b->p.VerifyCode();
+        break;
+      case SimOperation::Compare:
+        b->p.CompareCode();
+        break;
+      case SimOperation::Read:
+        b->p.ReadDeviceToBuffer();
+        break;
+    }
     state.PauseTiming();
-    if (b->ui.last_log != "Programming Device Successfull") state.SkipWithError("not programmed");
-    state.counters["accesses_per_byte"] =
-        static_cast<double>(b->Accesses() - before) / static_cast<double>(d.size);
-    state.counters["sim_seconds"] = std::chrono::duration<double>(b->board.Now() - started).count();
+    wall_seconds +=
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_started).count();
+    sim_seconds += std::chrono::duration<double>(b->board.Now() - started).count();
+    accesses += static_cast<double>(b->Accesses() - accesses_before);
+    latch_writes += static_cast<double>(b->p.board.LatchWritesSent() - latch_writes_before);
+    const bool done = operation == SimOperation::Program
+                          ? b->ui.last_log == "Programming Device Successfull"
+                          : operation == SimOperation::Read ||
+                                b->ui.last_log == "Device Contents MATCHES with Buffer Contents";
+    if (!done) state.SkipWithError(("not done: " + b->ui.last_log).c_str());
     b.reset();
     state.ResumeTiming();
   }
-  state.SetItemsProcessed(static_cast<int64_t>(d.size) * state.iterations());
+  const auto runs = static_cast<double>(state.iterations());
+  const double bytes = static_cast<double>(d.size) * runs;
+  state.SetItemsProcessed(static_cast<int64_t>(bytes));
+  state.counters["sim_s"] = sim_seconds / runs;
+  state.counters["wall_s"] = wall_seconds / runs;
+  state.counters["cpu_share"] = wall_seconds / sim_seconds;
+  state.counters["accesses_per_byte"] = accesses / bytes;
+  state.counters["latch_writes_per_byte"] = latch_writes / bytes;
+  if (operation == SimOperation::Program) state.counters["typical_s"] = d.typical_seconds;
 }
 
-BENCHMARK_CAPTURE(BM_DeviceScanReadOnSimulator, sim_27C512, k27C512)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_DeviceScanReadOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_VerifyOnSimulator, sim_27C512, k27C512)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_VerifyOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_CompareOnSimulator, sim_27C512, k27C512)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_CompareOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_ProgramOnSimulator, sim_27C512, k27C512)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_ProgramOnSimulator, sim_27C080, k27C080)->Unit(benchmark::kMillisecond);
+void BM_SimProgram(benchmark::State& state, Device d, bool fast) {
+  RunOnSimulator(state, d, SimOperation::Program, fast);
+}
+void BM_SimVerify(benchmark::State& state, Device d, bool fast) {
+  RunOnSimulator(state, d, SimOperation::Verify, fast);
+}
+void BM_SimCompare(benchmark::State& state, Device d, bool fast) {
+  RunOnSimulator(state, d, SimOperation::Compare, fast);
+}
+void BM_SimRead(benchmark::State& state, Device d, bool fast) {
+  RunOnSimulator(state, d, SimOperation::Read, fast);
+}
+
+// Each operation and device, exact path then fast path, one run each: a run is the whole device.
+#define MELDRIX_SIM_BENCH(fn, device)                     \
+  BENCHMARK_CAPTURE(fn, device##_exact, k##device, false) \
+      ->Unit(benchmark::kMillisecond)                     \
+      ->Iterations(1);                                    \
+  BENCHMARK_CAPTURE(fn, device##_fast, k##device, true)   \
+      ->Unit(benchmark::kMillisecond)                     \
+      ->Iterations(1)
+#define MELDRIX_SIM_BENCHES(fn)  \
+  MELDRIX_SIM_BENCH(fn, 27C256); \
+  MELDRIX_SIM_BENCH(fn, 27C512); \
+  MELDRIX_SIM_BENCH(fn, 27C080)
+MELDRIX_SIM_BENCHES(BM_SimProgram);
+MELDRIX_SIM_BENCHES(BM_SimVerify);
+MELDRIX_SIM_BENCHES(BM_SimCompare);
+MELDRIX_SIM_BENCHES(BM_SimRead);
 #endif
 
 BENCHMARK_CAPTURE(BM_DeviceScanRead, 27C512, k27C512)->Unit(benchmark::kMillisecond);
@@ -279,6 +346,9 @@ BENCHMARK_CAPTURE(BM_Compare, 27C512, k27C512)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Compare, 27C080, k27C080)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ProgramOnePulse, 27C512, k27C512)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ProgramOnePulse, 27C080, k27C080)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DeviceScanReadFast, 27C080, k27C080)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_VerifyFast, 27C080, k27C080)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ProgramOnePulseFast, 27C080, k27C080)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PortAccessAlone);
 
 }  // namespace

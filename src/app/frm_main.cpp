@@ -245,7 +245,10 @@ void frmMain::Route(const std::function<void(ops::Programmer&)>& handler, bool o
   // The time an operation on the chip took is told once it has ended, after its own report, so
   // that it is no part of the failure the status bar shows.
   std::optional<std::chrono::nanoseconds> started;
-  if (on_chip) started = programmer_->io.BoardClock();
+  if (on_chip) {
+    programmer_->TellFastPath();
+    started = programmer_->io.BoardClock();
+  }
   try {
     handler(*programmer_);
     ShowPortAccess();
@@ -381,8 +384,9 @@ void frmMain::mnuFileClose_Click() {
 }
 
 // The settings kept in the per-user store are written when the operator confirms them; a
-// changed default of an auto operation shows at once in its check box, and a port chosen here
-// is selected as its LPTSelection option would select it.
+// changed default of an auto operation shows at once in its check box, the fast path holds from
+// the next operation on, and a port chosen here is selected as its LPTSelection option would
+// select it.
 void frmMain::mnuToolsOptions_Click() {
   const frontend::UserOptions stored =
       frontend::ReadUserOptions(settings_, platform::RomDatDirectory());
@@ -401,6 +405,9 @@ void frmMain::mnuToolsOptions_Click() {
     SetValue(Ctl::VerifyAfterProgramming, chosen.verify_after ? 1 : 0);
   }
   if (chosen.dat_folder != stored.dat_folder && !rom_index_path_.empty()) StartIndexingRomLists();
+  if (programmer_ != nullptr && chosen.fast_path != programmer_->board.FastPath()) {
+    programmer_->board.SetFastPath(chosen.fast_path);
+  }
   const int port = dialog.ChosenPortOption();
   if (port >= 0 && port != facts.port_option) {
     Route([port](ops::Programmer& p) { p.SelectOption(panel::LPTSelection(port)); });
@@ -510,6 +517,7 @@ void frmMain::Form_Load() {
   const frontend::UserOptions options = frontend::ReadUserOptions(settings_, {});
   SetValue(Ctl::CheckBlankPriorProgramming, options.check_blank ? 1 : 0);
   SetValue(Ctl::VerifyAfterProgramming, options.verify_after ? 1 : 0);
+  programmer_->board.SetFastPath(options.fast_path);
   TellFatalResetTheBoard();
   ShowPortAccess();
   ShowCodeChecksum();

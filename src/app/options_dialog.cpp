@@ -34,6 +34,10 @@ frmOptions::frmOptions(QWidget* owner, const frontend::UserOptions& options, con
                                            "can be reached (from the next start)",
                                            this),
                              "OptionsSimulatedBoard")),
+      fast_path_(Named(new QCheckBox("Fast path: write latches only where they change, without "
+                                     "settling waits (pulses and voltages as always)",
+                                     this),
+                       "OptionsFastPath")),
       check_blank_(
           Named(new QCheckBox("Check Blank Before Programming", this), "OptionsCheckBlank")),
       verify_after_(
@@ -55,6 +59,8 @@ frmOptions::frmOptions(QWidget* owner, const frontend::UserOptions& options, con
   board_rows->addRow("LPT port:", port_);
   board_rows->addRow("Reached through:", access);
   board_rows->addRow(simulated_board_);
+  fast_path_->setChecked(options.fast_path);
+  board_rows->addRow(fast_path_);
 
   check_blank_->setChecked(options.check_blank);
   verify_after_->setChecked(options.verify_after);
@@ -89,8 +95,13 @@ void frmOptions::BrowseForDatFolder() {
 }
 
 frontend::UserOptions frmOptions::Chosen() const {
-  return {simulated_board_->isChecked(), check_blank_->isChecked(), verify_after_->isChecked(),
-          S(dat_folder_->text().trimmed())};
+  frontend::UserOptions chosen;
+  chosen.simulated_board = simulated_board_->isChecked();
+  chosen.check_blank = check_blank_->isChecked();
+  chosen.verify_after = verify_after_->isChecked();
+  chosen.fast_path = fast_path_->isChecked();
+  chosen.dat_folder = S(dat_folder_->text().trimmed());
+  return chosen;
 }
 
 int frmOptions::ChosenPortOption() const {

@@ -35,6 +35,7 @@ class frmOptions final : public QDialog {
   Dialogs& dialogs_;
   QComboBox* port_;
   QCheckBox* simulated_board_;
+  QCheckBox* fast_path_;
   QCheckBox* check_blank_;
   QCheckBox* verify_after_;
   QLineEdit* dat_folder_;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "panel/panel.h"
 #include "platform/machine.h"
@@ -51,6 +52,22 @@ class Board {
 
   void InitControlCodes();
   void SelectBoardModel();
+  // --- Fast path ------------------------------------------------------------------------------
+  // Off (the default): every latch write is the full sequence with its settling waits. On: a
+  // latch write whose latch already holds the value is left out, the others go out as fast
+  // latch writes, and the read-back's settling waits are left out (SettleDelay). The order of
+  // the chip's events, every pulse's busy-wait and every voltage stay as they are.
+  void SetFastPath(bool on);
+  bool FastPath() const { return fast_path_; }
+  // No latch's value is known any more: the board may have lost it (power, reset, another port
+  // or model). The next write of each latch goes out whatever its value.
+  void ForgetLatches() { held_ = {}; }
+  // Ends a programming pulse with `write`, as the full latch write on either path: a pulse lasts
+  // its busy-wait plus the write that ends it, so the chip sees it as long on both paths.
+  void EndPulseWith(void (Board::*write)());
+  // Latch writes that reached the port, fast or full; for measuring the paths.
+  uint64_t LatchWritesSent() const { return latch_writes_sent_; }
+
   void SetReg0() { WriteLatch(0, Reg0); }
   void SetReg1() { WriteLatch(1, Reg1); }
   void SetReg2() { WriteLatch(2, Reg2); }
@@ -58,7 +75,8 @@ class Board {
   void SetReg4() { WriteLatch(4, Reg4); }
   // A latch written without settling waits: the byte on the data lines, then strobe and idle.
   // For cycles the chip must see within a short window (a Flash command's unlock cycles, the
-  // byte loads of a page): the port accesses themselves give the data time to settle.
+  // byte loads of a page): the port accesses themselves give the data time to settle. On the
+  // fast path it is left out when the latch already holds the value.
   void FastLatchWrite(int latch, int16_t value);
   void REG4ON();   // board drives latch 4 onto the device's data bus
   void REG4OFF();  // data driver released
@@ -71,9 +89,16 @@ class Board {
   void LatchDelay() { io_.Spin(LatchDelayCount); }
   void ShortDelay() { io_.Spin(ShortDelayCount); }
   void LongDelay() { io_.Spin(LongDelayCount); }
-  void DelayLoop20() { io_.Spin(20); }
   void DelayLoop10() { io_.Spin(10); }
   void DelayLoop300() { io_.Spin(300); }
+  // A wait for the data bus to change hands or a programmed cell to settle before it is read
+  // back. The chip needs at most 2 us there (data valid from chip enable, programming-voltage
+  // recovery and hold, data hold after a pulse); on the fast path the three port accesses of
+  // the fast latch write between two of its events (an I/O bus cycle of about 1 us each) already
+  // last longer, so the wait is left out.
+  void SettleDelay(int32_t passes) {
+    if (!fast_path_) io_.Spin(passes);
+  }
 
   // --- Address counter and control lines of the socket ----------------------------------------
   int32_t CurrentAddress = 0;
@@ -123,6 +148,9 @@ class Board {
 
  private:
   void WriteLatch(int latch, int16_t value);
+  // Whether the latch is known to hold the value's byte already.
+  bool Holds(int latch, int16_t value) const;
+  void Remember(int latch, int16_t value);
   // Data register, then the control register: idle, strobe, idle.
   std::array<platform::PortWrite, 4> LatchWrites(int latch, int16_t value) const;
   // What Reset puts into latches 0..3: voltages off, address 0, chip and data driver off.
@@ -130,6 +158,9 @@ class Board {
 
   platform::Machine& io_;
   panel::Panel& ui_;
+  bool fast_path_ = false;
+  std::array<std::optional<uint8_t>, 5> held_{};  // what each latch holds, where known
+  uint64_t latch_writes_sent_ = 0;
 };
 
 }  // namespace board

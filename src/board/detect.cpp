@@ -122,6 +122,7 @@ Detector::Detector(Board& board, panel::Panel& ui, const platform::Clock& clock,
     : board_(board), ui_(ui), clock_(clock), settings_path_(std::move(settings_path)) {}
 
 void Detector::SetPort(int16_t base) {
+  board_.ForgetLatches();  // another port: its board's latches hold what they hold
   board_.PortBase = base;
   board_.StatusPort = static_cast<int16_t>(base + 1);
   board_.ControlPort = static_cast<int16_t>(base + 2);
@@ -146,6 +147,7 @@ uint8_t Detector::SettledStatus(uint16_t base) {
 // A model-5 board latches BFh into latch 3 (data driver on) and then 00h and FFh into latch 4;
 // with control bit 2 set it shows the low nibble on status bits 3..6.
 int32_t Detector::ProbeModel5(uint16_t base) {
+  board_.ForgetLatches();  // the probe writes latches without the board's shadow
   platform::Machine& io = board_.io();
   const auto control = static_cast<uint16_t>(base + 2);
   io.PortOut(base, 0xBF);
@@ -164,6 +166,7 @@ int32_t Detector::ProbeModel5(uint16_t base) {
 // The same test with the model-4 codes: latch 3 gets BFh, latch 4 00h and then FFh, and with
 // control bit 2 clear the board shows the low nibble on status bits 4..7.
 int32_t Detector::ProbeModel4(uint16_t base) {
+  board_.ForgetLatches();  // the probe writes latches without the board's shadow
   platform::Machine& io = board_.io();
   const auto& codes = board_.ControlCodeTable;
   const auto strobe2 = static_cast<uint8_t>(codes[5]);

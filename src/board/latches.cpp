@@ -28,6 +28,7 @@ void Board::InitControlCodes() {
 }
 
 void Board::SelectBoardModel() {
+  ForgetLatches();  // another port or model: what the latches hold is not known
   StatusPort = static_cast<int16_t>(PortBase + 1);
   ControlPort = static_cast<int16_t>(PortBase + 2);
   if (BoardModel != 4 && BoardModel != 5) return;
@@ -51,7 +52,33 @@ std::array<platform::PortWrite, 4> Board::LatchWrites(int latch, int16_t value) 
            {control, Byte(LatchIdle[n])}}};
 }
 
+void Board::SetFastPath(bool on) {
+  fast_path_ = on;
+  ForgetLatches();
+}
+
+void Board::EndPulseWith(void (Board::*write)()) {
+  const bool fast = fast_path_;
+  fast_path_ = false;
+  (this->*write)();
+  fast_path_ = fast;
+}
+
+bool Board::Holds(int latch, int16_t value) const {
+  const auto& held = held_[static_cast<size_t>(latch)];
+  return held.has_value() && *held == Byte(value);
+}
+
+void Board::Remember(int latch, int16_t value) {
+  held_[static_cast<size_t>(latch)] = Byte(value);
+  ++latch_writes_sent_;
+}
+
 void Board::WriteLatch(int latch, int16_t value) {
+  if (fast_path_) {
+    FastLatchWrite(latch, value);
+    return;
+  }
   const auto writes = LatchWrites(latch, value);
   io_.PortOut(writes[0].port, writes[0].value);
   LatchDelay();
@@ -59,14 +86,17 @@ void Board::WriteLatch(int latch, int16_t value) {
   LatchDelay();
   io_.PortOut(writes[2].port, writes[2].value);
   io_.PortOut(writes[3].port, writes[3].value);
+  Remember(latch, value);
 }
 
 void Board::FastLatchWrite(int latch, int16_t value) {
+  if (fast_path_ && Holds(latch, value)) return;
   const auto n = static_cast<size_t>(latch);
   const uint16_t control = Port(ControlPort);
   io_.PortOut(Port(PortBase), Byte(value));
   io_.PortOut(control, Byte(LatchStrobe[n]));
   io_.PortOut(control, Byte(LatchIdle[n]));
+  Remember(latch, value);
 }
 
 void Board::REG4ON() {
@@ -83,7 +113,10 @@ std::array<int16_t, 4> Board::IdleLatchValues() const {
   return {0x40, Reg1Mask, 0x00, static_cast<int16_t>(Reg3Mask | 0xC4)};
 }
 
+// Every latch is written whatever the shadow says: Reset is where the board is brought back to
+// a known state, also after it has lost its latches.
 void Board::Reset() {
+  ForgetLatches();
   const auto idle = IdleLatchValues();
   Reg0 = idle[0];
   SetReg0();

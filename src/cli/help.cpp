@@ -22,6 +22,9 @@ constexpr std::string_view kBoardOptions =
     "                       created when its parent exists)\n"
     "  --socket DEVICE      with --simulated: the socket holds a chip of DEVICE, whatever\n"
     "                       -d selects (as a real socket holds the chip put in it)\n"
+    "  --fast               the fast path: latches written only where they change, without\n"
+    "                       settling waits; pulses, voltages and the chip's order of events\n"
+    "                       stay as on the exact path (the default)\n"
     "  --log FILE           save the log to FILE (as MELDRIX5.LOG is saved) when done\n"
     "  -y, --yes            answer the safety questions OK (needed without a terminal)\n";
 

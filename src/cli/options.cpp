@@ -25,7 +25,7 @@ constexpr std::string_view kDeviceCommands = "read blank verify compare program 
 // identify reads a chip only when given one: -d and --socket are not required of it.
 constexpr std::string_view kChipCommands = "read blank verify compare program erase id identify";
 
-constexpr std::array<OptionSpec, 21> kOptions = {{
+constexpr std::array<OptionSpec, 22> kOptions = {{
     {"device", 'd', true, kChipCommands},
     {"input", 'i', true, "verify compare program"},
     {"output", 'o', true, "read"},
@@ -42,6 +42,7 @@ constexpr std::array<OptionSpec, 21> kOptions = {{
     {"model", 0, true, kBoardCommands},
     {"simulated", 0, false, kBoardCommands},
     {"socket", 0, true, kChipCommands},
+    {"fast", 0, false, kChipCommands},
     {"dats", 0, true, "identify"},
     {"log", 0, true, kBoardCommands},
     {"yes", 'y', false, kBoardCommands},
@@ -166,6 +167,7 @@ void TakeSwitch(Request& r, std::string_view option) {
   if (option == "blank-check") r.blank_check = true;
   if (option == "all") r.blank_all = true;
   if (option == "verify") r.verify = true;
+  if (option == "fast") r.fast = true;
   if (option == "hi") r.half = 1;
   if (option == "low") r.half = 2;
   if (option == "yes") r.yes = true;

@@ -24,6 +24,7 @@ struct Request {
   bool blank_check = false;        // --blank-check
   bool blank_all = false;          // blank --all: every byte, not up to the first programmed
   bool verify = false;             // --verify
+  bool fast = false;               // --fast: the board's fast path
   int half = 0;                    // HiLow option: 0 whole image, 1 --hi, 2 --low
   std::optional<int> voltage;      // Voltage option 1 (12.5 V), 2 (21 V) or 3 (25 V)
   std::optional<int> speed;        // --speed: the slider, 1..20

@@ -320,8 +320,8 @@ ExitStatus Session::Detect() {
   return ExitStatus::Done;
 }
 
-// Voltage, speed, image half and the two check boxes, as the operator would set them; a
-// voltage the device is not offered is refused, as its option would be disabled.
+// Voltage, speed, image half, the two check boxes and the fast path, as the operator would set
+// them; a voltage the device is not offered is refused, as its option would be disabled.
 std::optional<ExitStatus> Session::SetProgrammingOptions() {
   ops::Programmer& p = *programmer_;
   if (request_.voltage) {
@@ -343,6 +343,7 @@ std::optional<ExitStatus> Session::SetProgrammingOptions() {
   if (request_.half != 0) p.SelectOption(panel::HiLow_button(request_.half));
   if (request_.blank_check) panel_.SetValue(Ctl::CheckBlankPriorProgramming, 1);
   if (request_.verify) panel_.SetValue(Ctl::VerifyAfterProgramming, 1);
+  p.board.SetFastPath(request_.fast);
   return std::nullopt;
 }
 
@@ -432,6 +433,7 @@ ExitStatus Session::RunOperation() {
   const int messages_before = panel_.MessagesShown();
   p.FlashPollState = 0;
   p.FlashSectorSize = 0;
+  p.TellFastPath();
   const std::chrono::nanoseconds started = p.io.BoardClock();
   RunWithFatalSignalReset(
       p, request_.blank_all ? &ops::Programmer::BlankCheckAll : operation->handler);

@@ -10,10 +10,11 @@ struct Switch {
   std::string_view key;
   bool UserOptions::*member;
 };
-constexpr std::array<Switch, 3> kSwitches = {
+constexpr std::array<Switch, 4> kSwitches = {
     Switch{"SimulatedBoard", &UserOptions::simulated_board},
     Switch{"CheckBlankBeforeProgramming", &UserOptions::check_blank},
     Switch{"VerifyAfterProgramming", &UserOptions::verify_after},
+    Switch{"FastPath", &UserOptions::fast_path},
 };
 
 }  // namespace

@@ -14,6 +14,8 @@ struct UserOptions {
   // The states "Check Blank Before Programming" and "Verify Device After Programming" start in.
   bool check_blank = false;
   bool verify_after = false;
+  // The board's fast path (latches written only where they change); off: the exact path.
+  bool fast_path = false;
   // Where the ROM lists (DAT files) lie.
   std::string dat_folder;
   bool operator==(const UserOptions&) const = default;

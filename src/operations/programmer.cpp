@@ -32,6 +32,10 @@ void Programmer::TellTimeTaken(std::chrono::nanoseconds took) {
   ui.LogMessage(text);
 }
 
+void Programmer::TellFastPath() {
+  if (board.FastPath()) ui.LogMessage(std::string(kFastPathLine));
+}
+
 void Programmer::StartUp() {
   board.BoardModel = 0;
   board.LatchDelayFactor = 5;

@@ -25,6 +25,10 @@
 
 namespace ops {
 
+// The log line that names the fast path at the start of an operation.
+inline constexpr std::string_view kFastPathLine =
+    "Fast Path On: latches written only where they change, without settling waits";
+
 // What the window holds and does, without the window toolkit: every piece of state of the
 // programmer front end and every handler of the main window's controls. The Qt window routes
 // the operator's actions here and shows what the handlers set through the Panel.
@@ -304,11 +308,14 @@ class Programmer {
   // the board busy.
   template <class Operation>
   void RunTimed(Operation&& operation) {
+    TellFastPath();
     const std::chrono::nanoseconds started = io.BoardClock();
     std::forward<Operation>(operation)();
     TellTimeTaken(io.BoardClock() - started);
   }
   void TellTimeTaken(std::chrono::nanoseconds took);
+  // At the start of an operation on the chip: one line naming the fast path when it is on.
+  void TellFastPath();
 
   // --- Setup slots ------------------------------------------------------------------------------
   void Setup_Click();

@@ -1,5 +1,6 @@
 #include "sim/eprom.h"
 
+#include <algorithm>
 #include <string>
 
 namespace sim {
@@ -29,18 +30,53 @@ bool Eprom::Driving() const {
   return l.ce || (verify_without_ce_ && l.vpp);
 }
 
-uint8_t Eprom::Output(Nanos /*now*/) {
-  return Cell(lines().address);
+uint8_t Eprom::Output(Nanos now) {
+  SettleEndedPulse(now, lines());
+  const Nanos valid = std::max(
+      {address_since_ + kEpromTiming.address_access, ce_since_ + kEpromTiming.chip_enable_access,
+       oe_since_ + kEpromTiming.output_enable_access, vpp_off_since_ + kEpromTiming.vpp_recovery});
+  const uint8_t cell = Cell(lines().address);
+  // Outputs not yet valid show no dependable byte; the complement never passes for the cell.
+  return now < valid ? static_cast<uint8_t>(~cell) : cell;
 }
 
-void Eprom::OnLines(const Lines& /*before*/, const Lines& after, Nanos now) {
-  CheckVoltage(after);
-  const bool pulsing = Pulsing(after);
-  if (!pulse_ && pulsing) {
-    pulse_ = Pulse{after.address, after.bus, PulseConditions(after), now};
+bool Eprom::SetUpBefore(const Lines& l, Nanos now) const {
+  return now - address_since_ >= kEpromTiming.address_setup &&
+         now - bus_since_ >= kEpromTiming.data_setup &&
+         now - vpp_since_ >= kEpromTiming.vpp_setup && PulseConditions(l);
+}
+
+void Eprom::SettleEndedPulse(Nanos now, const Lines& l) {
+  if (!ended_) return;
+  const Nanos held = now - ended_->end;
+  if (held >= kEpromTiming.data_hold && held >= kEpromTiming.vpp_hold) {
+    const Pulse& p = ended_->pulse;
+    ProgramCell(p.address, p.data, Cells::ClearOnly, (ended_->end - p.start).count(),
+                program_time_.count());
+    ended_.reset();
     return;
   }
-  if (!pulse_) return;
+  // Data or voltage moved before the hold time was over: the cell takes nothing.
+  if (l.bus != ended_->pulse.data || l.vpp_level != ended_->vpp_level) ended_.reset();
+}
+
+void Eprom::NoteChanges(const Lines& before, const Lines& after, Nanos now) {
+  if (after.address != before.address) address_since_ = now;
+  if (after.bus != before.bus) bus_since_ = now;
+  if (after.vpp_level != before.vpp_level) vpp_since_ = now;
+  if (before.vpp && !after.vpp) vpp_off_since_ = now;
+  if (after.ce && !before.ce) ce_since_ = now;
+  if (after.oe && !before.oe) oe_since_ = now;
+}
+
+void Eprom::OnLines(const Lines& before, const Lines& after, Nanos now) {
+  CheckVoltage(after);
+  SettleEndedPulse(now, after);
+  const bool pulsing = Pulsing(after);
+  const bool starts = !pulse_ && pulsing;
+  if (starts) pulse_ = Pulse{after.address, after.bus, SetUpBefore(after, now), now};
+  NoteChanges(before, after, now);
+  if (!pulse_ || starts) return;
   // Anything moving under a pulse, or the voltage or output enable going wrong, spoils it.
   if (!PulseConditions(after) || after.address != pulse_->address || after.bus != pulse_->data) {
     pulse_->valid = false;
@@ -48,8 +84,7 @@ void Eprom::OnLines(const Lines& /*before*/, const Lines& after, Nanos now) {
   if (pulsing) return;
   if (pulse_->valid) {
     CountProgramPulse();
-    ProgramCell(pulse_->address, pulse_->data, Cells::ClearOnly, (now - pulse_->start).count(),
-                program_time_.count());
+    ended_ = EndedPulse{*pulse_, now, before.vpp_level};
   }
   pulse_.reset();
 }

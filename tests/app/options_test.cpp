@@ -62,7 +62,9 @@ TEST(OptionsDialog, RoundTripThroughTheStoreTheWindowAndTheNextStart) {
     EXPECT_TRUE(In<QCheckBox>(d, "OptionsSimulatedBoard")->isChecked());
     EXPECT_FALSE(In<QCheckBox>(d, "OptionsCheckBlank")->isChecked());
     EXPECT_FALSE(In<QCheckBox>(d, "OptionsVerifyAfter")->isChecked());
+    EXPECT_FALSE(In<QCheckBox>(d, "OptionsFastPath")->isChecked());
     EXPECT_EQ(In<QLineEdit>(d, "OptionsDatFolder")->text(), "/data/meldrix5/dats");
+    In<QCheckBox>(d, "OptionsFastPath")->setChecked(true);
     In<QCheckBox>(d, "OptionsSimulatedBoard")->setChecked(false);
     In<QCheckBox>(d, "OptionsCheckBlank")->setChecked(true);
     t.dialogs.replies = {"/roms"};
@@ -76,6 +78,8 @@ TEST(OptionsDialog, RoundTripThroughTheStoreTheWindowAndTheNextStart) {
   EXPECT_EQ(t.settings.values["Options/CheckBlankBeforeProgramming"], "1");
   EXPECT_EQ(t.settings.values["Options/VerifyAfterProgramming"], "0");
   EXPECT_EQ(t.settings.values["RomLists/DatFolder"], "/roms");
+  EXPECT_EQ(t.settings.values["Options/FastPath"], "1");
+  EXPECT_TRUE(t.programmer.board.FastPath());
   // The changed default shows at once; the port is chosen as its option chooses it.
   EXPECT_EQ(t.window.Value(Ctl::CheckBlankPriorProgramming), 1);
   EXPECT_EQ(t.window.Value(Ctl::VerifyAfterProgramming), 0);
@@ -100,6 +104,7 @@ TEST(OptionsDialog, RoundTripThroughTheStoreTheWindowAndTheNextStart) {
   next.window.Form_Load();
   EXPECT_EQ(next.window.Value(Ctl::CheckBlankPriorProgramming), 1);
   EXPECT_EQ(next.window.Value(Ctl::VerifyAfterProgramming), 0);
+  EXPECT_TRUE(next.programmer.board.FastPath());
 }
 
 // A ROM of its own in a DAT folder of its own.

@@ -164,3 +164,39 @@ TEST(ResetWrites, AreThePortWritesOfReset) {
 }
 
 }  // namespace
+
+namespace {
+
+// The fast path on model 5 (latch 2: strobe 06h, idle 07h; latch 3: strobe 0Eh, idle 0Fh): a
+// latch written again with what it holds costs no port access, a new value goes out as the fast
+// write, and wherever the board may have lost its latches the next write goes out again. Reset
+// writes latches 0..3 whatever the shadow says; the write that ends a pulse is the full one.
+TEST(FastPath, WritesOnlyWhatChangesAndForgetsWhereTheBoardMayHaveLost) {
+  using Trace = std::vector<RecordingMachine::Event>;
+  BoardOn b(5);
+  b.board.SetFastPath(true);
+  const Trace written{Out(0x378, 0x11), Out(0x37A, 0x06), Out(0x37A, 0x07)};
+  b.board.Reg2 = 0x11;
+  for (const auto& lose : {+[](board::Board&) {}, +[](board::Board& d) { d.ForgetLatches(); },
+                           +[](board::Board& d) { d.SelectBoardModel(); },
+                           +[](board::Board& d) { d.SetFastPath(true); }}) {
+    lose(b.board);
+    b.io.Clear();
+    b.board.SetReg2();
+    b.board.FastLatchWrite(2, 0x11);
+    EXPECT_EQ(b.io.Trace(), written);
+  }
+  b.board.Reset();
+  b.io.Clear();
+  b.board.Reset();
+  EXPECT_EQ(b.io.Totals().outs, 12);
+  b.board.Reg3 = 0x44;
+  b.board.CEON();
+  b.io.Clear();
+  b.board.EndPulseWith(&board::Board::CEOFF);
+  b.board.CEOFF();
+  EXPECT_EQ(b.io.Trace(), (Trace{Out(0x378, 0xC4), SpinOf(12), Out(0x37A, 0x0F), SpinOf(12),
+                                 Out(0x37A, 0x0E), Out(0x37A, 0x0F)}));
+}
+
+}  // namespace

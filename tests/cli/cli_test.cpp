@@ -96,9 +96,16 @@ TEST_F(Cli, ProgramVerifyAndReadBackGiveTheImage) {
     EXPECT_EQ(program.status, 0) << program.out << program.err;
     EXPECT_NE(program.out.find(">  Device Contents MATCHES with Buffer Contents\n"),
               std::string::npos);
-    const Outcome verify = Simulated("verify" + device + " -i image.bin");
+    // Verify and read on the fast path, which the log names once, before the operation.
+    const Outcome verify = Simulated("verify" + device + " -i image.bin --fast");
     EXPECT_EQ(verify.status, 0) << verify.out << verify.err;
-    const Outcome read = Simulated("read" + device + " -o back.bin --log read.log");
+    const Outcome read = Simulated("read" + device + " -o back.bin --log read.log --fast");
+    const std::string fast_line = ">  Fast Path On: latches written only where they change";
+    EXPECT_EQ(program.out.find(fast_line), std::string::npos);
+    for (const Outcome* run : {&verify, &read}) {
+      EXPECT_NE(run->out.find(fast_line), std::string::npos) << run->out;
+      EXPECT_EQ(run->out.find(fast_line), run->out.rfind(fast_line));
+    }
     EXPECT_EQ(read.status, 0) << read.out << read.err;
     // Each run's last line: the time its operation kept the simulated board busy, never none.
     const std::regex took("\n[^\n]*>  Took (?!0\\.0* )[0-9]+\\.[0-9]+ s on the board's clock\n$");

@@ -102,7 +102,7 @@ void HoldPulse(Board& b, bool lengthen) {
 
 // After a pulse on PGM or CE: let the cell settle, then read the byte back with OE active.
 void SettleAndReadBack(Programmer& p) {
-  p.board.DelayLoop20();
+  p.board.SettleDelay(20);
   p.board.OEON();
   p.ReadBack();
   p.board.OEOFF();
@@ -124,7 +124,7 @@ void PulsePgm(Programmer& p, PgmBit pgm, bool lengthen) {
   (b.*pgm.write)();
   HoldPulse(b, lengthen);
   b.*pgm.reg |= pgm.bit;
-  (b.*pgm.write)();
+  b.EndPulseWith(pgm.write);
   SettleAndReadBack(p);
 }
 
@@ -138,10 +138,10 @@ void ReleaseBusAndPresent(Programmer& p) {
 // End of a pulse with the programming voltage on the OE/VPP pin: voltage off, then the byte is
 // read back through CE with OE still active.
 void EndVpp24PulseAndReadBack(Programmer& p) {
-  p.board.CEOFF();
+  p.board.EndPulseWith(&Board::CEOFF);
   p.board.VPP24_OFF();
   p.board.CEON();
-  p.board.DelayLoop20();
+  p.board.SettleDelay(20);
   p.ReadBack();
 }
 
@@ -224,7 +224,7 @@ void Programmer::P27256_040() {
       board.CEOEOFF();
       board.CEON();
       HoldPulse(board, lengthen);
-      board.CEOFF();
+      board.EndPulseWith(&Board::CEOFF);
       SettleAndReadBack(*this);
     });
   });

@@ -128,9 +128,9 @@ void Programmer::ProgramCode() {
 void Programmer::ReadBack() {
   board.Reg4 = 0xFF;
   board.SetReg4();
-  board.DelayLoop10();
+  board.SettleDelay(10);
   board.REG4OFF();
-  board.DelayLoop10();
+  board.SettleDelay(10);
   board.GetNibbles();
 }
 

@@ -11,6 +11,15 @@ namespace buffers {
 namespace {
 
 constexpr size_t kRecordBytes = 16;
+
+// About how many records the parts take: a sparse image high in the address space takes as many
+// as its bytes need, not as many as its highest address would.
+size_t RecordsFor(std::span<const ImageSpan> parts) {
+  size_t records = 1;
+  for (const ImageSpan& part : parts) records += part.bytes.size() / kRecordBytes + 1;
+  return records;
+}
+
 constexpr std::string_view kDigits = "0123456789ABCDEF";
 
 // A record under construction: its hex digits and the sum of the bytes they stand for.
@@ -85,7 +94,7 @@ std::string IntelHexText(std::span<const ImageSpan> parts) {
   uint64_t end = 0;
   for (const ImageSpan& part : parts)
     end = std::max<uint64_t>(end, part.address + part.bytes.size());
-  out.reserve(static_cast<size_t>(end / kRecordBytes * 45 + 64));
+  out.reserve(RecordsFor(parts) * 45);
   // Addresses past 64 KB need the upper half of the address in a record of its own; a record
   // never crosses a 64 KB boundary, as the readers take its address within one.
   const bool extended = end > 0x10000;
@@ -117,7 +126,7 @@ std::string SRecordText(std::span<const ImageSpan> parts) {
   const char data_type = static_cast<char>('1' + address_bytes - 2);
   const char end_type = static_cast<char>('9' - (address_bytes - 2));
   std::string out;
-  out.reserve(static_cast<size_t>(end / kRecordBytes * 48 + 64));
+  out.reserve(RecordsFor(parts) * 48);
   constexpr std::string_view kHeader = "MELDRIX5N";
   MotorolaRecord(out, '0', 0, 2,
                  {reinterpret_cast<const uint8_t*>(kHeader.data()), kHeader.size()});

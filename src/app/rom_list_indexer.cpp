@@ -69,7 +69,6 @@ void RomListIndexer::TakeIndex(const std::shared_ptr<romlists::ReadyIndex>& read
   hooks_.progress(QString());
   if (ready->built) ReportBuild(*ready->built);
   if (!ready->index) return;
-  programmer_.RomLists = nullptr;
   index_ = std::move(ready->index);
   programmer_.RomLists = &*index_;
 }

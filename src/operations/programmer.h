@@ -304,15 +304,7 @@ class Programmer {
   std::string StoppedAtText() const;
 
   // --- The time an operation took ---------------------------------------------------------------
-  // Runs one of the operator's operations on the chip, then says in the log how long it kept
-  // the board busy.
-  template <class Operation>
-  void RunTimed(Operation&& operation) {
-    TellFastPath();
-    const std::chrono::nanoseconds started = io.BoardClock();
-    std::forward<Operation>(operation)();
-    TellTimeTaken(io.BoardClock() - started);
-  }
+  // After an operation on the chip: how long it kept the board busy, on the board's clock.
   void TellTimeTaken(std::chrono::nanoseconds took);
   // At the start of an operation on the chip: one line naming the fast path when it is on.
   void TellFastPath();
